@@ -1,0 +1,69 @@
+// The file system as the program sees it: Windows paths in UTF-8, Windows
+// attribute bits, and directory listings filtered the way the logic expects.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tollervy::platform {
+
+// Windows file attribute bits used by the program.
+enum Attr : std::uint32_t {
+    AttrReadOnly = 1,
+    AttrHidden = 2,
+    AttrSystem = 4,
+    AttrDirectory = 16,
+    AttrArchive = 32,
+};
+
+// Listing filters: plain files only; plus plain folders; plus hidden and
+// system entries of both kinds.
+inline constexpr std::uint32_t ListFiles = 0;
+inline constexpr std::uint32_t ListFolders = 16;
+inline constexpr std::uint32_t ListAll = 22;
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Attributes of an existing file or folder. False when it cannot be read
+    // (the path does not exist, or the query fails).
+    virtual bool GetAttributes(const std::string& path, std::uint32_t& attributes) = 0;
+    virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
+
+    // Directory listing. `spec` is a path, a folder with a trailing backslash
+    // (meaning every entry in it) or a folder plus a wildcard name ("*", "?").
+    // Entries are bare names in listing order, "." and ".." included when a
+    // folder's contents are listed and the filter admits folders.
+    // The filter admits: plain files always; folders when it has bit 16;
+    // entries with the hidden (2) or system (4) bit only when it has that bit.
+    // False when the listing itself fails (bad path, no such folder); an
+    // existing folder with nothing that matches gives true and no names.
+    virtual bool List(const std::string& spec, std::uint32_t filter, std::vector<std::string>& names) = 0;
+
+    // Copy a file; with failIfExists false an existing destination file is
+    // replaced (and the copy fails when that file is read-only).
+    virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+    // The error number and text of the last failed operation, for diagnostics.
+    virtual std::uint32_t LastError() = 0;
+    virtual std::string LastErrorText() = 0;
+
+    virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
+    virtual bool DeleteFile(const std::string& path) = 0;        // fails on read-only files
+    virtual bool CreateFolder(const std::string& path) = 0;      // parent must exist
+    virtual bool RemoveFolder(const std::string& path) = 0;      // folder must be empty
+    virtual bool FileLength(const std::string& path, std::uint64_t& length) = 0;
+
+    // Text files in the system ANSI code page, lines ended by CR LF (a lone LF
+    // also ends a line when reading). Text crosses this seam as UTF-8.
+    virtual bool ReadLines(const std::string& path, std::vector<std::string>& lines) = 0;
+    virtual bool AppendLine(const std::string& path, const std::string& line) = 0;
+
+    // Replace a whole small file so that a stop at any instant leaves either
+    // the old or the new content: write beside it, flush to disk, rename over.
+    // The bytes are written as given (UTF-8 text stays UTF-8).
+    virtual bool WriteFileAtomic(const std::string& path, const std::string& bytes) = 0;
+    virtual bool ReadFile(const std::string& path, std::string& bytes) = 0;
+};
+
+}  // namespace tollervy::platform

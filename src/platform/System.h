@@ -1,0 +1,41 @@
+// Queries of the operating system and the process.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace tollervy::platform {
+
+struct VersionInfo {
+    std::uint32_t platformId = 0;
+    std::uint32_t major = 0;
+    std::uint32_t minor = 0;
+};
+
+class System {
+public:
+    virtual ~System() = default;
+
+    // GetUserNameA: true and the name (without the terminating NUL) on success.
+    virtual bool UserName(std::string& name) = 0;
+    // GetVersionExA with the ANSI record; false when the call fails.
+    virtual bool Version(VersionInfo& info) = 0;
+    // GetAsyncKeyState of a virtual key, as the 16-bit value it returns.
+    virtual std::int16_t AsyncKeyState(int virtualKey) = 0;
+    // The argument text of the process: everything after the program path.
+    virtual std::string CommandLine() = 0;
+    // The folder that holds the executable, without a trailing backslash
+    // (except for a drive root).
+    virtual std::string ProgramFolder() = 0;
+    virtual std::string ProgramTitle() = 0;      // "Tollervy"
+    virtual std::string ProgramExePath() = 0;
+    // True when another instance of the program is already running. The first
+    // call decides; later calls repeat its answer.
+    virtual bool PreviousInstance() = 0;
+    virtual int ScreenWidth() = 0;               // pixels
+    virtual int ScreenHeight() = 0;
+    // Ends the process at once with the exit code; never returns.
+    [[noreturn]] virtual void EndProcess(int exitCode) = 0;
+    virtual void Sleep(unsigned milliseconds) = 0;
+};
+
+}  // namespace tollervy::platform

@@ -1,0 +1,57 @@
+// The settings file: the only way the program reads and writes it, and every
+// fixed key with its default.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "settings/Context.h"
+
+namespace tollervy {
+
+// A fixed key of the settings file with the default its readers pass.
+struct SettingKey {
+    const char* section;
+    const char* key;
+    const char* defaultValue;
+};
+
+namespace keys {
+inline constexpr SettingKey StartNowUser{"Start", "NowUser", ""};
+inline constexpr SettingKey StartStarted{"Start", "Started", "0"};
+inline constexpr SettingKey StartStatus{"Start", "Status", "1"};
+inline constexpr SettingKey StartAllWay{"Start", "AllWay", "0"};
+inline constexpr SettingKey StartTask{"Start", "Task", "1"};
+inline constexpr SettingKey StartDebug{"Start", "Debug", "0"};
+inline constexpr SettingKey StartJapanese{"Start", "Japanese", "0"};
+inline constexpr SettingKey LastUser{"Last", "User", "All Users"};
+inline constexpr SettingKey LastMessage{"Last", "Message", "1"};
+inline constexpr SettingKey LastErrorNext{"Last", "ErrorNext", "2"};
+inline constexpr SettingKey DeleteCheck{"Delete", "Check", "1"};
+inline constexpr SettingKey DeleteType{"Delete", "Type", "0"};
+inline constexpr SettingKey DeleteReadOnly{"Delete", "ReadOnly", "0"};
+inline constexpr SettingKey UserUse{"User", "Use", "0"};
+inline constexpr SettingKey LogonUse{"Logon", "Use", "0"};
+inline constexpr const char* FileSection = "File";
+inline constexpr const char* StartUpSection = "StartUp";
+}  // namespace keys
+
+// The value, trimmed of blanks; the default when the key or file is missing.
+std::string ReadIniValue(Context& c, const std::string& section, const std::string& key,
+                         const std::string& defaultValue);
+// The same for a fixed key with its own default.
+std::string ReadIniValue(Context& c, const SettingKey& key);
+// True when the file was written.
+bool WriteIniValue(Context& c, const std::string& section, const std::string& key, const std::string& value);
+bool WriteIniValue(Context& c, const SettingKey& key, const std::string& value);
+// Removes the key's line; the outcome is not reported.
+void DeleteIniKey(Context& c, const std::string& section, const std::string& key);
+// The raw key=value lines of the section in file order; returns their count
+// (a full int: a hand-made section may hold more lines than 16 bits count).
+int ReadIniSection(Context& c, const std::string& section, std::vector<std::string>& lines);
+
+// [Last] ErrorNext as the error policy's number: a whole number in 16 bits,
+// anything else reads as 2 (ask).
+std::int16_t ParseErrorNext(const std::string& text);
+
+}  // namespace tollervy

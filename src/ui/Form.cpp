@@ -1,0 +1,77 @@
+#include "ui/Form.h"
+
+namespace tollervy::ui {
+
+Form::Form(FormHost& host, std::string name, int templateId)
+    : host_(host), name_(std::move(name)), templateId_(templateId) {}
+
+void Form::SetCaption(const std::string& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    if (created_) host_.Update(*this, nullptr);
+}
+
+void Form::Move(int left, int top) {
+    left_ = left;
+    top_ = top;
+    if (created_) host_.Update(*this, nullptr);
+}
+
+void Form::SetBounds(int left, int top, int width, int height) {
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+}
+
+void Form::SetVisible(bool visible) {
+    if (visible) Show();
+    else Hide();
+}
+
+void Form::Load() {
+    if (loaded_) return;
+    loaded_ = true;
+    if (!created_) {
+        host_.Create(*this);
+        created_ = true;
+    }
+    Form_Load();
+}
+
+void Form::Show() {
+    Load();
+    if (!loaded_) return;  // Form_Load unloaded it
+    visible_ = true;
+    host_.Show(*this, false);
+}
+
+void Form::ShowModal() {
+    Load();
+    if (!loaded_) return;
+    visible_ = true;
+    host_.Show(*this, true);
+}
+
+void Form::Hide() {
+    if (!visible_) return;
+    visible_ = false;
+    if (created_) host_.Hide(*this);
+}
+
+void Form::Unload() {
+    if (!loaded_) return;
+    loaded_ = false;
+    Form_Unload();
+    visible_ = false;
+    if (created_) {
+        created_ = false;
+        host_.Destroy(*this);
+    }
+}
+
+void Form::Refresh() {
+    if (created_) host_.Repaint(*this);
+}
+
+}  // namespace tollervy::ui
