@@ -1,0 +1,55 @@
+// The start-up window: its handlers run the whole start, decide the user,
+// drive the switch with its progress display, stay resident and put the
+// start-time copies back at the end.
+#pragma once
+#include <string>
+
+#include "settings/Context.h"
+#include "ui/Form.h"
+
+namespace tollervy {
+
+class Forms;
+
+// Control ids of the main window's template.
+enum TollervyMainIds : int {
+    IdStatusMess = 101,
+    IdStatusDetail = 102,
+    IdStatusBar = 103,
+};
+
+class TollervyMain : public ui::Form, public StatusDisplay {
+public:
+    explicit TollervyMain(Forms& forms);
+
+    ui::Label StatusMess;
+    ui::Label StatusDetail;
+    ui::ProgressBar StatusBar;
+
+    // The user of the previous run, shown by the logon dialog.
+    std::string mstrLogonDispName;
+
+    void Form_Load() override;
+    void Form_Unload() override;
+
+    // Switches from the copies of one user to those of another. An empty
+    // iostrAfterUser becomes "All Users".
+    void SetData(const std::string& instrBeforUser, std::string& iostrAfterUser);
+
+    // StatusDisplay
+    void SetPhaseText(const std::string& text) override;
+    void SetDetailText(const std::string& text) override;
+    void SetBar(float value) override;
+    void MakeVisible() override;
+    void Repaint() override;
+
+private:
+    void RunLogOn();
+
+    Forms& forms_;
+    Context& c_;
+    bool secondInstance_ = false;
+    bool fatalAtStart_ = false;
+};
+
+}  // namespace tollervy
