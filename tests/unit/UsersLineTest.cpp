@@ -1,0 +1,133 @@
+// The user name rule and the pieces that read a user-file line.
+#include <gtest/gtest.h>
+
+#include "users/UserList.h"
+
+namespace tollervy {
+namespace {
+
+using Fields = std::vector<std::string>;
+
+TEST(SplitUserLine, ReadsThreePlainFields) {
+    EXPECT_EQ(SplitUserLine("Aoi,secret,1", 3), (Fields{"Aoi", "secret", "1"}));
+    EXPECT_EQ(SplitUserLine("Aoi,,0", 3), (Fields{"Aoi", "", "0"}));
+    EXPECT_EQ(SplitUserLine("山田,パス,1", 3), (Fields{"山田", "パス", "1"}));
+}
+
+TEST(SplitUserLine, DropsOneTrailingComma) {
+    EXPECT_EQ(SplitUserLine("Aoi,secret,1,", 3), (Fields{"Aoi", "secret", "1"}));
+    // Only one: with two the line has a fourth (empty) field.
+    EXPECT_FALSE(SplitUserLine("Aoi,secret,1,,", 3));
+    // A trailing comma after two fields leaves two fields.
+    EXPECT_FALSE(SplitUserLine("Aoi,secret,", 3));
+}
+
+TEST(SplitUserLine, IgnoresLinesWithTooFewOrTooManyFields) {
+    EXPECT_FALSE(SplitUserLine("", 3));
+    EXPECT_FALSE(SplitUserLine("Aoi", 3));
+    EXPECT_FALSE(SplitUserLine("Aoi,secret", 3));
+    EXPECT_FALSE(SplitUserLine("Aoi,secret,1,extra", 3));
+    EXPECT_FALSE(SplitUserLine("a,b,c,d,e", 3));
+    EXPECT_FALSE(SplitUserLine("Aoi,secret,1", 0));
+    EXPECT_EQ(SplitUserLine("only", 1), (Fields{"only"}));
+}
+
+TEST(SplitUserLine, KeepsQuotedCommasWithTheQuotes) {
+    EXPECT_EQ(SplitUserLine("\"Aoi,Ken\",pw,1", 3), (Fields{"\"Aoi,Ken\"", "pw", "1"}));
+    EXPECT_EQ(SplitUserLine("Aoi,\"a,b,c\",1", 3), (Fields{"Aoi", "\"a,b,c\"", "1"}));
+    // Two quoted sections on one line.
+    EXPECT_EQ(SplitUserLine("\"x,y\",\"p,q\",0", 3), (Fields{"\"x,y\"", "\"p,q\"", "0"}));
+    // An unclosed quote protects nothing: the line has four fields.
+    EXPECT_FALSE(SplitUserLine("\"Aoi,Ken,pw,1", 3));
+}
+
+TEST(SplitUserLine, ReadsBarsAsCommas) {
+    EXPECT_EQ(SplitUserLine("Aoi,a|b,1", 3), (Fields{"Aoi", "a,b", "1"}));
+    EXPECT_EQ(SplitUserLine("Aoi,\"a|b\",1", 3), (Fields{"Aoi", "\"a,b\"", "1"}));
+}
+
+TEST(MarkQuotedCommas, ExchangesOnlyInsideQuotes) {
+    EXPECT_EQ(MarkQuotedCommas("a,\"b,c\",d", QuoteMark::TowardsBars, '"'), "a,\"b|c\",d");
+    EXPECT_EQ(MarkQuotedCommas("a|\"b|c\"|d", QuoteMark::TowardsCommas, '"'), "a|\"b,c\"|d");
+    EXPECT_EQ(MarkQuotedCommas("\"1,2\"x\"3,4\"", QuoteMark::TowardsBars, '"'), "\"1|2\"x\"3|4\"");
+    EXPECT_EQ(MarkQuotedCommas("no quotes, here", QuoteMark::TowardsBars, '"'), "no quotes, here");
+    EXPECT_EQ(MarkQuotedCommas("\"\",a,\"", QuoteMark::TowardsBars, '"'), "\"\",a,\"");
+    EXPECT_EQ(MarkQuotedCommas("", QuoteMark::TowardsBars, '"'), "");
+    EXPECT_EQ(MarkQuotedCommas("'a,b',c", QuoteMark::TowardsBars, '\''), "'a|b',c");
+}
+
+TEST(FindQuoted, FindsTheFirstCompleteSection) {
+    std::size_t open = 99, close = 99;
+    std::string contents;
+    ASSERT_TRUE(FindQuoted("ab\"cd\"ef\"g\"", '"', open, close, contents));
+    EXPECT_EQ(open, 2u);
+    EXPECT_EQ(close, 5u);
+    EXPECT_EQ(contents, "cd");
+
+    contents = "given";
+    ASSERT_TRUE(FindQuoted("x\"\"y", '"', open, close, contents));
+    EXPECT_EQ(open, 1u);
+    EXPECT_EQ(close, 2u);
+    EXPECT_EQ(contents, "given");  // an empty section leaves it as given
+
+    EXPECT_FALSE(FindQuoted("no quote", '"', open, close, contents));
+    EXPECT_FALSE(FindQuoted("ends with \"", '"', open, close, contents));
+    EXPECT_FALSE(FindQuoted("\"never closed", '"', open, close, contents));
+}
+
+TEST(ReplaceText, ReplacesEveryOccurrenceLeftToRight) {
+    EXPECT_EQ(ReplaceText("a|b|c", "|", ",", CompareMode::Binary), "a,b,c");
+    EXPECT_EQ(ReplaceText("aaaa", "aa", "a", CompareMode::Binary), "aa");  // no re-scan of the output
+    EXPECT_EQ(ReplaceText("abc", "x", "y", CompareMode::Binary), "abc");
+    EXPECT_EQ(ReplaceText("", "a", "b", CompareMode::Binary), "");
+    EXPECT_EQ(ReplaceText("abc", "", "b", CompareMode::Binary), "abc");
+    EXPECT_EQ(ReplaceText("ab", "ab", "", CompareMode::Binary), "");
+    EXPECT_EQ(ReplaceText("ユーザ|名", "|", ",", CompareMode::Text), "ユーザ,名");
+}
+
+TEST(ReplaceText, TextCompareIgnoresCaseBinaryDoesNot) {
+    EXPECT_EQ(ReplaceText("Abc aBC", "abc", "x", CompareMode::Text), "x x");
+    EXPECT_EQ(ReplaceText("Abc aBC abc", "abc", "x", CompareMode::Binary), "Abc aBC x");
+}
+
+TEST(IsValidName, RefusesEmptyAndEachForbiddenCharacter) {
+    EXPECT_FALSE(IsValidName(""));
+    for (const char ch : std::string("\\/:,;*?\"<>|")) {
+        EXPECT_FALSE(IsValidName(std::string("a") + ch + "b")) << ch;
+        EXPECT_FALSE(IsValidName(std::string(1, ch))) << ch;
+    }
+    EXPECT_FALSE(IsValidName("\\"));  // the marker of no registered user
+}
+
+TEST(IsValidName, RefusesNamesWindowsFoldsOntoAnotherFolder) {
+    EXPECT_FALSE(IsValidName("."));
+    EXPECT_FALSE(IsValidName(".."));
+    EXPECT_FALSE(IsValidName("Aoi."));
+    EXPECT_FALSE(IsValidName("Aoi "));
+    EXPECT_FALSE(IsValidName("Aoi. "));
+    EXPECT_FALSE(IsValidName("CON"));
+    EXPECT_FALSE(IsValidName("nul"));
+    EXPECT_FALSE(IsValidName("Com1"));
+    EXPECT_FALSE(IsValidName("LPT9.txt"));
+    EXPECT_FALSE(IsValidName("tab\there"));
+}
+
+TEST(IsValidName, AcceptsOrdinaryNames) {
+    EXPECT_TRUE(IsValidName("Aoi"));
+    EXPECT_TRUE(IsValidName("山田 太郎"));
+    EXPECT_TRUE(IsValidName("ソフト表"));  // 0x5C as a second byte in CP932
+    EXPECT_TRUE(IsValidName(".hidden"));
+    EXPECT_TRUE(IsValidName(" Aoi"));
+    EXPECT_TRUE(IsValidName("a.b"));
+    EXPECT_TRUE(IsValidName("All Users"));
+    EXPECT_TRUE(IsValidName("CONSOLE"));
+    EXPECT_TRUE(IsValidName("COM0"));
+    EXPECT_TRUE(IsValidName("Ｃ：ＯＮ"));  // full-width letters are ordinary characters
+}
+
+TEST(IsValidName, MessageListsTheCharactersInOrder) {
+    EXPECT_EQ(InvalidNameMessage(), "これらの文字は使用できません\r\n\\ / : , ; * ? \" < > |");
+}
+
+}  // namespace
+}  // namespace tollervy
