@@ -1,0 +1,28 @@
+// The contract suite runs the same cases against two platforms: the fakes
+// (natively) and the Win32 layer (under Wine). Each main file provides
+// MakeContractPlatform() for its side.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "platform/Profile.h"
+
+namespace tollervy::contract {
+
+struct ContractPlatform {
+    virtual ~ContractPlatform() = default;
+    virtual platform::FileSystem& fs() = 0;
+    virtual platform::Profile& profile() = 0;
+    // A fresh empty folder, as a Windows path without a trailing backslash.
+    virtual std::string scratch() = 0;
+    // False where read-only files do not stop a write (root under Wine).
+    virtual bool canTestReadOnly() = 0;
+    // "fakes" or "win32", for messages.
+    virtual std::string name() = 0;
+};
+
+// A new platform for one test.
+std::unique_ptr<ContractPlatform> MakeContractPlatform();
+
+}  // namespace tollervy::contract

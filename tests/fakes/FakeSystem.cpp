@@ -1,0 +1,54 @@
+#include "fakes/FakeSystem.h"
+
+#include "fakes/ProcessEnded.h"
+
+namespace tollervy::fakes {
+
+namespace {
+constexpr int VkShift = 0x10;
+}
+
+void FakeSystem::SetShiftDown(bool down) {
+    keyStates[VkShift] = down ? static_cast<std::int16_t>(0x8000) : std::int16_t{0};
+}
+
+bool FakeSystem::UserName(std::string& name) {
+    if (loginFails) return false;
+    name = loginName;
+    return true;
+}
+
+bool FakeSystem::Version(platform::VersionInfo& info) {
+    if (versionFails) return false;
+    info = version;
+    return true;
+}
+
+std::int16_t FakeSystem::AsyncKeyState(int virtualKey) {
+    const auto it = keyStates.find(virtualKey);
+    return it == keyStates.end() ? std::int16_t{0} : it->second;
+}
+
+std::string FakeSystem::ProgramExePath() {
+    if (!exePath.empty()) return exePath;
+    const bool root = !programFolder.empty() && programFolder.back() == '\\';
+    return programFolder + (root ? "" : "\\") + title + ".exe";
+}
+
+bool FakeSystem::PreviousInstance() {
+    ++previousInstanceCalls;
+    if (!previousAnswer_) previousAnswer_ = previousInstance;
+    return *previousAnswer_;
+}
+
+void FakeSystem::EndProcess(int exitCode) {
+    endedWith = exitCode;
+    throw ProcessEnded{exitCode};
+}
+
+void FakeSystem::Sleep(unsigned milliseconds) {
+    ++sleeps;
+    sleptMilliseconds += milliseconds;
+}
+
+}  // namespace tollervy::fakes
