@@ -1,0 +1,179 @@
+#include "engine/FileOps.h"
+
+#include <vector>
+
+#include "engine/EngineText.h"
+#include "engine/PathUtil.h"
+#include "settings/Environment.h"
+
+namespace tollervy {
+
+using platform::AttrDirectory;
+using platform::AttrReadOnly;
+using platform::ListAll;
+
+namespace {
+
+void Diagnostic(Context& c, const std::string& path, const char* failure) {
+    ShowDebugMessage(c, path + "\r\n" + failure, StyleStop);
+}
+
+bool ReadOnlyMayChange(Context& c) {
+    return c.state.DeleteReadOnly == "1";
+}
+
+bool HasReadOnlyBit(Context& c, const std::string& path) {
+    std::uint32_t attributes = 0;
+    return c.fs.GetAttributes(path, attributes) && (attributes & AttrReadOnly) != 0;
+}
+
+}  // namespace
+
+bool CopyFileKeepAttr(Context& c, const std::string& source, const std::string& destination, bool move) {
+    std::uint32_t attributes = 0;
+    if (!c.fs.GetAttributes(source, attributes)) {
+        Diagnostic(c, source, engine_text::AttrGetFailed);
+        return false;
+    }
+    if (!c.fs.CopyFile(source, destination, false)) {
+        Diagnostic(c, source, engine_text::CopyFailed);
+        return false;
+    }
+    std::uint32_t copied = 0;
+    if (!c.fs.GetAttributes(destination, copied) || copied != attributes) {
+        if (!c.fs.SetAttributes(destination, attributes)) {
+            Diagnostic(c, source, engine_text::AttrSetFailed);
+            return false;
+        }
+    }
+    if (move && !c.fs.DeleteFile(source)) {
+        Diagnostic(c, source, engine_text::MoveFailed);
+        return false;
+    }
+    return true;
+}
+
+bool DeleteFileForce(Context& c, const std::string& path) {
+    if (c.fs.DeleteFile(path)) return true;
+    if (ReadOnlyMayChange(c) && HasReadOnlyBit(c, path)) {
+        if (c.fs.SetAttributes(path, 0) && c.fs.DeleteFile(path)) return true;
+    }
+    std::string probe = path;
+    std::uint32_t attributes = 0;
+    // Missing only when neither the listing nor the attribute query finds
+    // it: a listing that fails on an existing file must not pass as deleted.
+    if (!CheckPathExists(c, probe) && !c.fs.GetAttributes(path, attributes)) {
+        Diagnostic(c, path, engine_text::FileMissing);
+        return true;
+    }
+    Diagnostic(c, path, engine_text::FileDeleteFailed);
+    return false;
+}
+
+bool DeleteFolderForce(Context& c, const std::string& path) {
+    if (c.fs.RemoveFolder(path)) return true;
+    if (ReadOnlyMayChange(c) && HasReadOnlyBit(c, path)) {
+        if (c.fs.SetAttributes(path, 0) && c.fs.RemoveFolder(path)) return true;
+    }
+    Diagnostic(c, path, engine_text::FolderDeleteFailed);
+    return false;
+}
+
+bool ClearPath(Context& c, const std::string& path, const std::string& pattern) {
+    if (!ListingYields(c, path, ListAll)) {
+        Diagnostic(c, path, engine_text::DoesNotExist);
+        return false;
+    }
+    if (!IsDirectory(c, path)) return DeleteFileForce(c, path);
+
+    std::vector<TreeFolder> folders;
+    if (!pattern.empty()) {
+        std::uint32_t attributes = 0;
+        c.fs.GetAttributes(path, attributes);
+        folders.push_back({path, 0, attributes});
+    } else {
+        // Only a stored copy of the data store is walked whole; anywhere
+        // else the program's folder (and the store in it) is left out, just
+        // as the save leaves it out of the copy.
+        if (!BuildFolderTree(c, path, LiesInStoredCopy(c, path), folders)) return false;
+    }
+
+    // Learn everything first: an emptying that is bound to stop half-way
+    // (a read-only file, a folder that holds a hidden or system file or the
+    // program's folder) deletes nothing at all.
+    std::vector<std::vector<FileEntry>> files(folders.size());
+    std::vector<std::size_t> children(folders.size(), 0);
+    for (std::size_t i = 1; i < folders.size(); ++i) ++children[folders[i].parent];
+    const bool readOnlyMayChange = ReadOnlyMayChange(c);
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        const std::string& folder = folders[i].path;
+        if (!ListPlainFiles(c, folder, pattern.empty() ? nullptr : &pattern, files[i])) return false;
+        if (!readOnlyMayChange) {
+            for (const auto& f : files[i]) {
+                if (f.attributes & AttrReadOnly) {
+                    Diagnostic(c, JoinPath(folder, f.name), engine_text::FileDeleteFailed);
+                    return false;
+                }
+            }
+        }
+        if (i == 0) continue;  // the path itself stays
+        if (!readOnlyMayChange && (folders[i].attributes & AttrReadOnly)) {
+            Diagnostic(c, folder, engine_text::FolderDeleteFailed);
+            return false;
+        }
+        std::vector<std::string> everything;
+        if (!c.fs.List(folder, ListAll, everything)) {
+            Diagnostic(c, folder, engine_text::FolderDeleteFailed);
+            return false;
+        }
+        std::size_t entries = 0;
+        for (const auto& e : everything)
+            if (e != "." && e != "..") ++entries;
+        if (entries != files[i].size() + children[i]) {
+            Diagnostic(c, folder, engine_text::FolderDeleteFailed);
+            return false;
+        }
+    }
+
+    for (std::size_t i = folders.size(); i-- > 0;) {
+        const std::string& folder = folders[i].path;
+        for (const auto& f : files[i])
+            if (!DeleteFileForce(c, JoinPath(folder, f.name))) return false;
+        if (i != 0 && !DeleteFolderForce(c, folder)) return false;
+    }
+    return true;
+}
+
+bool IsReadOnlyBlocked(Context& c, const std::string& path) {
+    if (ReadOnlyMayChange(c)) return false;
+    if (HasReadOnlyBit(c, path)) {
+        ShowMessage(c, path + "\r\n" + engine_text::IsReadOnly, StyleStop);
+        return true;
+    }
+    return false;
+}
+
+void ShowRunEnds(Context& c) {
+    ShowMessage(c, engine_text::RunEnds, StyleStop);
+}
+
+bool ConfirmContinue(Context& c, const std::string& failureText) {
+    bool goOn = false;
+    switch (c.state.LastErrorNext) {
+        case 0:
+            return true;
+        case 2: {
+            std::string prompt = engine_text::ContinueQuestion;
+            if (!failureText.empty()) prompt += "\r\n\r\n" + failureText;
+            goOn = c.messages.Show(prompt, ProgramTitle, engine_text::ContinueQuestionStyle) == platform::AnswerYes;
+            break;
+        }
+        default:  // 1 and every other value stop
+            goOn = false;
+            break;
+    }
+    if (!goOn) ShowRunEnds(c);
+    return goOn;
+}
+
+}  // namespace tollervy

@@ -1,0 +1,44 @@
+// The file operations every change of the switching engine goes through, and
+// the error policy that decides whether a run goes on after a failed item.
+//
+// None of them throws or ends the program: a failure is a false result and,
+// when [Start] Debug is "1", a diagnostic message (path + "\r\n" + text).
+#pragma once
+#include <string>
+
+#include "settings/Context.h"
+
+namespace tollervy {
+
+// Copies a file (replacing the destination) and gives the copy exactly the
+// source's attributes; with `move` the source is deleted afterwards.
+bool CopyFileKeepAttr(Context& c, const std::string& source, const std::string& destination, bool move);
+
+// True when the file is gone (a file that does not exist counts as gone).
+// With [Delete] ReadOnly "1" a read-only file has its attributes cleared and
+// is deleted.
+bool DeleteFileForce(Context& c, const std::string& path);
+
+// Removes an empty folder; true when it is gone. With [Delete] ReadOnly "1"
+// a read-only folder has its attributes cleared first.
+bool DeleteFolderForce(Context& c, const std::string& path);
+
+// Empties a path: a file is deleted; a folder loses all its plain files and
+// plain subfolders (deepest first) but stays itself; with a pattern only the
+// matching files directly in the folder go. The program's own folder is left
+// alone unless the path is a stored copy inside the data store.
+bool ClearPath(Context& c, const std::string& path, const std::string& pattern);
+
+// True (after the message path + "\r\n" + "読み取り専用です") when the path
+// is read-only and [Delete] ReadOnly is not "1": do not touch it.
+bool IsReadOnlyBlocked(Context& c, const std::string& path);
+
+// The error policy after a failed item, by [Last] ErrorNext: 0 go on,
+// 2 ask (Yes goes on), anything else stop. True = go on with the next item.
+// Stopping shows "異常が発生しました\r\n処理を終了します".
+bool ConfirmContinue(Context& c, const std::string& failureText);
+
+// The closing message of a stopped run.
+void ShowRunEnds(Context& c);
+
+}  // namespace tollervy

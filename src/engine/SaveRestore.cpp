@@ -1,0 +1,435 @@
+#include "engine/SaveRestore.h"
+
+#include <cmath>
+#include <vector>
+
+#include "engine/EngineText.h"
+#include "engine/FileOps.h"
+#include "engine/PathUtil.h"
+#include "engine/StoreNames.h"
+#include "settings/Environment.h"
+#include "settings/Settings.h"
+
+namespace tollervy {
+
+using platform::ListAll;
+using platform::ListFolders;
+
+namespace {
+
+constexpr const char* AllUsers = "All Users";
+constexpr const char* Unregistered = "\\";
+constexpr int StoreUnusableExitCode = 1;
+
+bool ShowsProgress(Context& c) {
+    return c.state.StartStatus == "1";
+}
+
+void SetBar(Context& c, float value) {
+    if (!ShowsProgress(c) || c.status == nullptr) return;
+    c.status->SetBar(value);
+    c.status->Repaint();
+}
+
+// k of m steps of the current item done: the bar moves inside its band.
+void MoveBarInBand(Context& c, std::size_t done, std::size_t total) {
+    if (!ShowsProgress(c) || total == 0) return;
+    const float start = c.state.ProgressStart;
+    const float end = c.state.ProgressEnd;
+    SetBar(c, start + static_cast<float>(done) / static_cast<float>(total) * (end - start));
+}
+
+// The band of item i of n inside [base, base + 50], to the nearest whole
+// number, halves to even.
+void SetBand(Context& c, std::size_t i, std::size_t n, int base) {
+    if (!ShowsProgress(c) || n == 0) return;
+    const double from = static_cast<double>(i) * 50.0 / static_cast<double>(n);
+    const double to = static_cast<double>(i + 1) * 50.0 / static_cast<double>(n);
+    c.state.ProgressStart = static_cast<std::int16_t>(std::nearbyint(from) + base);
+    c.state.ProgressEnd = static_cast<std::int16_t>(std::nearbyint(to) + base);
+}
+
+void NotFound(Context& c, const std::string& path) {
+    ShowDebugMessage(c, path + "\r\n" + engine_text::DoesNotExist, StyleStop);
+}
+
+void StoreUnwritable(Context& c, const std::string& path) {
+    ShowMessage(c, std::string(engine_text::NoWritePermission) + "\r\n\r\n" + path, StyleStop);
+}
+
+// The user whose folder a user folder path names (its last component).
+std::string UserOfFolder(const std::string& userFolder) {
+    const std::string f = WithoutTrailingBackslash(userFolder);
+    const auto slash = f.rfind('\\');
+    return slash == std::string::npos ? f : f.substr(slash + 1);
+}
+
+// --- Copy plans ------------------------------------------------------------
+// Every listing and every check of an item is done before its destructive
+// step, so that an item that cannot be completed fails with nothing changed.
+
+struct PlannedCopy {
+    std::string shown;  // the live path, for the status line
+    std::string from;
+    std::string to;
+};
+
+struct PlannedFolder {
+    std::string create;  // a folder to make first ("" for none)
+    std::vector<PlannedCopy> copies;
+};
+
+struct CopyPlan {
+    std::vector<PlannedFolder> folders;
+    bool barPerFile = false;  // pattern entries move the bar per file, folders per folder
+};
+
+bool RunPlan(Context& c, const CopyPlan& plan) {
+    std::size_t total = 0;
+    for (const auto& f : plan.folders) total += f.copies.size();
+    std::size_t done = 0;
+    for (std::size_t i = 0; i < plan.folders.size(); ++i) {
+        const PlannedFolder& folder = plan.folders[i];
+        // A folder that cannot be made fails the item, even an empty one:
+        // otherwise the copy silently lacks it.
+        if (!folder.create.empty() && !c.fs.CreateFolder(folder.create) && !IsDirectory(c, folder.create))
+            return false;
+        for (const auto& copy : folder.copies) {
+            ShowStatus(c, copy.shown, false);
+            if (!CopyFileKeepAttr(c, copy.from, copy.to, false)) return false;
+            ++done;
+            if (plan.barPerFile) MoveBarInBand(c, done, total);
+        }
+        if (!plan.barPerFile) MoveBarInBand(c, i + 1, plan.folders.size());
+    }
+    return true;
+}
+
+// The live files of a pattern entry, to be copied into `store`.
+bool PlanPatternSave(Context& c, const Entry& e, const std::string& store, CopyPlan& plan) {
+    std::vector<std::string> names;
+    if (!GetMatchingFiles(c, e.folder, e.name, names)) return false;
+    plan.barPerFile = true;
+    plan.folders.push_back({});
+    for (const auto& name : names) {
+        const std::string src = JoinPath(e.folder, name);
+        if (IsReadOnlyBlocked(c, src)) return false;
+        plan.folders.back().copies.push_back({src, src, JoinPath(store, name)});
+    }
+    return true;
+}
+
+// The live tree of a folder entry, mirrored into `store`.
+bool PlanFolderSave(Context& c, const Entry& e, const std::string& store, CopyPlan& plan) {
+    const std::string root = WithTrailingBackslash(e.path);
+    std::vector<std::string> tree;
+    if (!GetFolderTree(c, root, tree, false)) return false;
+    for (std::size_t i = 0; i < tree.size(); ++i) {
+        const std::string& f = tree[i];
+        const std::string r = i == 0 ? std::string() : f.substr(root.size());
+        PlannedFolder planned;
+        if (i != 0) {
+            if (IsReadOnlyBlocked(c, f)) return false;
+            planned.create = JoinPath(store, r);
+        }
+        std::vector<std::string> names;
+        if (!GetFolderFiles(c, f, names)) return false;
+        for (const auto& name : names) {
+            if (IsReadOnlyBlocked(c, f + name)) return false;
+            planned.copies.push_back({f + name, f + name, JoinPath(store, r + name)});
+        }
+        plan.folders.push_back(std::move(planned));
+    }
+    return true;
+}
+
+// The stored files of a pattern entry, to be put back in the live folder.
+bool PlanPatternRestore(Context& c, const Entry& e, const std::string& store, CopyPlan& plan) {
+    std::vector<std::string> names;
+    if (!GetMatchingFiles(c, store, e.name, names)) return false;
+    plan.barPerFile = true;
+    plan.folders.push_back({});
+    for (const auto& name : names) {
+        const std::string src = JoinPath(store, name);
+        if (IsReadOnlyBlocked(c, src)) return false;
+        const std::string live = JoinPath(e.folder, name);
+        plan.folders.back().copies.push_back({live, src, live});
+    }
+    return true;
+}
+
+// The stored tree of a folder entry, to be put back in the live folder.
+bool PlanFolderRestore(Context& c, const Entry& e, const std::string& store, CopyPlan& plan) {
+    const std::string live = WithTrailingBackslash(e.path);
+    std::vector<std::string> tree;
+    if (!GetFolderTree(c, store, tree, true)) return false;
+    const std::string root = WithTrailingBackslash(tree[0]);
+    for (std::size_t i = 0; i < tree.size(); ++i) {
+        const std::string& f = tree[i];
+        const std::string r = i == 0 ? std::string() : f.substr(root.size());
+        PlannedFolder planned;
+        if (i != 0) {
+            if (IsReadOnlyBlocked(c, f)) return false;
+            planned.create = live + r;
+        }
+        std::vector<std::string> names;
+        if (!GetFolderFiles(c, f, names)) return false;
+        for (const auto& name : names) {
+            const std::string src = JoinPath(f, name);
+            if (IsReadOnlyBlocked(c, src)) return false;
+            planned.copies.push_back({live + r + name, src, live + r + name});
+        }
+        plan.folders.push_back(std::move(planned));
+    }
+    return true;
+}
+
+// Checks shared by save and restore: the line names an item, the item is
+// not inside the data store, it exists, and it is not read-only.
+bool CheckLiveItem(Context& c, const std::string& line, Entry& e) {
+    if (!ReadEntry(c, line, e)) {
+        ShowMessage(c, engine_text::FileSettingWrong, StyleStop);
+        return false;
+    }
+    if (ShowsProgress(c)) SetBar(c, c.state.ProgressStart);
+    // The store is never a listed item: saving it into itself or emptying
+    // it as a live folder would destroy the stored copies.
+    if (LiesInDataStore(c, e.target)) {
+        ShowMessage(c, engine_text::FileSettingWrong, StyleStop);
+        return false;
+    }
+    if (!ListingYields(c, e.target, ListAll)) {
+        NotFound(c, e.path);
+        return false;
+    }
+    return !IsReadOnlyBlocked(c, e.target);
+}
+
+// Runs the item's destructive part between the hooks.
+template <typename Change>
+bool Wrapped(const ItemHooks* hooks, const ItemStep& step, Change change) {
+    if (hooks && hooks->beforeChange && !hooks->beforeChange(step)) return false;
+    const bool ok = change();
+    if (hooks && hooks->afterChange) hooks->afterChange(step, ok);
+    return ok;
+}
+
+bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
+    Entry e;
+    if (!CheckLiveItem(c, step.line, e)) return false;
+    step.key = e.key;
+    step.store = JoinPath(step.userFolder, e.key);
+    const std::string& store = step.store;
+
+    CopyPlan plan;
+    if (e.kind == EntryKind::Pattern && !PlanPatternSave(c, e, store, plan)) return false;
+    if (e.kind == EntryKind::Folder && !PlanFolderSave(c, e, store, plan)) return false;
+
+    const bool saved = Wrapped(hooks, step, [&] {
+        std::string existing = store;
+        if (CheckPathExists(c, existing)) {
+            if (!ClearPath(c, existing, "")) {
+                StoreUnwritable(c, existing);
+                return false;
+            }
+        } else if (!c.fs.CreateFolder(store)) {
+            StoreUnwritable(c, store);
+            c.system.EndProcess(StoreUnusableExitCode);
+        }
+        if (e.kind == EntryKind::File) {
+            ShowStatus(c, e.path, false);
+            // A copy that fails fails the item: the run must not go on to
+            // overwrite the only complete version.
+            return c.fs.CopyFile(e.path, JoinPath(store, e.name), true);
+        }
+        return RunPlan(c, plan);
+    });
+    if (!saved) return false;
+    SetBar(c, c.state.ProgressEnd);
+    return true;
+}
+
+bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
+    Entry e;
+    if (!CheckLiveItem(c, step.line, e)) return false;
+    step.key = e.key;
+
+    // The source: the user's stored copy, or the "All Users" copy when the
+    // user has none. A copy that exists but cannot be listed is no reason
+    // to hand out someone else's.
+    std::string store = JoinPath(step.userFolder, e.key);
+    if (!CheckPathExists(c, store)) {
+        std::uint32_t attributes = 0;
+        if (c.fs.GetAttributes(store, attributes)) {
+            NotFound(c, store);
+            return false;
+        }
+        std::string parent = WithoutTrailingBackslash(step.userFolder);
+        parent = parent.substr(0, parent.rfind('\\') + 1);
+        store = JoinPath(JoinPath(parent, AllUsers), e.key);
+        if (!ListingYields(c, store, ListAll)) {
+            NotFound(c, store);
+            return false;
+        }
+    }
+    step.store = store;
+
+    CopyPlan plan;
+    if (e.kind == EntryKind::Pattern && !PlanPatternRestore(c, e, store, plan)) return false;
+    if (e.kind == EntryKind::Folder && !PlanFolderRestore(c, e, store, plan)) return false;
+
+    const bool restored = Wrapped(hooks, step, [&] {
+        switch (e.kind) {
+            case EntryKind::File: {
+                ShowStatus(c, e.path, false);
+                if (c.fs.CopyFile(JoinPath(store, e.name), e.path, false)) return true;
+                const std::uint32_t number = c.fs.LastError();
+                ShowDebugMessage(c, std::to_string(number) + "\r\n" + c.fs.LastErrorText(), StyleStop);
+                // The live file still holds the previous user's version.
+                return false;
+            }
+            case EntryKind::Pattern:
+                if (!ClearPath(c, e.folder, e.name)) return false;
+                return RunPlan(c, plan);
+            case EntryKind::Folder:
+                if (!ClearPath(c, WithTrailingBackslash(e.path), "")) return false;
+                return RunPlan(c, plan);
+        }
+        return false;
+    });
+    if (!restored) return false;
+    SetBar(c, c.state.ProgressEnd);
+    return true;
+}
+
+// Every way out of an item clears the file line.
+template <typename Item>
+bool ClearingFileLine(Context& c, Item item) {
+    const bool ok = item();
+    ShowStatus(c, "", false);
+    return ok;
+}
+
+}  // namespace
+
+bool ReadEntry(Context& c, const std::string& line, Entry& entry) {
+    entry = Entry{};
+    std::string key, value;
+    if (!SplitFileLine(line, key, value)) return false;
+    entry.key = std::move(key);
+    entry.path = std::move(value);
+    SplitPath(c, entry.path, entry.folder, entry.name, false);
+    if (entry.name.empty())
+        entry.kind = EntryKind::Folder;
+    else if (entry.name.find('*') != std::string::npos)
+        entry.kind = EntryKind::Pattern;
+    else
+        entry.kind = EntryKind::File;
+    entry.target = entry.kind == EntryKind::Pattern ? entry.folder : entry.path;
+    return true;
+}
+
+std::string EnsureUserFolder(Context& c, const std::string& user) {
+    const std::string folder = JoinPath(c.state.DataFolderPath, user);
+    std::string probe = folder;
+    if (!CheckPathExists(c, probe) && !c.fs.CreateFolder(folder)) {
+        StoreUnwritable(c, c.state.DataFolderPath);
+        c.system.EndProcess(StoreUnusableExitCode);
+    }
+    return folder;
+}
+
+bool SaveFileEntry(Context& c, const std::string& userFolder, const std::string& line, const ItemHooks* hooks) {
+    ItemStep step;
+    step.saving = true;
+    step.index = static_cast<std::size_t>(-1);
+    step.line = line;
+    step.user = UserOfFolder(userFolder);
+    step.userFolder = userFolder;
+    return ClearingFileLine(c, [&] { return SaveItem(c, step, hooks); });
+}
+
+bool RestoreFileEntry(Context& c, const std::string& userFolder, const std::string& line, const ItemHooks* hooks) {
+    ItemStep step;
+    step.saving = false;
+    step.index = static_cast<std::size_t>(-1);
+    step.line = line;
+    step.user = UserOfFolder(userFolder);
+    step.userFolder = userFolder;
+    return ClearingFileLine(c, [&] { return RestoreItem(c, step, hooks); });
+}
+
+bool SaveUserData(Context& c, const std::string& user, const ItemHooks* hooks) {
+    if (user == Unregistered) {
+        // Nothing in place is kept: the restore that follows overwrites it.
+        ShowStatus(c, engine_text::PhaseDiscarding, true);
+        SetBar(c, 50);
+        return true;
+    }
+    if (!IsStoreUserName(user)) {
+        ShowRunEnds(c);
+        return false;
+    }
+    ShowStatus(c, engine_text::PhaseSaving, true);
+    ReadIniSection(c, keys::FileSection, c.state.FileSectionLines);
+    const std::vector<std::string> lines = c.state.FileSectionLines;
+    const std::string folder = EnsureUserFolder(c, user);
+
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        SetBand(c, i, lines.size(), 0);
+        ItemStep step;
+        step.saving = true;
+        step.index = i;
+        step.line = lines[i];
+        step.user = hooks && hooks->saveAs ? hooks->saveAs(i, lines[i], user) : user;
+        bool ok = true;
+        if (step.user == Unregistered) {
+            ok = true;  // an unregistered user's copy is thrown away
+        } else if (!IsStoreUserName(step.user)) {
+            ok = false;
+        } else {
+            step.userFolder = step.user == user ? folder : EnsureUserFolder(c, step.user);
+            ok = ClearingFileLine(c, [&] { return SaveItem(c, step, hooks); });
+        }
+        if (!ok && !ConfirmContinue(c, engine_text::SaveItemFailed)) return false;
+    }
+    SetBar(c, 50);
+    return true;
+}
+
+bool RestoreUserData(Context& c, const std::string& user, const std::string& previous, const ItemHooks* hooks) {
+    if (!IsStoreUserName(user)) {
+        ShowRunEnds(c);
+        return false;
+    }
+    ShowStatus(c, user + engine_text::PhaseRestoringSuffix, true);
+    std::string folder = JoinPath(c.state.DataFolderPath, user);
+    if (!ListingYields(c, folder, ListFolders)) {
+        // A folder that exists but cannot be listed is no first start: its
+        // copies must not be passed over for the "All Users" ones.
+        std::uint32_t attributes = 0;
+        const bool exists = c.fs.GetAttributes(folder, attributes) && (attributes & platform::AttrDirectory);
+        if (!exists) {
+            ShowDebugMessage(c, user + engine_text::FirstStartSuffix, StyleInformation);
+            if (previous == AllUsers) return true;
+            folder = JoinPath(c.state.DataFolderPath, AllUsers);
+        }
+    }
+    ReadIniSection(c, keys::FileSection, c.state.FileSectionLines);
+    const std::vector<std::string> lines = c.state.FileSectionLines;
+
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        SetBand(c, i, lines.size(), 50);
+        ItemStep step;
+        step.saving = false;
+        step.index = i;
+        step.line = lines[i];
+        step.user = user;
+        step.userFolder = folder;
+        const bool ok = ClearingFileLine(c, [&] { return RestoreItem(c, step, hooks); });
+        if (!ok && !ConfirmContinue(c, engine_text::RestoreItemFailed)) return false;
+    }
+    return true;
+}
+
+}  // namespace tollervy
