@@ -47,8 +47,21 @@ std::optional<std::string_view> SectionName(std::string_view line) {
     return TrimBytes(line);
 }
 
+// Names compare with ASCII letters folded; the second byte of a double-byte
+// character is compared as it is.
 bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && cp932::FoldCase(a) == cp932::FoldCase(b);
+    if (a.size() != b.size()) return false;
+    const auto upper = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if (upper(x) != upper(y)) return false;
+        if (cp932::IsLeadByte(x) && i + 1 < a.size()) {
+            ++i;
+            if (a[i] != b[i]) return false;
+        }
+    }
+    return true;
 }
 
 // The lines of the first section named `section`: [first, last) indexes into
