@@ -1,0 +1,454 @@
+#include "Driver.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace e2e {
+
+namespace {
+
+std::wstring FromCodePage(UINT cp, const std::string& bytes) {
+    if (bytes.empty()) return {};
+    int n = MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(), n);
+    return w;
+}
+
+std::string ToCodePage(UINT cp, const std::wstring& w) {
+    if (w.empty()) return {};
+    int n = WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+struct EnumState {
+    DWORD pid;
+    const wchar_t* cls;
+    std::vector<HWND>* out;
+};
+
+BOOL CALLBACK CollectWindow(HWND w, LPARAM lp) {
+    auto* st = reinterpret_cast<EnumState*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != st->pid || !IsWindowVisible(w)) return TRUE;
+    if (st->cls) {
+        wchar_t cls[64] = {};
+        GetClassNameW(w, cls, 64);
+        if (lstrcmpW(cls, st->cls) != 0) return TRUE;
+    }
+    st->out->push_back(w);
+    return TRUE;
+}
+
+}  // namespace
+
+std::wstring Wide(const std::string& utf8) { return FromCodePage(CP_UTF8, utf8); }
+std::string Utf8(const std::wstring& wide) { return ToCodePage(CP_UTF8, wide); }
+std::string ToCp932(const std::string& utf8) { return ToCodePage(932, Wide(utf8)); }
+std::string FromCp932(const std::string& bytes) { return Utf8(FromCodePage(932, bytes)); }
+
+std::string EnvVar(const char* name) {
+    std::wstring wname = Wide(name);
+    DWORD n = GetEnvironmentVariableW(wname.c_str(), nullptr, 0);
+    if (n == 0) return {};
+    std::wstring v(n, L'\0');
+    n = GetEnvironmentVariableW(wname.c_str(), v.data(), n);
+    v.resize(n);
+    return Utf8(v);
+}
+
+const Config& GetConfig() {
+    static const Config config = [] {
+        Config c;
+        c.exe = EnvVar("TOLLERVY_EXE");
+        c.work = EnvVar("TOLLERVY_E2E_WORK");
+        if (c.work.empty()) {
+            wchar_t tmp[MAX_PATH] = {};
+            GetTempPathW(MAX_PATH, tmp);
+            c.work = Utf8(tmp) + "tollervy-e2e";
+        }
+        while (!c.work.empty() && (c.work.back() == '\\' || c.work.back() == '/')) c.work.pop_back();
+        c.screens = EnvVar("TOLLERVY_SCREENS");
+        return c;
+    }();
+    return config;
+}
+
+bool ReadBytes(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    char buf[4096];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(h, buf, sizeof buf, &got, nullptr) != 0) && got > 0) bytes.append(buf, got);
+    CloseHandle(h);
+    return ok;
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD put = 0;
+    bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
+    return CloseHandle(h) && ok;
+}
+
+bool FileExists(const std::string& path) {
+    DWORD a = GetFileAttributesW(Wide(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path) {
+    DWORD a = GetFileAttributesW(Wide(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool RemoveTree(const std::string& path) {
+    std::wstring root = Wide(path);
+    DWORD a = GetFileAttributesW(root.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return true;
+    if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesW(root.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return DeleteFileW(root.c_str()) != 0;
+    }
+    WIN32_FIND_DATAW fd;
+    HANDLE f = FindFirstFileW((root + L"\\*").c_str(), &fd);
+    bool ok = true;
+    if (f != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            ok = RemoveTree(path + "\\" + Utf8(name)) && ok;
+        } while (FindNextFileW(f, &fd));
+        FindClose(f);
+    }
+    SetFileAttributesW(root.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return RemoveDirectoryW(root.c_str()) != 0 && ok;
+}
+
+// ---------------------------------------------------------------- Install
+
+Install::Install(const std::string& name) {
+    const Config& c = GetConfig();
+    if (c.exe.empty()) {
+        error_ = "TOLLERVY_EXE is not set";
+        return;
+    }
+    CreateDirectoryW(Wide(c.work).c_str(), nullptr);
+    folder_ = c.work + "\\" + name;
+    if (!RemoveTree(folder_)) {
+        error_ = "cannot empty " + folder_;
+        return;
+    }
+    if (!CreateDirectoryW(Wide(folder_).c_str(), nullptr)) {
+        error_ = "cannot create " + folder_;
+        return;
+    }
+    if (!CopyFileW(Wide(c.exe).c_str(), Wide(exePath()).c_str(), FALSE)) {
+        error_ = "cannot copy " + c.exe + " to " + exePath();
+        return;
+    }
+    ok_ = true;
+}
+
+bool Install::WriteIni(const std::string& utf8Text) {
+    std::string text;
+    for (char ch : utf8Text) {
+        if (ch == '\n') text += "\r\n";
+        else text += ch;
+    }
+    return WriteBytes(iniPath(), ToCp932(text));
+}
+
+std::string Install::IniBytes() const {
+    std::string bytes;
+    ReadBytes(iniPath(), bytes);
+    return bytes;
+}
+
+std::optional<std::string> Install::IniValue(const std::string& section, const std::string& key) const {
+    // A default no settings file holds tells an absent key from an empty one.
+    const wchar_t* absent = L"\x1\x2<absent>";
+    wchar_t buf[1024] = {};
+    GetPrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), absent, buf, 1024, Wide(iniPath()).c_str());
+    if (lstrcmpW(buf, absent) == 0) return std::nullopt;
+    return Utf8(buf);
+}
+
+bool Install::SetIniReadOnly(bool readOnly) {
+    std::wstring p = Wide(iniPath());
+    DWORD a = GetFileAttributesW(p.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return false;
+    a = readOnly ? (a | FILE_ATTRIBUTE_READONLY) : (a & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    return SetFileAttributesW(p.c_str(), a) != 0;
+}
+
+bool Install::IniWritable() const {
+    HANDLE h = CreateFileW(Wide(iniPath()).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    return true;
+}
+
+// ---------------------------------------------------------------- Process
+
+Process::~Process() {
+    Kill();
+    if (process_) CloseHandle(process_);
+}
+
+bool Process::Start(const std::string& exe, const std::string& args, const std::string& dir) {
+    if (process_) return false;
+    std::wstring cmd = L"\"" + Wide(exe) + L"\"";
+    if (!args.empty()) cmd += L" " + Wide(args);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(Wide(exe).c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        dir.empty() ? nullptr : Wide(dir).c_str(), &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+    // Let it reach its message loop before anyone looks for its windows.
+    WaitForInputIdle(process_, 5000);
+    return true;
+}
+
+bool Process::Running() const {
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitExit(DWORD timeoutMs, DWORD* exitCode) {
+    if (!process_) return false;
+    if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    if (exitCode) *exitCode = code;
+    return true;
+}
+
+void Process::Kill() {
+    if (Running()) {
+        TerminateProcess(process_, 255);
+        WaitForSingleObject(process_, 5000);
+    }
+}
+
+std::vector<HWND> Process::VisibleWindows(const wchar_t* className) const {
+    std::vector<HWND> out;
+    EnumState st{pid_, className, &out};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&st));
+    return out;
+}
+
+// ---------------------------------------------------------------- windows
+
+namespace {
+HWND WaitForWindow(const Process& p, const std::string& title, DWORD timeoutMs, bool messageBox) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        for (HWND w : p.VisibleWindows(L"#32770")) {
+            if (WindowTitle(w) == title && (!messageBox || IsMessageBox(w))) {
+                LetPaint(w);
+                return w;
+            }
+        }
+        if (!p.Running() || GetTickCount() - start > timeoutMs) return nullptr;
+        Sleep(20);
+    }
+}
+}  // namespace
+
+HWND WaitForDialog(const Process& p, const std::string& title, DWORD timeoutMs) {
+    return WaitForWindow(p, title, timeoutMs, false);
+}
+
+HWND WaitForMessageBox(const Process& p, const std::string& title, DWORD timeoutMs) {
+    return WaitForWindow(p, title, timeoutMs, true);
+}
+
+bool IsMessageBox(HWND window) { return GetDlgItem(window, 0xFFFF) != nullptr; }
+
+bool IsSystemModal(HWND window) {
+    return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+std::string MessageText(HWND box) {
+    wchar_t buf[4096] = {};
+    GetDlgItemTextW(box, 0xFFFF, buf, 4096);
+    return Utf8(buf);
+}
+
+std::string WindowTitle(HWND window) {
+    wchar_t buf[512] = {};
+    GetWindowTextW(window, buf, 512);
+    return Utf8(buf);
+}
+
+bool PressButton(HWND dialog, int id) {
+    HWND button = GetDlgItem(dialog, id);
+    if (button && IsWindowVisible(button) && IsWindowEnabled(button)) {
+        DWORD_PTR result = 0;
+        // BM_CLICK does not return until the dialog has handled the click;
+        // a message box ends inside that call.
+        if (SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result)) return true;
+    }
+    return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)) != 0;
+}
+
+bool WaitWindowGone(HWND window, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (IsWindow(window) && IsWindowVisible(window)) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+void LetPaint(HWND window) {
+    DWORD_PTR result = 0;
+    // A message box is painting or idle once it has answered a message.
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(250);
+}
+
+RunResult RunToEnd(Process& p, DWORD timeoutMs, const std::string& shotPrefix) {
+    RunResult r;
+    std::vector<HWND> seen;
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (p.WaitExit(20, &r.exitCode)) {
+            r.ended = true;
+            return r;
+        }
+        for (HWND w : p.VisibleWindows(L"#32770")) {
+            bool known = false;
+            for (HWND s : seen) known = known || s == w;
+            if (known) continue;
+            seen.push_back(w);
+            LetPaint(w);
+            Screenshot(shotPrefix + "-" + std::to_string(seen.size()));
+            if (IsMessageBox(w)) {  // read it, answer OK
+                r.boxes.push_back(MessageText(w));
+                PressButton(w, IDOK);
+                WaitWindowGone(w, 3000);
+            } else {
+                r.windows.push_back(WindowTitle(w));
+            }
+        }
+        if (GetTickCount() - start > timeoutMs) return r;
+    }
+}
+
+// ---------------------------------------------------------------- keyboard
+
+namespace {
+bool SendShift(bool down) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = VK_SHIFT;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(VK_LSHIFT, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    return SendInput(1, &in, sizeof in) == 1;
+}
+}  // namespace
+
+ShiftHeld::ShiftHeld() { ok_ = SendShift(true); }
+ShiftHeld::~ShiftHeld() { SendShift(false); }
+
+// ---------------------------------------------------------------- registry
+
+namespace {
+const wchar_t* kWineKey = L"Software\\Wine";
+
+std::optional<std::wstring> ReadWineVersion() {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kWineKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
+    wchar_t buf[64] = {};
+    DWORD size = sizeof buf - sizeof(wchar_t), type = 0;
+    LONG rc = RegQueryValueExW(key, L"Version", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+    return std::wstring(buf);
+}
+
+bool WriteWineVersion(const std::optional<std::wstring>& v) {
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kWineKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    LONG rc;
+    if (v) {
+        rc = RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(v->c_str()),
+                            static_cast<DWORD>((v->size() + 1) * sizeof(wchar_t)));
+    } else {
+        rc = RegDeleteValueW(key, L"Version");
+    }
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+}
+}  // namespace
+
+WineVersion::WineVersion(const std::string& version) {
+    previous_ = ReadWineVersion();
+    ok_ = WriteWineVersion(Wide(version)) && ReadWineVersion() == Wide(version);
+}
+
+WineVersion::~WineVersion() { WriteWineVersion(previous_); }
+
+// ---------------------------------------------------------------- screen
+
+bool Screenshot(const std::string& name) {
+    const std::string& dir = GetConfig().screens;
+    if (dir.empty()) return true;
+    CreateDirectoryW(Wide(dir).c_str(), nullptr);
+
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    if (w <= 0 || h <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;  // bottom-up, as a .bmp file stores it
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = false;
+    if (dib && bits) {
+        HGDIOBJ old = SelectObject(mem, dib);
+        ok = BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY | CAPTUREBLT) != 0;
+        GdiFlush();
+        SelectObject(mem, old);
+    }
+    if (ok) {
+        DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
+        DWORD imageSize = stride * static_cast<DWORD>(h);
+        BITMAPFILEHEADER fh = {};
+        fh.bfType = 0x4D42;  // "BM"
+        fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+        fh.bfSize = fh.bfOffBits + imageSize;
+        bi.bmiHeader.biSizeImage = imageSize;
+        std::string file(reinterpret_cast<const char*>(&fh), sizeof fh);
+        file.append(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
+        file.append(static_cast<const char*>(bits), imageSize);
+        ok = WriteBytes(dir + "\\" + name + ".bmp", file);
+    }
+    if (dib) DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+}  // namespace e2e

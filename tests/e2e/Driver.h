@@ -1,0 +1,167 @@
+// The end-to-end driver: starts the real Tollervy.exe in a folder of its
+// own, finds its windows on the same (Wine) desktop, reads and presses them
+// as a person would, and reads the settings file back.
+//
+// Configuration comes from the environment (tools/test sets it):
+//   TOLLERVY_EXE       the Tollervy.exe under test (Windows path)
+//   TOLLERVY_E2E_WORK  folder that receives one folder per scenario
+//   TOLLERVY_SCREENS   folder for screenshots (.bmp); none taken when unset
+#pragma once
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// UTF-8 <-> UTF-16 and the settings file's code page (932).
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+std::string ToCp932(const std::string& utf8);
+std::string FromCp932(const std::string& bytes);
+
+// An environment variable as UTF-8; empty when unset.
+std::string EnvVar(const char* name);
+
+struct Config {
+    std::string exe;      // TOLLERVY_EXE
+    std::string work;     // TOLLERVY_E2E_WORK, or %TEMP%\tollervy-e2e
+    std::string screens;  // TOLLERVY_SCREENS, may be empty
+};
+const Config& GetConfig();
+
+// Whole-file helpers (paths in UTF-8).
+bool ReadBytes(const std::string& path, std::string& bytes);
+bool WriteBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+// Removes a folder and everything below it, read-only files included.
+bool RemoveTree(const std::string& path);
+
+// One copy of the program in a fresh folder of its own: <work>\<name>.
+class Install {
+public:
+    explicit Install(const std::string& name);
+    bool ok() const { return ok_; }
+    const std::string& error() const { return error_; }
+
+    const std::string& folder() const { return folder_; }
+    std::string exePath() const { return folder_ + "\\Tollervy.exe"; }
+    std::string iniPath() const { return folder_ + "\\Tollervy.ini"; }
+    std::string dataPath() const { return folder_ + "\\Data"; }
+
+    // Writes the settings file from UTF-8 text: lines end in "\r\n", the
+    // bytes are code page 932 as the program's profile functions expect.
+    bool WriteIni(const std::string& utf8Text);
+    bool IniExists() const { return FileExists(iniPath()); }
+    std::string IniBytes() const;
+    // A key as the profile functions read it; nullopt when it is absent.
+    std::optional<std::string> IniValue(const std::string& section, const std::string& key) const;
+
+    // Sets or clears the read-only attribute of the settings file.
+    bool SetIniReadOnly(bool readOnly);
+    // Can this process open the settings file for writing? (Root can even
+    // when it is read-only.)
+    bool IniWritable() const;
+
+private:
+    std::string folder_;
+    std::string error_;
+    bool ok_ = false;
+};
+
+// A started program. The destructor ends it when it still runs.
+class Process {
+public:
+    Process() = default;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process();
+
+    // Starts `exe` with the argument text `args` (may be empty) in `dir`.
+    bool Start(const std::string& exe, const std::string& args, const std::string& dir);
+    DWORD Id() const { return pid_; }
+    bool Running() const;
+    // Waits for the end; true and the exit code when it ended in time.
+    bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+    void Kill();
+
+    // Visible top-level windows of this process, optionally of one class.
+    std::vector<HWND> VisibleWindows(const wchar_t* className = nullptr) const;
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+};
+
+// Waits until `p` shows a visible dialog or message box (class "#32770")
+// titled `title`; nullptr on timeout or when the process ends first.
+HWND WaitForDialog(const Process& p, const std::string& title, DWORD timeoutMs);
+// The same for a message box: a "#32770" window with the static text
+// control 0xFFFF.
+HWND WaitForMessageBox(const Process& p, const std::string& title, DWORD timeoutMs);
+bool IsMessageBox(HWND window);
+// A system-modal box stays on top of every other window.
+bool IsSystemModal(HWND window);
+// The message text of a message box (its static control 0xFFFF).
+std::string MessageText(HWND box);
+std::string WindowTitle(HWND window);
+// Presses a button of a dialog by its id (IDOK, IDYES, ...) with BM_CLICK,
+// falling back to WM_COMMAND when the button cannot be found.
+bool PressButton(HWND dialog, int id);
+// Waits until a window is gone.
+bool WaitWindowGone(HWND window, DWORD timeoutMs);
+
+// What a program showed while it ran to its end.
+struct RunResult {
+    bool ended = false;
+    DWORD exitCode = 0;
+    std::vector<std::string> boxes;    // texts of the message boxes it showed
+    std::vector<std::string> windows;  // titles of other dialogs it showed
+};
+// Lets `p` run to its end. Each message box it shows meanwhile is recorded,
+// photographed (as <shotPrefix>-N) and answered with OK so the run goes on;
+// other dialogs are recorded and photographed and left alone.
+RunResult RunToEnd(Process& p, DWORD timeoutMs, const std::string& shotPrefix);
+
+// Holds Shift down (SendInput) for its lifetime; always releases it.
+class ShiftHeld {
+public:
+    ShiftHeld();
+    ~ShiftHeld();
+    ShiftHeld(const ShiftHeld&) = delete;
+    ShiftHeld& operator=(const ShiftHeld&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    bool ok_ = false;
+};
+
+// Sets HKCU\Software\Wine Version (the Windows version that programs started
+// afterwards see) and puts the previous value back on destruction.
+class WineVersion {
+public:
+    explicit WineVersion(const std::string& version);
+    ~WineVersion();
+    WineVersion(const WineVersion&) = delete;
+    WineVersion& operator=(const WineVersion&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    std::optional<std::wstring> previous_;
+    bool ok_ = false;
+};
+
+// Saves the whole screen (the Wine virtual desktop) as
+// TOLLERVY_SCREENS\<name>.bmp. True when saved (or when no folder is set).
+bool Screenshot(const std::string& name);
+
+// Settles a window before a screenshot: lets it process what is queued and
+// paint.
+void LetPaint(HWND window);
+
+}  // namespace e2e
