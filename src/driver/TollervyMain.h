@@ -43,6 +43,17 @@ public:
     void MakeVisible() override;
     void Repaint() override;
 
+    // A command line of a user name in double quotes.
+    struct QuotedName {
+        bool isQuoted = false;  // at least three characters, quotes at both ends
+        bool usable = false;    // the name can be a user of the data store
+        std::string name;
+    };
+    static QuotedName ParseQuotedName(const std::string& command);
+
+    // True once the logon phase has switched to the user of this run.
+    bool LogOnDone() const { return logOnDone_; }
+
 private:
     void RunLogOn();
 
@@ -50,6 +61,7 @@ private:
     Context& c_;
     bool secondInstance_ = false;
     bool fatalAtStart_ = false;
+    bool logOnDone_ = false;
 };
 
 }  // namespace tollervy

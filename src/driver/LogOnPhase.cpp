@@ -1,0 +1,62 @@
+// The logon and resident phase of the main window: who is the user of this
+// run, the switch to that user, and then the end or the resident life.
+#include "driver/Forms.h"
+#include "driver/TollervyMain.h"
+#include "settings/Environment.h"
+#include "settings/Settings.h"
+#include "shell/FormMenu.h"
+#include "users/FormLogOn.h"
+#include "users/UserList.h"
+
+namespace tollervy {
+
+void TollervyMain::RunLogOn() {
+    GrobalMod& s = c_.state;
+
+    // A program that has not been set up goes to the settings dialog first.
+    if (ReadIniValue(c_, keys::StartStarted) == "0") {
+        forms_.ShowSettingsDialog();
+        return;
+    }
+
+    const std::string last = ReadIniValue(c_, keys::LastUser);
+    mstrLogonDispName = last;
+
+    s.LogonUse = ReadIniValue(c_, keys::LogonUse);
+    s.UserUse = ReadIniValue(c_, keys::UserUse);
+
+    std::string next;
+    if (s.LogonUse == "1") {
+        forms_.FormLogOn().ShowModal();
+        next = s.CurrentUserName;
+    } else if (s.UserUse != "1") {
+        next = s.CurrentUserName;
+    } else {
+        LoadUserFile(c_);
+        const int answer = CheckLogon(c_, s.CurrentUserName, "");
+        next = (answer == 0 || answer == 1) ? s.CurrentUserName : std::string("\\");
+    }
+
+    SetData(last, next);
+    logOnDone_ = true;
+
+    // Nothing to put back at exit when the user did not change.
+    if (next == last) s.StartAllWay = "0";
+
+    if (s.StartAllWay != "1") {
+        WriteIniValue(c_, keys::LastUser, next);
+        Unload();
+        return;
+    }
+
+    // Resident: [Last] User keeps the start-time user for the exit restore.
+    if (s.StartTask == "1") {
+        tollervy::FormMenu& menu = forms_.FormMenu();
+        menu.Load();
+        menu.Form_Load();
+    } else {
+        ShowDebugMessage(c_, "常駐開始", StyleInformation);
+    }
+}
+
+}  // namespace tollervy

@@ -1,0 +1,136 @@
+#include "driver/TollervyMain.h"
+
+#include "driver/Forms.h"
+#include "platform/Text.h"
+#include "settings/Environment.h"
+#include "settings/Settings.h"
+#include "engine/StoreNames.h"
+#include "users/UserList.h"
+
+namespace tollervy {
+
+namespace {
+constexpr int VkShift = 16;
+constexpr const char* AllUsers = "All Users";
+constexpr const char* NoUser = "\\";
+}  // namespace
+
+TollervyMain::TollervyMain(Forms& forms)
+    : ui::Form(forms.host, "TollervyMain", TemplateTollervyMain),
+      StatusMess(*this, IdStatusMess, "StatusMess"),
+      StatusDetail(*this, IdStatusDetail, "StatusDetail"),
+      StatusBar(*this, IdStatusBar, "StatusBar"),
+      forms_(forms),
+      c_(forms.context) {
+    SetCaption(ProgramTitle);
+    StatusBar.SetRange(0, 100);
+}
+
+void TollervyMain::Form_Load() {
+    GrobalMod& s = c_.state;
+
+    // Only one instance: the second one ends without touching anything.
+    if (c_.system.PreviousInstance()) {
+        secondInstance_ = true;
+        ShowMessage(c_, "複数起動はできません", StyleStop);
+        Unload();
+        return;
+    }
+
+    const bool shiftHeld = c_.system.AsyncKeyState(VkShift) != 0;
+
+    // Parked just beyond the right edge of the screen: the window comes into
+    // view only when a switch shows its progress.
+    Move(c_.system.ScreenWidth(), Top());
+    DisableCloseCommand(*this);
+
+    s.IniFilePath = JoinPath(c_.system.ProgramFolder(), std::string(ProgramTitle) + ".ini");
+    s.DataFolderPath = JoinPath(c_.system.ProgramFolder(), "Data");
+
+    s.StartDebug = ReadIniValue(c_, keys::StartDebug);
+    if (!ReadIniValue(c_, keys::StartNowUser).empty())
+        ShowDebugMessage(c_, "前回、異常終了しています", StyleInformation);
+
+    s.LastErrorNext = ParseErrorNext(ReadIniValue(c_, keys::LastErrorNext));
+    s.StartAllWay = ReadIniValue(c_, keys::StartAllWay);
+    s.StartTask = ReadIniValue(c_, keys::StartTask);
+
+    s.OsVersionTag = GetOsVersionTag(c_);
+    ShowDebugMessage(c_, "OSバージョン : " + s.OsVersionTag, StyleInformation);
+    if (s.OsVersionTag == "XXX") {
+        ShowMessage(c_, "このOSのバージョンには対応していません", StyleStop);
+        fatalAtStart_ = true;
+        Unload();
+        return;
+    }
+
+    s.CurrentUserName = GetLoginUserName(c_);
+
+    // The first write of the run is also the test that the settings file
+    // can be written at all.
+    if (!WriteIniValue(c_, keys::StartNowUser, s.CurrentUserName)) {
+        ShowMessage(c_, "書き込み権限がありません\r\n致命的なエラーです\r\n\r\n" + s.IniFilePath, StyleStop);
+        fatalAtStart_ = true;
+        Unload();
+        return;
+    }
+
+    if (shiftHeld) {
+        forms_.ShowSettingsDialog();
+        return;
+    }
+
+    const std::string command = text::TrimRight(c_.system.CommandLine());
+    if (!command.empty()) {
+        ShowDebugMessage(c_, "Command\r\n[" + command + "]", StyleInformation);
+        const QuotedName quoted = ParseQuotedName(command);
+        if (quoted.isQuoted) {
+            if (ReadIniValue(c_, keys::StartStarted) == "0") {
+                forms_.ShowSettingsDialog();
+                return;
+            }
+            // A name that cannot be a user's folder in the data store is
+            // ignored like any other unrecognised command line.
+            if (quoted.usable) s.CurrentUserName = quoted.name;
+        }
+        if (command == "-s") {
+            forms_.ShowSettingsDialog();
+            return;
+        }
+    }
+
+    RunLogOn();
+}
+
+TollervyMain::QuotedName TollervyMain::ParseQuotedName(const std::string& command) {
+    QuotedName q;
+    if (text::Length(command) < 3 || command.front() != '"' || command.back() != '"') return q;
+    q.isQuoted = true;
+    q.name = command.substr(1, command.size() - 2);
+    q.usable = IsValidName(q.name) && IsStoreUserName(q.name);
+    return q;
+}
+
+void TollervyMain::Form_Unload() {
+    // A refused second instance ends without touching anything.
+    if (secondInstance_) c_.system.EndProcess(0);
+
+    GrobalMod& s = c_.state;
+    if (s.StartAllWay == "1" && !fatalAtStart_) {
+        std::string last = ReadIniValue(c_, keys::LastUser.section, keys::LastUser.key, "");
+        if (last.empty()) last = AllUsers;
+        SetData(s.CurrentUserName, last);
+    }
+    WriteIniValue(c_, keys::StartNowUser, "");
+    c_.system.EndProcess(0);
+}
+
+void TollervyMain::SetPhaseText(const std::string& text) { StatusMess.SetCaption(text); }
+void TollervyMain::SetDetailText(const std::string& text) { StatusDetail.SetCaption(text); }
+void TollervyMain::SetBar(float value) { StatusBar.SetValue(value); }
+void TollervyMain::MakeVisible() {
+    if (!Visible()) Show();
+}
+void TollervyMain::Repaint() { Refresh(); }
+
+}  // namespace tollervy

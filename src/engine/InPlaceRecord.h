@@ -1,0 +1,45 @@
+// The data store's record of whose copy each listed item holds in place.
+//
+// File: Data\InPlace.dat, UTF-8 text, one line per [File] key:
+//     key=owner
+// where owner is a user name, "All Users", "\" (an unregistered user's copy,
+// thrown away at the next switch) or "*" (the item is being overwritten: its
+// live state is nobody's, and both complete copies are in the store). A key
+// without a line has no record. Lines starting with ";" are comments.
+// The file is replaced whole (written aside, flushed, renamed over) at every
+// change, so that a stop at any instant leaves a record that tells the truth.
+#pragma once
+#include <map>
+#include <string>
+#include <vector>
+
+#include "settings/Context.h"
+
+namespace tollervy {
+
+inline constexpr const char* InPlaceRecordName = "InPlace.dat";
+inline constexpr const char* BeingOverwritten = "*";
+
+class InPlaceRecord {
+public:
+    // Reads the record of the data store; a missing or unreadable file is an
+    // empty record.
+    void Load(Context& c);
+    // The owner of the item, or "" when the item has no record.
+    std::string Owner(const std::string& key) const;
+    // Sets (or, with "", removes) the owner of one item and writes the record
+    // through. False when the file could not be written.
+    bool Set(Context& c, const std::string& key, const std::string& owner);
+    // True when every key has a record naming that user.
+    bool AllHeldBy(const std::vector<std::string>& keys, const std::string& user) const;
+    bool Empty() const { return owners_.empty(); }
+
+    static std::string Path(Context& c);
+    std::string Serialise() const;
+    void Parse(const std::string& text);
+
+private:
+    std::map<std::string, std::string> owners_;
+};
+
+}  // namespace tollervy

@@ -1,0 +1,52 @@
+// A whole program on the fakes: the in-memory platform and every form.
+//
+//   Desk desk;
+//   desk.Ini("Start", "Started", "1");
+//   desk.p.system.loginName = "Aoi";
+//   EXPECT_EQ(desk.Start(), 0);          // the program ended with code 0
+//   EXPECT_EQ(desk.IniValue("Start", "NowUser"), "");
+#pragma once
+#include <optional>
+#include <string>
+
+#include "driver/Forms.h"
+#include "driver/TollervyMain.h"
+#include "fakes/FakePlatform.h"
+
+namespace tollervy {
+
+struct Desk {
+    fakes::FakePlatform p;
+    Forms forms{p.context, p.host};
+    GrobalMod& state = p.context.state;
+
+    static constexpr const char* Ini_ = "C:\\Program Files\\Tollervy\\Tollervy.ini";
+    static constexpr const char* Data = "C:\\Program Files\\Tollervy\\Data";
+
+    // Writes a value straight into the settings file.
+    void Ini(const std::string& section, const std::string& key, const std::string& value) {
+        p.profile.WriteString(Ini_, section, key, &value);
+    }
+    // The value as the file holds it; "<missing>" when the key is absent.
+    std::string IniValue(const std::string& section, const std::string& key) {
+        return p.profile.GetString(Ini_, section, key, "<missing>", 4096);
+    }
+
+    // Starts the program as Windows would: the main window is shown, which
+    // runs its load handler. The exit code when the program ended, nothing
+    // when it lives on (resident).
+    std::optional<int> Start() { return Run([this] { forms.TollervyMain().Show(); }); }
+
+    // Runs an action of the living program; the exit code when it ended.
+    template <class F>
+    std::optional<int> Run(F&& action) {
+        try {
+            action();
+        } catch (const fakes::ProcessEnded& ended) {
+            return ended.code;
+        }
+        return std::nullopt;
+    }
+};
+
+}  // namespace tollervy
