@@ -1,0 +1,57 @@
+#include "win32/Encoding.h"
+
+#include <vector>
+
+namespace tollervy::win32 {
+
+namespace {
+
+std::wstring ToWide(UINT codePage, const char* bytes, std::size_t count) {
+    if (count == 0) return {};
+    const int n = MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(count), nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(count), out.data(), n);
+    return out;
+}
+
+std::string FromWide(UINT codePage, const wchar_t* text, std::size_t count) {
+    if (count == 0) return {};
+    const int n = WideCharToMultiByte(codePage, 0, text, static_cast<int>(count), nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(codePage, 0, text, static_cast<int>(count), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace
+
+std::wstring Widen(const std::string& utf8) { return ToWide(CP_UTF8, utf8.data(), utf8.size()); }
+
+std::string Narrow(const wchar_t* utf16, std::size_t count) { return FromWide(CP_UTF8, utf16, count); }
+
+std::string Narrow(const std::wstring& utf16) { return Narrow(utf16.data(), utf16.size()); }
+
+std::string ToAnsi(const std::string& utf8) {
+    const std::wstring wide = Widen(utf8);
+    return FromWide(CP_ACP, wide.data(), wide.size());
+}
+
+std::string FromAnsi(const char* bytes, std::size_t count) {
+    const std::wstring wide = ToWide(CP_ACP, bytes, count);
+    return Narrow(wide);
+}
+
+std::string FromAnsi(const std::string& bytes) { return FromAnsi(bytes.data(), bytes.size()); }
+
+std::string WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0) return {};
+    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1, L'\0');
+    const int n = GetWindowTextW(window, buffer.data(), length + 1);
+    return Narrow(buffer.data(), static_cast<std::size_t>(n > 0 ? n : 0));
+}
+
+void SetWindowTextUtf8(HWND window, const std::string& text) { SetWindowTextW(window, Widen(text).c_str()); }
+
+}  // namespace tollervy::win32

@@ -1,0 +1,207 @@
+#include "win32/Win32FileSystem.h"
+
+#include <algorithm>
+
+#include "win32/Encoding.h"
+
+namespace tollervy::win32 {
+
+namespace {
+
+// Closes a file handle when it goes out of scope.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() { Close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return h_; }
+    bool Close() {
+        if (!Valid()) return true;
+        const BOOL ok = CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+        return ok != FALSE;
+    }
+
+private:
+    HANDLE h_;
+};
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        done += written;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Win32FileSystem::Failed() {
+    lastError_ = GetLastError();
+    return false;
+}
+
+bool Win32FileSystem::GetAttributes(const std::string& path, std::uint32_t& attributes) {
+    const DWORD a = GetFileAttributesW(Widen(path).c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return Failed();
+    attributes = a;
+    return true;
+}
+
+bool Win32FileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
+    if (!SetFileAttributesW(Widen(path).c_str(), attributes)) return Failed();
+    return true;
+}
+
+bool Win32FileSystem::List(const std::string& spec, std::uint32_t filter, std::vector<std::string>& names) {
+    names.clear();
+    std::string pattern = spec;
+    if (!pattern.empty() && pattern.back() == '\\') pattern += '*';
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(Widen(pattern).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        // The folder exists, only nothing in it matches.
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return true;
+        lastError_ = error;
+        return false;
+    }
+    do {
+        const DWORD a = data.dwFileAttributes;
+        if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(filter & platform::AttrDirectory)) continue;
+        if ((a & FILE_ATTRIBUTE_HIDDEN) && !(filter & platform::AttrHidden)) continue;
+        if ((a & FILE_ATTRIBUTE_SYSTEM) && !(filter & platform::AttrSystem)) continue;
+        names.push_back(Narrow(data.cFileName, wcslen(data.cFileName)));
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return true;
+}
+
+bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    if (!CopyFileW(Widen(from).c_str(), Widen(to).c_str(), failIfExists ? TRUE : FALSE)) return Failed();
+    return true;
+}
+
+std::string Win32FileSystem::LastErrorText() {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, lastError_, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message;
+    if (n > 0 && text) message.assign(text, n);
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' '))
+        message.pop_back();
+    if (message.empty()) return "error " + std::to_string(lastError_);
+    return Narrow(message);
+}
+
+bool Win32FileSystem::MoveFile(const std::string& from, const std::string& to) {
+    if (!MoveFileW(Widen(from).c_str(), Widen(to).c_str())) return Failed();
+    return true;
+}
+
+bool Win32FileSystem::DeleteFile(const std::string& path) {
+    if (!DeleteFileW(Widen(path).c_str())) return Failed();
+    return true;
+}
+
+bool Win32FileSystem::CreateFolder(const std::string& path) {
+    if (!CreateDirectoryW(Widen(path).c_str(), nullptr)) return Failed();
+    return true;
+}
+
+bool Win32FileSystem::RemoveFolder(const std::string& path) {
+    if (!RemoveDirectoryW(Widen(path).c_str())) return Failed();
+    return true;
+}
+
+bool Win32FileSystem::FileLength(const std::string& path, std::uint64_t& length) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) return Failed();
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        lastError_ = ERROR_ACCESS_DENIED;  // a folder has no length
+        return false;
+    }
+    length = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+std::vector<std::string> Win32FileSystem::SplitLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) {
+            lines.push_back(bytes.substr(start));
+            break;
+        }
+        std::size_t stop = end;
+        if (stop > start && bytes[stop - 1] == '\r') --stop;
+        lines.push_back(bytes.substr(start, stop - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool Win32FileSystem::ReadLines(const std::string& path, std::vector<std::string>& lines) {
+    lines.clear();
+    std::string bytes;
+    if (!ReadFile(path, bytes)) return false;
+    for (const std::string& line : SplitLines(bytes)) lines.push_back(FromAnsi(line));
+    return true;
+}
+
+bool Win32FileSystem::AppendLine(const std::string& path, const std::string& line) {
+    FileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return Failed();
+    if (SetFilePointer(file.Get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
+        return Failed();
+    if (!WriteAll(file.Get(), ToAnsi(line) + "\r\n")) return Failed();
+    if (!file.Close()) return Failed();
+    return true;
+}
+
+bool Win32FileSystem::WriteFileAtomic(const std::string& path, const std::string& bytes) {
+    const std::wstring target = Widen(path);
+    const std::wstring temporary = target + L".tmp";
+    {
+        FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) return Failed();
+        if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get()) || !file.Close()) {
+            Failed();
+            DeleteFileW(temporary.c_str());
+            return false;
+        }
+    }
+    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        Failed();
+        DeleteFileW(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool Win32FileSystem::ReadFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    FileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return Failed();
+    char buffer[65536];
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) return Failed();
+        if (read == 0) break;
+        bytes.append(buffer, read);
+    }
+    return true;
+}
+
+}  // namespace tollervy::win32

@@ -1,0 +1,116 @@
+#include "win32/Win32System.h"
+
+#include <vector>
+
+#include "settings/Environment.h"
+#include "win32/Encoding.h"
+
+namespace tollervy::win32 {
+
+namespace {
+
+// The single-instance marker: one per session.
+constexpr wchar_t InstanceMutexName[] = L"Tollervy.SingleInstance.7F3A2C1E";
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+}  // namespace
+
+Win32System::~Win32System() {
+    if (instanceMutex_) CloseHandle(instanceMutex_);
+}
+
+bool Win32System::UserName(std::string& name) {
+    char buffer[256] = {};
+    DWORD size = sizeof buffer;
+    if (!GetUserNameA(buffer, &size)) return false;
+    // size counts the terminating NUL; never trust it beyond the buffer.
+    std::size_t count = size > 0 ? size - 1 : 0;
+    if (count >= sizeof buffer) count = sizeof buffer - 1;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (buffer[i] == '\0') {
+            count = i;
+            break;
+        }
+    }
+    name = FromAnsi(buffer, count);
+    return true;
+}
+
+bool Win32System::Version(platform::VersionInfo& info) {
+    OSVERSIONINFOA v;
+    ZeroMemory(&v, sizeof v);
+    v.dwOSVersionInfoSize = sizeof v;  // 148
+    if (!GetVersionExA(&v)) return false;
+    info.platformId = v.dwPlatformId;
+    info.major = v.dwMajorVersion;
+    info.minor = v.dwMinorVersion;
+    return true;
+}
+
+std::int16_t Win32System::AsyncKeyState(int virtualKey) {
+    return static_cast<std::int16_t>(GetAsyncKeyState(virtualKey));
+}
+
+std::wstring Win32System::ArgumentsOf(const std::wstring& commandLine) {
+    std::size_t i = 0;
+    const std::size_t n = commandLine.size();
+    while (i < n && IsBlank(commandLine[i])) ++i;
+    if (i < n && commandLine[i] == L'"') {
+        ++i;
+        while (i < n && commandLine[i] != L'"') ++i;
+        if (i < n) ++i;  // the closing quote
+    } else {
+        while (i < n && !IsBlank(commandLine[i])) ++i;
+    }
+    while (i < n && IsBlank(commandLine[i])) ++i;
+    return commandLine.substr(i);
+}
+
+std::string Win32System::CommandLine() {
+    const wchar_t* line = GetCommandLineW();
+    return Narrow(ArgumentsOf(line ? std::wstring(line) : std::wstring()));
+}
+
+std::wstring Win32System::FolderOf(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return L"";
+    std::wstring folder = path.substr(0, slash);
+    if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+    return folder;
+}
+
+std::string Win32System::ProgramExePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return "";
+        if (n < buffer.size()) return Narrow(buffer.data(), n);
+        buffer.resize(buffer.size() * 2);  // the path was cut: try a larger buffer
+        if (buffer.size() > 32768) return "";
+    }
+}
+
+std::string Win32System::ProgramFolder() { return Narrow(FolderOf(Widen(ProgramExePath()))); }
+
+std::string Win32System::ProgramTitle() { return tollervy::ProgramTitle; }
+
+bool Win32System::PreviousInstance() {
+    if (previousInstance_ < 0) {
+        instanceMutex_ = CreateMutexW(nullptr, FALSE, InstanceMutexName);
+        previousInstance_ = (instanceMutex_ && GetLastError() == ERROR_ALREADY_EXISTS) ? 1 : 0;
+        // The handle is kept to the end of the process: it is what a later
+        // start sees.
+    }
+    return previousInstance_ == 1;
+}
+
+int Win32System::ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+
+int Win32System::ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+void Win32System::EndProcess(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
+
+void Win32System::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
+
+}  // namespace tollervy::win32

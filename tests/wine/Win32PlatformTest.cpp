@@ -1,0 +1,177 @@
+// What the Win32 platform adds to the shared file-system and profile rules:
+// the bytes on disk are the ANSI code page's, replacing a file leaves no
+// half-written file, and the process and shell queries answer as the program
+// expects.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/Shell.h"
+#include "win32/Encoding.h"
+#include "win32/Win32FileSystem.h"
+#include "win32/Win32Profile.h"
+#include "win32/Win32Shell.h"
+#include "win32/Win32System.h"
+
+namespace tollervy::win32 {
+namespace {
+
+// A fresh folder under the temporary folder, removed with its files.
+class TempFolder {
+public:
+    TempFolder() {
+        wchar_t base[MAX_PATH + 1] = {};
+        GetTempPathW(MAX_PATH, base);
+        path_ = Narrow(std::wstring(base)) + "tollervy-w32-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(counter_++);
+        CreateDirectoryW(Widen(path_).c_str(), nullptr);
+    }
+    ~TempFolder() {
+        Win32FileSystem fs;
+        std::vector<std::string> names;
+        fs.List(path_ + "\\", 0, names);
+        for (const std::string& name : names) {
+            SetFileAttributesW(Widen(path_ + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(Widen(path_ + "\\" + name).c_str());
+        }
+        RemoveDirectoryW(Widen(path_).c_str());
+    }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    static inline int counter_ = 0;
+};
+
+std::string Bytes(const std::string& path) {
+    Win32FileSystem fs;
+    std::string bytes;
+    EXPECT_TRUE(fs.ReadFile(path, bytes));
+    return bytes;
+}
+
+bool JapaneseCodePage() { return GetACP() == 932; }
+
+TEST(Win32Profile, ValuesAreStoredInTheAnsiCodePage) {
+    if (!JapaneseCodePage()) GTEST_SKIP() << "needs the ANSI code page 932 (LANG=ja_JP.UTF-8)";
+    TempFolder folder;
+    const std::string ini = folder / "設定.ini";
+    Win32Profile profile;
+    const std::string value = "日本語";
+    ASSERT_TRUE(profile.WriteString(ini, "Last", "User", &value));
+    EXPECT_NE(Bytes(ini).find("User=\x93\xfa\x96\x7b\x8c\xea"), std::string::npos);
+    EXPECT_EQ(profile.GetString(ini, "Last", "User", "", 256), "日本語");
+
+    // A double-byte value cut by the buffer keeps whole characters only up to
+    // the cut and nothing of the rest of the buffer.
+    EXPECT_EQ(profile.GetString(ini, "Last", "User", "", 5), "日本");
+}
+
+TEST(Win32Profile, SectionLinesEndAtTheEmptyLine) {
+    const char buffer[] = "F1=C:\\a.txt\0F2=C:\\b\\\0\0junk\0";
+    EXPECT_EQ((std::vector<std::string>{"F1=C:\\a.txt", "F2=C:\\b\\"}),
+              Win32Profile::SplitSection(buffer, sizeof buffer - 1));
+    // Cut before the closing NUL: the unfinished line is not taken.
+    EXPECT_EQ((std::vector<std::string>{"F1=C:\\a.txt"}), Win32Profile::SplitSection(buffer, 15));
+    EXPECT_TRUE(Win32Profile::SplitSection(buffer, 0).empty());
+}
+
+TEST(Win32FileSystem, TextLinesAreAnsiWithCrLf) {
+    if (!JapaneseCodePage()) GTEST_SKIP() << "needs the ANSI code page 932 (LANG=ja_JP.UTF-8)";
+    TempFolder folder;
+    const std::string file = folder / "User.dat";
+    Win32FileSystem fs;
+    ASSERT_TRUE(fs.AppendLine(file, "あ,1"));
+    ASSERT_TRUE(fs.AppendLine(file, "B,0"));
+    EXPECT_EQ(Bytes(file), "\x82\xa0,1\r\nB,0\r\n");
+    std::vector<std::string> lines;
+    ASSERT_TRUE(fs.ReadLines(file, lines));
+    EXPECT_EQ((std::vector<std::string>{"あ,1", "B,0"}), lines);
+
+    EXPECT_FALSE(fs.ReadLines(folder / "missing.dat", lines));
+    EXPECT_TRUE(lines.empty());
+}
+
+TEST(Win32FileSystem, LinesEndAtCrLfOrLoneLf) {
+    EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}), Win32FileSystem::SplitLines("a\r\nb\nc"));
+    EXPECT_EQ((std::vector<std::string>{"a", "", "b"}), Win32FileSystem::SplitLines("a\r\n\r\nb\r\n"));
+    EXPECT_EQ((std::vector<std::string>{"a\rb"}), Win32FileSystem::SplitLines("a\rb"));
+    EXPECT_TRUE(Win32FileSystem::SplitLines("").empty());
+}
+
+TEST(Win32FileSystem, AtomicWriteReplacesAndLeavesNoTemporaryFile) {
+    TempFolder folder;
+    const std::string file = folder / "User.dat";
+    Win32FileSystem fs;
+    ASSERT_TRUE(fs.WriteFileAtomic(file, "old"));
+    ASSERT_TRUE(fs.WriteFileAtomic(file, std::string("new\0bytes", 9)));
+    EXPECT_EQ(Bytes(file), std::string("new\0bytes", 9));
+    std::uint32_t attributes = 0;
+    EXPECT_FALSE(fs.GetAttributes(file + ".tmp", attributes));
+
+    EXPECT_FALSE(fs.WriteFileAtomic(folder / "no such folder\\User.dat", "x"));
+    EXPECT_NE(fs.LastError(), 0u);
+    EXPECT_FALSE(fs.LastErrorText().empty());
+}
+
+TEST(Win32FileSystem, LengthOfFilesOnly) {
+    TempFolder folder;
+    Win32FileSystem fs;
+    ASSERT_TRUE(fs.WriteFileAtomic(folder / "a.txt", "12345"));
+    std::uint64_t length = 0;
+    ASSERT_TRUE(fs.FileLength(folder / "a.txt", length));
+    EXPECT_EQ(length, 5u);
+    EXPECT_FALSE(fs.FileLength(folder.Path(), length));
+    EXPECT_FALSE(fs.FileLength(folder / "missing.txt", length));
+}
+
+TEST(Win32System, ProcessQueries) {
+    Win32System system;
+    EXPECT_EQ(system.ProgramTitle(), "Tollervy");
+    const std::string exe = system.ProgramExePath();
+    const std::string folder = system.ProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(exe.rfind(folder, 0), 0u);
+    EXPECT_NE(folder.back(), '\\');
+    EXPECT_GT(system.ScreenWidth(), 0);
+    EXPECT_GT(system.ScreenHeight(), 0);
+
+    platform::VersionInfo version;
+    ASSERT_TRUE(system.Version(version));
+    EXPECT_EQ(version.platformId, 2u);
+
+    std::string name;
+    ASSERT_TRUE(system.UserName(name));
+    EXPECT_FALSE(name.empty());
+    EXPECT_EQ(name.find('\0'), std::string::npos);
+}
+
+TEST(Win32System, SecondInstanceIsSeenAndTheAnswerKept) {
+    Win32System first;
+    Win32System second;
+    EXPECT_FALSE(first.PreviousInstance());
+    EXPECT_TRUE(second.PreviousInstance());
+    EXPECT_FALSE(first.PreviousInstance());
+}
+
+TEST(Win32Shell, FoldersShortcutsAndDocuments) {
+    Win32Shell shell;
+    const std::string startup = shell.SpecialFolderPath(platform::CsidlStartup);
+    EXPECT_FALSE(startup.empty());
+    EXPECT_EQ(shell.SpecialFolderPath(0x7f), "");
+
+    TempFolder folder;
+    const std::string link = folder / "Tollervy.lnk";
+    ASSERT_TRUE(shell.CreateShortcut(link, "C:\\Tools\\Tollervy.exe", "-s"));
+    Win32FileSystem fs;
+    std::uint64_t length = 0;
+    ASSERT_TRUE(fs.FileLength(link, length));
+    EXPECT_GT(length, 0u);
+
+    EXPECT_LE(shell.OpenDocument(folder / "missing-readme.txt"), 32);
+}
+
+}  // namespace
+}  // namespace tollervy::win32
