@@ -1,0 +1,364 @@
+// The window host against real windows (under Wine): the state of a control
+// reaches its window, the window's notifications reach the control's events
+// exactly once, and keys, modal showing, menus and session messages follow
+// the form's rules.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/Form.h"
+#include "win32/Encoding.h"
+#include "win32/Win32FormHost.h"
+#include "win32/Win32System.h"
+
+#include <commctrl.h>
+
+namespace tollervy::win32 {
+namespace {
+
+// A form on the logon dialog's layout, recording what reaches it.
+class LogOnForm : public ui::Form {
+public:
+    explicit LogOnForm(ui::FormHost& host) : Form(host, "FormLogOn", 200) {
+        TextLogonUser.Change = [this] { userChanges.push_back(TextLogonUser.Text()); };
+        CommandOK.OnClick = [this] { ++okClicks; };
+        CommandCancel.OnClick = [this] {
+            ++cancelClicks;
+            if (onCancel) onCancel();
+        };
+    }
+
+    ui::Label LabelLogonInfo{*this, 201, "LabelLogonInfo"};
+    ui::PictureBox PictureIcon{*this, 202, "PictureIcon"};
+    ui::TextBox TextLogonUser{*this, 204, "TextLogonUser"};
+    ui::TextBox TextLogonPass{*this, 206, "TextLogonPass"};
+    ui::CommandButton CommandOK{*this, 207, "CommandOK"};
+    ui::CommandButton CommandCancel{*this, 208, "CommandCancel"};
+
+    bool Form_KeyDown(int key) override {
+        keys.push_back(key);
+        return handleKeys;
+    }
+    void Form_Paint() override { ++paints; }
+    void Form_EndSession() override { ++endSessions; }
+    void Form_TrayMessage(int message) override { trayMessages.push_back(message); }
+
+    std::vector<std::string> userChanges;
+    std::vector<int> keys;
+    std::vector<int> trayMessages;
+    bool handleKeys = false;
+    int okClicks = 0, cancelClicks = 0, paints = 0, endSessions = 0;
+    std::function<void()> onCancel;
+};
+
+// A form on the main window's layout.
+class MainForm : public ui::Form {
+public:
+    explicit MainForm(ui::FormHost& host) : Form(host, "TollervyMain", 100) {}
+    ui::Label StatusMess{*this, 101, "StatusMess"};
+    ui::Label StatusDetail{*this, 102, "StatusDetail"};
+    ui::ProgressBar StatusBar{*this, 103, "StatusBar"};
+};
+
+std::wstring TextOf(HWND window) {
+    wchar_t buffer[512] = {};
+    GetWindowTextW(window, buffer, 511);
+    return buffer;
+}
+
+class Win32Host : public ::testing::Test {
+protected:
+    void SetUp() override {
+        logOn.Load();
+        ASSERT_NE(host.WindowOf(logOn), nullptr) << "the dialog template 200 is missing from the resources";
+        user = host.ControlWindowOf(logOn, logOn.TextLogonUser);
+        ASSERT_NE(user, nullptr);
+    }
+    void TearDown() override {
+        logOn.Unload();
+        mainForm.Unload();
+    }
+
+    Win32FormHost host;
+    LogOnForm logOn{host};
+    MainForm mainForm{host};
+    HWND user = nullptr;
+};
+
+TEST_F(Win32Host, TemplateTextAndStyleReachTheModel) {
+    EXPECT_EQ(logOn.Caption(), "ログオン情報");
+    EXPECT_EQ(logOn.LabelLogonInfo.Caption(), "ユーザ名とパスワードを入力してください。");
+    EXPECT_EQ(logOn.CommandCancel.Caption(), "キャンセル");
+    EXPECT_TRUE(logOn.TextLogonPass.PasswordMasked());
+    EXPECT_FALSE(logOn.TextLogonUser.PasswordMasked());
+    HWND pass = host.ControlWindowOf(logOn, logOn.TextLogonPass);
+    EXPECT_EQ(SendMessageW(pass, EM_GETPASSWORDCHAR, 0, 0), L'*');
+
+    RECT r;
+    GetWindowRect(host.WindowOf(logOn), &r);
+    EXPECT_EQ(logOn.Left(), r.left);
+    EXPECT_EQ(logOn.Top(), r.top);
+    EXPECT_EQ(logOn.Width(), r.right - r.left);
+    EXPECT_GT(logOn.Width(), 100);
+    EXPECT_FALSE(IsWindowVisible(host.WindowOf(logOn)));
+}
+
+TEST_F(Win32Host, TextSetByTheProgramRaisesChangeOnce) {
+    logOn.TextLogonUser.SetText("あおい");
+    EXPECT_EQ(TextOf(user), L"あおい");
+    ASSERT_EQ(logOn.userChanges.size(), 1u);
+    EXPECT_EQ(logOn.userChanges[0], "あおい");
+
+    logOn.TextLogonUser.SetText("あおい");  // the same text: no change
+    EXPECT_EQ(logOn.userChanges.size(), 1u);
+
+    // Text that does not survive the trip through the window unchanged is
+    // not rewritten by the window's echo of it.
+    const std::string odd = std::string("a") + '\xff';
+    logOn.TextLogonUser.SetText(odd);
+    EXPECT_EQ(logOn.TextLogonUser.Text(), odd);
+    EXPECT_EQ(logOn.userChanges.size(), 2u);
+}
+
+TEST_F(Win32Host, TypingUpdatesTheTextAndRaisesChangeOncePerEdit) {
+    SendMessageW(user, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Aoi"));
+    EXPECT_EQ(logOn.TextLogonUser.Text(), "Aoi");
+    ASSERT_EQ(logOn.userChanges.size(), 1u);
+
+    SendMessageW(user, EM_SETSEL, 3, 3);
+    SendMessageW(user, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L" 山田"));
+    EXPECT_EQ(logOn.TextLogonUser.Text(), "Aoi 山田");
+    ASSERT_EQ(logOn.userChanges.size(), 2u);
+    EXPECT_EQ(logOn.userChanges[1], "Aoi 山田");
+
+    // A change handler that rewrites the text: one more event for its own
+    // text, none for the window's echo, and the window shows the result.
+    logOn.TextLogonUser.Change = [this] {
+        logOn.userChanges.push_back(logOn.TextLogonUser.Text());
+        if (logOn.TextLogonUser.Text() == "x") logOn.TextLogonUser.SetText("X");
+    };
+    logOn.userChanges.clear();
+    SendMessageW(user, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x"));
+    EXPECT_EQ((std::vector<std::string>{"x", "X"}), logOn.userChanges);
+    EXPECT_EQ(TextOf(user), L"X");
+}
+
+TEST_F(Win32Host, ButtonNotificationsClickOnceAndRespectEnabled) {
+    HWND dialog = host.WindowOf(logOn);
+    HWND ok = host.ControlWindowOf(logOn, logOn.CommandOK);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(207, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+    EXPECT_EQ(logOn.okClicks, 1);
+
+    logOn.CommandOK.SetEnabled(false);
+    EXPECT_FALSE(IsWindowEnabled(ok));
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(207, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+    EXPECT_EQ(logOn.okClicks, 1);
+    logOn.CommandOK.SetEnabled(true);
+    EXPECT_TRUE(IsWindowEnabled(ok));
+
+    logOn.CommandOK.SetVisible(false);
+    EXPECT_FALSE(GetWindowLongPtrW(ok, GWL_STYLE) & WS_VISIBLE);
+    logOn.CommandOK.SetVisible(true);
+    EXPECT_TRUE(GetWindowLongPtrW(ok, GWL_STYLE) & WS_VISIBLE);
+}
+
+TEST_F(Win32Host, EnterAndEscapeReachTheFormFirstAndOnlyOnce) {
+    logOn.Show();
+    logOn.TextLogonUser.SetFocus();
+    host.DoEvents();
+
+    // Not handled by the form: Enter presses the default button.
+    PostMessageW(user, WM_KEYDOWN, VK_RETURN, 1);
+    host.DoEvents();
+    EXPECT_EQ((std::vector<int>{VK_RETURN}), logOn.keys);
+    EXPECT_EQ(logOn.okClicks, 1);
+
+    // Escape: offered once, not again when the dialog manager turns it into
+    // IDCANCEL.
+    logOn.keys.clear();
+    PostMessageW(user, WM_KEYDOWN, VK_ESCAPE, 1);
+    host.DoEvents();
+    EXPECT_EQ((std::vector<int>{VK_ESCAPE}), logOn.keys);
+
+    // Handled by the form: the controls never see it.
+    logOn.keys.clear();
+    logOn.handleKeys = true;
+    PostMessageW(user, WM_KEYDOWN, VK_RETURN, 1);
+    host.DoEvents();
+    EXPECT_EQ((std::vector<int>{VK_RETURN}), logOn.keys);
+    EXPECT_EQ(logOn.okClicks, 1);
+
+    // IDOK from the dialog manager without a key press goes to the form too.
+    logOn.keys.clear();
+    SendMessageW(host.WindowOf(logOn), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ((std::vector<int>{VK_RETURN}), logOn.keys);
+}
+
+TEST_F(Win32Host, ModalShowWaitsUntilHiddenWithTheOtherWindowsDisabled) {
+    mainForm.Show();
+    HWND main = host.WindowOf(mainForm);
+    ASSERT_TRUE(IsWindowEnabled(main));
+    bool mainEnabledMeanwhile = true;
+    logOn.onCancel = [&] {
+        mainEnabledMeanwhile = IsWindowEnabled(main) != FALSE;
+        logOn.Hide();
+    };
+    HWND dialog = host.WindowOf(logOn);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(208, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(host.ControlWindowOf(logOn, logOn.CommandCancel)));
+    logOn.ShowModal();
+    EXPECT_EQ(logOn.cancelClicks, 1);
+    EXPECT_FALSE(mainEnabledMeanwhile);
+    EXPECT_TRUE(IsWindowEnabled(main));
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    EXPECT_FALSE(logOn.Visible());
+
+    // Unloading ends the modal loop as well, and the window is gone.
+    logOn.onCancel = [&] { logOn.Unload(); };
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(208, BN_CLICKED), 0);
+    logOn.ShowModal();
+    EXPECT_FALSE(logOn.Loaded());
+    EXPECT_EQ(host.WindowOf(logOn), nullptr);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_TRUE(IsWindowEnabled(main));
+}
+
+TEST_F(Win32Host, MainWindowStatePositionAndCloseCommand) {
+    mainForm.Load();
+    HWND main = host.WindowOf(mainForm);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(mainForm.Caption(), "Tollervy");
+
+    mainForm.StatusMess.SetCaption("前回のユーザの情報を保存中");
+    EXPECT_EQ(TextOf(host.ControlWindowOf(mainForm, mainForm.StatusMess)), L"前回のユーザの情報を保存中");
+    mainForm.StatusDetail.SetCaption("C:\\A&B\\x.txt");
+    EXPECT_EQ(TextOf(host.ControlWindowOf(mainForm, mainForm.StatusDetail)), L"C:\\A&B\\x.txt");
+
+    HWND bar = host.ControlWindowOf(mainForm, mainForm.StatusBar);
+    mainForm.StatusBar.SetValue(42);
+    EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 42);
+    EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 100);
+    mainForm.StatusBar.SetRange(0, 200);
+    mainForm.StatusBar.SetValue(50);
+    EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 25);
+
+    // Parked beyond the right edge of the screen, then centred.
+    const int screen = GetSystemMetrics(SM_CXSCREEN);
+    mainForm.Move(screen, 40);
+    RECT r;
+    GetWindowRect(main, &r);
+    EXPECT_EQ(r.left, screen);
+    EXPECT_EQ(r.top, 40);
+    const int width = mainForm.Width();
+    EXPECT_EQ(width, r.right - r.left);
+    mainForm.Move((screen - width) / 2, 100);
+    GetWindowRect(main, &r);
+    EXPECT_EQ(r.left, (screen - width) / 2);
+    EXPECT_EQ(r.right - r.left, width);
+
+    mainForm.SetCaption("Tollervy 2");
+    EXPECT_EQ(TextOf(main), L"Tollervy 2");
+
+    EXPECT_TRUE(host.DisableCloseCommand(mainForm));
+    EXPECT_EQ(GetMenuState(GetSystemMenu(main, FALSE), SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
+    EXPECT_FALSE(host.DisableCloseCommand(mainForm));  // nothing left to remove
+}
+
+TEST_F(Win32Host, FontFollowsTheControl) {
+    logOn.TextLogonUser.SetFont({"ＭＳ ゴシック", 128});
+    auto font = reinterpret_cast<HFONT>(SendMessageW(user, WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr);
+    LOGFONTW lf;
+    ASSERT_NE(GetObjectW(font, sizeof lf, &lf), 0);
+    EXPECT_EQ(std::wstring(lf.lfFaceName), L"ＭＳ ゴシック");
+    EXPECT_EQ(lf.lfCharSet, 128);
+
+    logOn.TextLogonUser.SetFont({});
+    EXPECT_EQ(SendMessageW(user, WM_GETFONT, 0, 0), SendMessageW(host.WindowOf(logOn), WM_GETFONT, 0, 0));
+}
+
+TEST_F(Win32Host, SessionTrayAndCloseMessagesReachTheForm) {
+    HWND dialog = host.WindowOf(logOn);
+    SendMessageW(dialog, TrayCallbackMessage, TrayIconId, WM_MOUSEMOVE);
+    SendMessageW(dialog, TrayCallbackMessage, TrayIconId, WM_LBUTTONDBLCLK);
+    SendMessageW(dialog, TrayCallbackMessage, TrayIconId, WM_RBUTTONDOWN);
+    EXPECT_EQ((std::vector<int>{0x200, 0x203, 0x204}), logOn.trayMessages);
+
+    EXPECT_EQ(SendMessageW(dialog, WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageW(dialog, WM_ENDSESSION, FALSE, 0);  // the session goes on
+    EXPECT_EQ(logOn.endSessions, 0);
+    SendMessageW(dialog, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(logOn.endSessions, 1);
+
+    // A close request unloads the form.
+    SendMessageW(dialog, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(logOn.Loaded());
+    EXPECT_FALSE(IsWindow(dialog));
+}
+
+TEST_F(Win32Host, UnloadFromInsideAHandlerIsSafe) {
+    logOn.CommandOK.OnClick = [this] { logOn.Unload(); };
+    HWND dialog = host.WindowOf(logOn);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(207, BN_CLICKED), 0);
+    host.DoEvents();
+    EXPECT_FALSE(logOn.Loaded());
+    EXPECT_FALSE(IsWindow(dialog));
+    // Loading again makes a new window with the model's state.
+    logOn.TextLogonUser.SetText("Aoi");
+    logOn.Load();
+    HWND again = host.ControlWindowOf(logOn, logOn.TextLogonUser);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(TextOf(again), L"Aoi");
+}
+
+TEST(Win32Menu, PopupHoldsTheVisibleItemsWithTheirIds) {
+    ui::MenuItem task(301, "mnuTask", "タスクトレイ");
+    ui::MenuItem settings(302, "mnuIni", "設定");
+    ui::MenuItem hidden(304, "mnuHidden", "隠し");
+    ui::MenuItem end(303, "mnuEnd", "終了");
+    hidden.SetVisible(false);
+    task.SetVisible(false);  // the top item itself is hidden; its items show
+    task.Items = {&settings, &hidden, &end};
+
+    HMENU menu = Win32FormHost::BuildMenu(task);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    EXPECT_EQ(GetMenuItemID(menu, 0), 302u);
+    EXPECT_EQ(GetMenuItemID(menu, 1), 303u);
+    wchar_t caption[64] = {};
+    GetMenuStringW(menu, 1, caption, 63, MF_BYPOSITION);
+    EXPECT_EQ(std::wstring(caption), L"終了");
+    DestroyMenu(menu);
+
+    EXPECT_EQ(Win32FormHost::FindMenuItem(task, 303), &end);
+    EXPECT_EQ(Win32FormHost::FindMenuItem(task, 301), nullptr);
+}
+
+TEST(Win32CommandLine, ArgumentsFollowTheProgramPath) {
+    // Quoted program path, with blanks inside it.
+    EXPECT_EQ(Win32System::ArgumentsOf(L"\"C:\\Program Files\\Tollervy\\Tollervy.exe\" -s"), L"-s");
+    // Unquoted program path.
+    EXPECT_EQ(Win32System::ArgumentsOf(L"C:\\Tollervy\\Tollervy.exe -s"), L"-s");
+    // A quoted user name keeps its inner blanks and its quotes.
+    EXPECT_EQ(Win32System::ArgumentsOf(L"Tollervy.exe  \"Aoi Yamada\""), L"\"Aoi Yamada\"");
+    // Trailing blanks are left for the logic to remove.
+    EXPECT_EQ(Win32System::ArgumentsOf(L"\"Tollervy.exe\" -s  "), L"-s  ");
+    // No arguments, with or without blanks after the path.
+    EXPECT_EQ(Win32System::ArgumentsOf(L"\"C:\\T\\Tollervy.exe\""), L"");
+    EXPECT_EQ(Win32System::ArgumentsOf(L"Tollervy.exe   "), L"");
+    // A quote right after the quoted path starts the arguments.
+    EXPECT_EQ(Win32System::ArgumentsOf(L"\"Tollervy.exe\"\"Aoi\""), L"\"Aoi\"");
+    // An unclosed quote: everything is the program path.
+    EXPECT_EQ(Win32System::ArgumentsOf(L"\"C:\\T\\Tollervy.exe -s"), L"");
+    EXPECT_EQ(Win32System::ArgumentsOf(L""), L"");
+}
+
+TEST(Win32CommandLine, FolderOfAPath) {
+    EXPECT_EQ(Win32System::FolderOf(L"C:\\Tools\\Tollervy.exe"), L"C:\\Tools");
+    EXPECT_EQ(Win32System::FolderOf(L"C:\\Tollervy.exe"), L"C:\\");
+    EXPECT_EQ(Win32System::FolderOf(L"\\\\server\\share\\Tollervy.exe"), L"\\\\server\\share");
+}
+
+}  // namespace
+}  // namespace tollervy::win32
