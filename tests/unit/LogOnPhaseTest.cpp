@@ -1,0 +1,324 @@
+// Whole starts through the fakes: who the user of the run is, the switch from
+// the previous user's copies to the next user's, the resident life with its
+// icon, and the exit restore.
+#include <gtest/gtest.h>
+
+#include "Desk.h"
+#include "shell/FormMenu.h"
+#include "users/FormLogOn.h"
+
+namespace tollervy {
+namespace {
+
+constexpr const char* Live = "C:\\Work\\memo.txt";
+constexpr const char* LiveDir = "C:\\Work\\Notes\\";
+
+std::string Store(const std::string& user, const std::string& rest) {
+    return std::string(Desk::Data) + "\\" + user + "\\" + rest;
+}
+
+// A set-up program with two listed items, a file and a folder, whose copies
+// in place belong to `inPlace` and whose stored copies exist for each of
+// `stored` (and for "All Users").
+void Prepare(Desk& d, const std::string& inPlace, std::initializer_list<std::string> stored) {
+    d.p.fs.AddFolder(Desk::Data);
+    d.Ini("Start", "Started", "1");
+    d.Ini("Last", "User", inPlace);
+    d.Ini("File", "F1", Live);
+    d.Ini("File", "F2", LiveDir);
+    d.p.fs.AddFile(Live, inPlace + " memo");
+    d.p.fs.AddFile(std::string(LiveDir) + "a.txt", inPlace + " a");
+    d.p.fs.AddFile(std::string(LiveDir) + "sub\\b.txt", inPlace + " b");
+    std::vector<std::string> users(stored);
+    users.push_back("All Users");
+    for (const auto& u : users) {
+        d.p.fs.AddFile(Store(u, "F1\\memo.txt"), u + " memo");
+        d.p.fs.AddFile(Store(u, "F2\\a.txt"), u + " a");
+        d.p.fs.AddFile(Store(u, "F2\\sub\\b.txt"), u + " b");
+    }
+}
+
+// The live items hold `user`'s copies.
+void ExpectInPlace(Desk& d, const std::string& user) {
+    EXPECT_EQ(d.p.fs.Content(Live), user + " memo");
+    EXPECT_EQ(d.p.fs.Content(std::string(LiveDir) + "a.txt"), user + " a");
+    EXPECT_EQ(d.p.fs.Content(std::string(LiveDir) + "sub\\b.txt"), user + " b");
+}
+
+// The store holds `content`'s copies as `user`'s.
+void ExpectStored(Desk& d, const std::string& user, const std::string& content) {
+    EXPECT_EQ(d.p.fs.Content(Store(user, "F1\\memo.txt")), content + " memo");
+    EXPECT_EQ(d.p.fs.Content(Store(user, "F2\\a.txt")), content + " a");
+    EXPECT_EQ(d.p.fs.Content(Store(user, "F2\\sub\\b.txt")), content + " b");
+}
+
+TEST(LogOnPhase, NextUserGetsTheirCopiesAndThePreviousUsersAreSaved) {
+    Desk d;
+    Prepare(d, "Aoi", {"Ben"});
+    d.p.system.loginName = "Ben";
+
+    EXPECT_EQ(d.Start(), 0);
+
+    ExpectInPlace(d, "Ben");
+    ExpectStored(d, "Aoi", "Aoi");
+    EXPECT_EQ(d.IniValue("Last", "User"), "Ben");
+    EXPECT_EQ(d.IniValue("Start", "NowUser"), "");
+    EXPECT_EQ(d.p.messages.Count(), 0u);
+}
+
+TEST(LogOnPhase, TheSameUserAgainSwitchesNothingAndDropsResidentMode) {
+    Desk d;
+    Prepare(d, "Aoi", {});
+    d.Ini("Start", "AllWay", "1");
+    d.p.system.loginName = "Aoi";
+    const auto before = d.p.fs.Dump("C:\\Work");
+    const auto storeBefore = d.p.fs.Dump(Desk::Data);
+
+    EXPECT_EQ(d.Start(), 0);  // not resident: nothing to put back
+
+    EXPECT_EQ(d.p.fs.Dump("C:\\Work"), before);
+    EXPECT_EQ(d.p.fs.Dump(Desk::Data), storeBefore);
+    EXPECT_EQ(d.IniValue("Last", "User"), "Aoi");
+    EXPECT_EQ(d.IniValue("Start", "AllWay"), "1");  // the stored setting stays
+    EXPECT_TRUE(d.p.host.trays.empty());
+}
+
+TEST(LogOnPhase, AFirstStartAfterAnotherUserBeginsFromTheCommonCopies) {
+    Desk d;
+    Prepare(d, "Aoi", {});
+    d.p.system.loginName = "Chika";
+    EXPECT_EQ(d.Start(), 0);
+    ExpectInPlace(d, "All Users");
+    ExpectStored(d, "Aoi", "Aoi");
+    EXPECT_EQ(d.IniValue("Last", "User"), "Chika");
+}
+
+TEST(LogOnPhase, ResidentModeKeepsTheIconAndTheExitPutsTheStartTimeCopiesBack) {
+    Desk d;
+    Prepare(d, "Aoi", {"Ben"});
+    d.Ini("Start", "AllWay", "1");
+    d.p.system.loginName = "Ben";
+
+    EXPECT_EQ(d.Start(), std::nullopt);  // stays resident
+
+    ExpectInPlace(d, "Ben");
+    EXPECT_EQ(d.IniValue("Last", "User"), "Aoi");
+    EXPECT_EQ(d.IniValue("Start", "NowUser"), "Ben");
+    // The icon was added twice (load event and explicit call): one icon.
+    EXPECT_EQ(d.p.host.traysAdded, 2);
+    ASSERT_EQ(d.p.host.trays.size(), 1u);
+    EXPECT_EQ(d.p.host.trays.at("FormMenu"), "Tollervy");
+
+    // Ben works, then chooses "終了" from the icon's menu.
+    d.p.fs.AddFile(std::string(LiveDir) + "new.txt", "Ben's new note");
+    bool iconGoneBeforeRestore = false;
+    d.p.host.OnPopup([&](ui::MenuItem& menu) {
+        ASSERT_EQ(menu.Items.size(), 2u);
+        EXPECT_EQ(menu.Items[0]->Caption(), "設定");
+        EXPECT_EQ(menu.Items[1]->Caption(), "終了");
+        d.p.fs.ResetCounts();
+        menu.Items[1]->Click();
+    });
+    FormMenu& tray = d.forms.FormMenu();
+    const auto ended = d.Run([&] {
+        tray.Form_TrayMessage(0x200);  // a move: nothing
+        EXPECT_TRUE(d.p.host.popups.empty());
+        tray.Form_TrayMessage(0x204);
+    });
+    iconGoneBeforeRestore = d.p.host.traysRemoved == 1;
+
+    EXPECT_EQ(ended, 0);
+    EXPECT_TRUE(iconGoneBeforeRestore);
+    EXPECT_TRUE(d.p.host.trays.empty());
+    ASSERT_EQ(d.p.host.foreground.size(), 1u);
+    ExpectInPlace(d, "Aoi");
+    EXPECT_FALSE(d.p.fs.Exists(std::string(LiveDir) + "new.txt"));
+    EXPECT_EQ(d.p.fs.Content(Store("Ben", "F2\\new.txt")), "Ben's new note");
+    EXPECT_EQ(d.IniValue("Last", "User"), "Aoi");
+    EXPECT_EQ(d.IniValue("Start", "NowUser"), "");
+}
+
+TEST(LogOnPhase, TheEndOfTheWindowsSessionAlsoPutsTheStartTimeCopiesBack) {
+    Desk d;
+    Prepare(d, "Aoi", {"Ben"});
+    d.Ini("Start", "AllWay", "1");
+    d.Ini("Start", "Task", "0");
+    d.p.system.loginName = "Ben";
+    ASSERT_EQ(d.Start(), std::nullopt);
+    EXPECT_TRUE(d.p.host.trays.empty());
+
+    const auto ended = d.Run([&] {
+        d.forms.FormMenu().Form_EndSession();      // the hidden form does nothing
+        d.forms.TollervyMain().Form_EndSession();  // the main window ends the run
+    });
+    EXPECT_EQ(ended, 0);
+    ExpectInPlace(d, "Aoi");
+    ExpectStored(d, "Ben", "Ben");
+    EXPECT_EQ(d.IniValue("Start", "NowUser"), "");
+}
+
+TEST(LogOnPhase, TheIconsDoubleClickAndSingleClicks) {
+    Desk d;
+    Prepare(d, "Aoi", {"Ben"});
+    d.Ini("Start", "AllWay", "1");
+    d.p.system.loginName = "Ben";
+    ASSERT_EQ(d.Start(), std::nullopt);
+    FormMenu& tray = d.forms.FormMenu();
+    for (int message : {0x201, 0x202, 0x205, 0x200}) tray.Form_TrayMessage(message);
+    EXPECT_EQ(d.p.host.trays.size(), 1u);
+    EXPECT_TRUE(d.p.host.popups.empty());
+    // A right click and a click elsewhere: the menu closes without a choice.
+    tray.Form_TrayMessage(0x204);
+    EXPECT_EQ(d.p.host.popups.size(), 1u);
+    EXPECT_EQ(d.p.host.trays.size(), 1u);
+    // A double click opens the settings (for now: the program ends, as the
+    // exit command does, with the start-time copies put back).
+    EXPECT_EQ(d.Run([&] { tray.Form_TrayMessage(0x203); }), 0);
+    EXPECT_TRUE(d.p.host.trays.empty());
+    ExpectInPlace(d, "Aoi");
+}
+
+TEST(LogOnPhase, AnUnregisteredUserGetsTheCommonCopiesAndNothingOfTheirsIsKept) {
+    Desk d;
+    Prepare(d, "Aoi", {"Ben"});
+    d.Ini("User", "Use", "1");
+    d.p.fs.AddTextFile(std::string(Desk::Data) + "\\User.dat", {"Aoi,,1", "Ben,pw,1"});
+    d.p.system.loginName = "Guest";
+
+    EXPECT_EQ(d.Start(), 0);
+    ExpectInPlace(d, "All Users");
+    EXPECT_EQ(d.IniValue("Last", "User"), "\\");
+    std::vector<std::string> users;
+    d.p.fs.List(std::string(Desk::Data) + "\\", 16, users);
+    EXPECT_EQ(users, (std::vector<std::string>{".", "..", "All Users", "Aoi", "Ben"}));
+
+    // The guest's changes are thrown away at the next start; Ben, who is
+    // registered with a password, still gets his copies without the dialog.
+    d.p.fs.AddFile(Live, "guest scribbles");
+    Desk next;
+    // Carry the disk over to a new run of the program.
+    for (const auto& [path, content] : d.p.fs.Dump("C:\\")) {
+        if (path.back() == '\\') next.p.fs.AddFolder("C:\\" + path);
+        else next.p.fs.AddFile("C:\\" + path, content);
+    }
+    next.p.system.loginName = "Ben";
+    EXPECT_EQ(next.Start(), 0);
+    ExpectInPlace(next, "Ben");
+    EXPECT_EQ(next.p.fs.Content(Store("All Users", "F1\\memo.txt")), "All Users memo");
+    EXPECT_EQ(next.IniValue("Last", "User"), "Ben");
+}
+
+TEST(LogOnPhase, AnUnregisteredUserInResidentModeIsSavedUnderTheLoginNameAtExit) {
+    Desk d;
+    Prepare(d, "Aoi", {});
+    d.Ini("User", "Use", "1");
+    d.Ini("Start", "AllWay", "1");
+    d.p.system.loginName = "Guest";
+    ASSERT_EQ(d.Start(), std::nullopt);
+    ExpectInPlace(d, "All Users");
+    EXPECT_EQ(d.Run([&] { d.forms.FormMenu().mnuEnd_Click(); }), 0);
+    ExpectInPlace(d, "Aoi");
+    ExpectStored(d, "Guest", "All Users");
+}
+
+TEST(LogOnPhase, TheLogonDialogDecidesTheUser) {
+    struct Case {
+        const char* user;
+        const char* password;
+        bool cancel;
+        const char* expectedLast;
+    };
+    const Case cases[] = {
+        {"Ben", "pw", false, "Ben"},
+        {"", "", true, "\\"},
+    };
+    for (const Case& k : cases) {
+        Desk d;
+        Prepare(d, "Aoi", {"Ben"});
+        d.Ini("Logon", "Use", "1");
+        d.p.fs.AddTextFile(std::string(Desk::Data) + "\\User.dat", {"Ben,pw,1"});
+        d.p.system.loginName = "Taro";
+        d.p.host.OnShow("FormLogOn", [&](ui::Form& f) {
+            auto& logon = static_cast<FormLogOn&>(f);
+            logon.Form_Paint();
+            EXPECT_EQ(logon.TextLogonUser.Text(), "Aoi");  // the previous user
+            if (k.cancel) {
+                logon.CommandCancel.Click();
+                return;
+            }
+            logon.TextLogonUser.SetText(k.user);
+            logon.TextLogonPass.SetText("wrong");
+            d.p.messages.Expect("ログオンできません", 1);
+            logon.CommandOK.Click();
+            EXPECT_EQ(d.p.messages.Last().caption, "ログオンメッセージ");
+            EXPECT_EQ(d.p.messages.Last().style, 48u);
+            logon.TextLogonPass.SetText(k.password);
+            logon.CommandOK.Click();
+        });
+        EXPECT_EQ(d.Start(), 0);
+        EXPECT_EQ(d.IniValue("Last", "User"), k.expectedLast);
+        ExpectInPlace(d, k.cancel ? "All Users" : "Ben");
+        ExpectStored(d, "Aoi", "Aoi");
+    }
+}
+
+TEST(LogOnPhase, TheProgressWindowComesOnScreenOnlyWhenStatusIsOn) {
+    for (const char* status : {"1", "0"}) {
+        Desk d;
+        Prepare(d, "Aoi", {"Ben"});
+        d.Ini("Start", "Status", status);
+        d.p.system.loginName = "Ben";
+        TollervyMain& main = d.forms.TollervyMain();
+        EXPECT_EQ(d.Start(), 0);
+        ExpectInPlace(d, "Ben");
+        if (std::string(status) == "1") {
+            EXPECT_EQ(main.Left(), (1024 - main.Width()) / 2);
+            EXPECT_EQ(main.Top(), (768 - main.Height()) / 2);
+            EXPECT_EQ(main.StatusMess.Caption(), "Benの情報を回復中");
+            EXPECT_EQ(main.StatusBar.Value(), 100);
+            EXPECT_GT(d.p.host.CountsOf("TollervyMain").repainted, 4);
+        } else {
+            EXPECT_EQ(main.Left(), 1024);
+            EXPECT_EQ(main.StatusMess.Caption(), "");
+            EXPECT_EQ(main.StatusBar.Value(), 0);
+        }
+    }
+}
+
+TEST(SwitchRun, EdgesOfTheTwoNames) {
+    Desk d;
+    Prepare(d, "Aoi", {"Ben"});
+    d.Ini("Start", "Status", "0");  // the main window stays unloaded
+    d.state.StartDebug = "1";
+    d.state.LastErrorNext = 2;
+    TollervyMain& main = d.forms.TollervyMain();
+
+    // The same user twice switches nothing and reads no setting.
+    std::string same = "Aoi";
+    d.p.messages.Expect(1);
+    main.SetData("Aoi", same);
+    EXPECT_EQ(d.p.messages.Last().text, "User\r\nAoi→Aoi");
+    EXPECT_EQ(d.state.StartStatus, "");
+    ExpectInPlace(d, "Aoi");
+
+    // An empty next user becomes "All Users", visible to the caller.
+    std::string empty;
+    d.p.messages.Expect("User\r\nAoi→All Users", 1);
+    main.SetData("Aoi", empty);
+    EXPECT_EQ(empty, "All Users");
+    ExpectInPlace(d, "All Users");
+    ExpectStored(d, "Aoi", "Aoi");
+
+    // "\" to "\" switches: nothing is saved, the common copies go in place.
+    d.p.fs.AddFile(Live, "scribbles");
+    std::string none = "\\";
+    d.p.messages.Expect("User\r\n\\→\\", 1);
+    main.SetData("\\", none);
+    ExpectInPlace(d, "All Users");
+    std::vector<std::string> users;
+    d.p.fs.List(std::string(Desk::Data) + "\\", 16, users);
+    EXPECT_EQ(users, (std::vector<std::string>{".", "..", "All Users", "Aoi", "Ben"}));
+}
+
+}  // namespace
+}  // namespace tollervy
