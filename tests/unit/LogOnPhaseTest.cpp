@@ -190,7 +190,7 @@ TEST(LogOnPhase, AnUnregisteredUserGetsTheCommonCopiesAndNothingOfTheirsIsKept) 
     EXPECT_EQ(d.IniValue("Last", "User"), "\\");
     std::vector<std::string> users;
     d.p.fs.List(std::string(Desk::Data) + "\\", 16, users);
-    EXPECT_EQ(users, (std::vector<std::string>{".", "..", "All Users", "Aoi", "Ben"}));
+    EXPECT_EQ(users, (std::vector<std::string>{".", "..", "All Users", "Aoi", "Ben", "User.dat"}));
 
     // The guest's changes are thrown away at the next start; Ben, who is
     // registered with a password, still gets his copies without the dialog.
