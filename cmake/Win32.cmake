@@ -19,13 +19,12 @@ set(TOLLERVY_RESOURCES ${CMAKE_SOURCE_DIR}/resources/Tollervy.rc)
 set_source_files_properties(${TOLLERVY_RESOURCES} PROPERTIES
     OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/Tollervy.ico;${CMAKE_SOURCE_DIR}/resources/Tollervy.exe.manifest;${CMAKE_SOURCE_DIR}/resources/resource.h")
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/src/win32/WinMain.cpp)
-    add_executable(Tollervy WIN32 ${CMAKE_SOURCE_DIR}/src/win32/WinMain.cpp ${TOLLERVY_RESOURCES})
-    set_target_properties(Tollervy PROPERTIES OUTPUT_NAME Tollervy)
-    target_compile_options(Tollervy PRIVATE -municode)
-    target_link_libraries(Tollervy PRIVATE tollervy_win32)
-    target_link_options(Tollervy PRIVATE ${TOLLERVY_STATIC_LINK} -municode -mwindows)
-endif()
+# The product: the Win32 layer, its entry and the resources.
+add_executable(Tollervy WIN32 ${CMAKE_SOURCE_DIR}/src/win32/WinMain.cpp ${TOLLERVY_RESOURCES})
+set_target_properties(Tollervy PROPERTIES OUTPUT_NAME Tollervy)
+target_compile_options(Tollervy PRIVATE -municode)
+target_link_libraries(Tollervy PRIVATE tollervy_win32 tollervy_core)
+target_link_options(Tollervy PRIVATE ${TOLLERVY_STATIC_LINK} -municode -mwindows)
 
 if(NOT TOLLERVY_TESTS)
     return()

@@ -1,0 +1,40 @@
+// The program's entry: the platform, the shared state and the forms are made
+// here, and the start-up window's load runs the whole start. The process ends
+// through the main window's exit path; the message loop serves the resident
+// program until then.
+#include "win32/WinApi.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "driver/Forms.h"
+#include "driver/TollervyMain.h"
+#include "settings/Context.h"
+#include "win32/Win32FileSystem.h"
+#include "win32/Win32FormHost.h"
+#include "win32/Win32Messages.h"
+#include "win32/Win32Profile.h"
+#include "win32/Win32Shell.h"
+#include "win32/Win32System.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    const HRESULT com = CoInitialize(nullptr);
+
+    using namespace tollervy;
+    win32::Win32FileSystem fileSystem;
+    win32::Win32Profile profile;
+    win32::Win32Messages messages;
+    win32::Win32System system;
+    win32::Win32Shell shell;
+    Context context{fileSystem, profile, messages, system, shell, {}, nullptr};
+    win32::Win32FormHost host(instance);
+    Forms forms(context, host);
+
+    forms.TollervyMain().Show();
+    const int code = host.Run();
+
+    if (SUCCEEDED(com)) CoUninitialize();
+    return code;
+}
