@@ -51,6 +51,7 @@ struct Win32FormHost::Window {
     HWND tooltip = nullptr;
     HWND pendingFocus = nullptr;
     int settingText = 0;  // > 0 while the host itself writes an edit's text
+    bool closeRemoved = false;
     bool trayUp = false;
     std::string trayTip;
 };
@@ -401,6 +402,7 @@ bool Win32FormHost::DisableCloseCommand(ui::Form& form) {
     HMENU menu = GetSystemMenu(w->hwnd, FALSE);
     if (!menu) return false;
     const BOOL removed = RemoveMenu(menu, SC_CLOSE, MF_BYCOMMAND);
+    w->closeRemoved = true;
     DrawMenuBar(w->hwnd);
     return removed != FALSE;
 }
@@ -570,6 +572,11 @@ INT_PTR Win32FormHost::Handle(Window& w, UINT message, WPARAM wParam, LPARAM lPa
             if (GetWindowRect(w.hwnd, &r)) form.SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
             return FALSE;
         }
+        case WM_SYSCOMMAND:
+            // Alt+F4 and the title bar's button ask for the Close command
+            // even when it is no longer in the system menu.
+            if ((wParam & 0xFFF0) == SC_CLOSE && w.closeRemoved) return TRUE;
+            return FALSE;
         case WM_CLOSE:
             form.Unload();
             return TRUE;

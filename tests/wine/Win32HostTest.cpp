@@ -263,6 +263,11 @@ TEST_F(Win32Host, MainWindowStatePositionAndCloseCommand) {
     EXPECT_TRUE(host.DisableCloseCommand(mainForm));
     EXPECT_EQ(GetMenuState(GetSystemMenu(main, FALSE), SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
     EXPECT_FALSE(host.DisableCloseCommand(mainForm));  // nothing left to remove
+
+    // Alt+F4 asks for Close all the same: the window stays.
+    SendMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(mainForm.Loaded());
+    EXPECT_TRUE(IsWindow(main));
 }
 
 TEST_F(Win32Host, FontFollowsTheControl) {
