@@ -15,9 +15,22 @@ std::string Win32Profile::GetString(const std::string& file, const std::string& 
                                              ToAnsi(defaultValue).c_str(), buffer.data(),
                                              static_cast<DWORD>(bufferBytes), ToAnsi(file).c_str());
     // Exactly the bytes the call reports: nothing of the terminator or of
-    // what lies behind it in the buffer.
-    const std::size_t count = std::min<std::size_t>(n, bufferBytes - 1);
-    return FromAnsi(buffer.data(), count);
+    // what lies behind it in the buffer. Some implementations count a NUL
+    // put where a double-byte character was cut.
+    std::size_t count = std::min<std::size_t>(n, bufferBytes - 1);
+    if (const void* nul = std::memchr(buffer.data(), '\0', count))
+        count = static_cast<std::size_t>(static_cast<const char*>(nul) - buffer.data());
+    return FromAnsi(buffer.data(), WholeCharacters(buffer.data(), count));
+}
+
+std::size_t Win32Profile::WholeCharacters(const char* bytes, std::size_t count) {
+    std::size_t i = 0;
+    while (i < count) {
+        const std::size_t step = IsDBCSLeadByte(static_cast<BYTE>(bytes[i])) ? 2 : 1;
+        if (i + step > count) break;  // the first byte of a cut character
+        i += step;
+    }
+    return i;
 }
 
 bool Win32Profile::WriteString(const std::string& file, const std::string& section, const std::string& key,

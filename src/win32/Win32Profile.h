@@ -22,6 +22,9 @@ public:
     // each line ended by a NUL, an empty line (or the end of the `count`
     // bytes) ending the list. The lines stay in the ANSI code page.
     static std::vector<std::string> SplitSection(const char* buffer, std::size_t count);
+    // How many of the first `count` bytes make whole characters of the ANSI
+    // code page: a double-byte character cut after its first byte is left out.
+    static std::size_t WholeCharacters(const char* bytes, std::size_t count);
 };
 
 }  // namespace tollervy::win32

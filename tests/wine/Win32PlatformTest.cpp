@@ -67,6 +67,12 @@ TEST(Win32Profile, ValuesAreStoredInTheAnsiCodePage) {
     // A double-byte value cut by the buffer keeps whole characters only up to
     // the cut and nothing of the rest of the buffer.
     EXPECT_EQ(profile.GetString(ini, "Last", "User", "", 5), "日本");
+    EXPECT_EQ(profile.GetString(ini, "Last", "User", "", 6), "日本");
+
+    // "あ" is 0x82 0xA0: its first byte alone is no character.
+    EXPECT_EQ(Win32Profile::WholeCharacters("a\x82\xa0\x82", 4), 3u);
+    EXPECT_EQ(Win32Profile::WholeCharacters("\x82\xa0\x82\xa0", 4), 4u);
+    EXPECT_EQ(Win32Profile::WholeCharacters("abc", 3), 3u);
 }
 
 TEST(Win32Profile, SectionLinesEndAtTheEmptyLine) {
