@@ -283,6 +283,54 @@ TEST_F(Win32Host, FontFollowsTheControl) {
     EXPECT_EQ(SendMessageW(user, WM_GETFONT, 0, 0), SendMessageW(host.WindowOf(logOn), WM_GETFONT, 0, 0));
 }
 
+// The tool tip window the host made for a form, if any.
+HWND ToolTipOf(HWND dialog) {
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search{dialog, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            wchar_t name[64] = {};
+            GetClassNameW(h, name, 63);
+            if (_wcsicmp(name, TOOLTIPS_CLASSW) == 0 && GetWindow(h, GW_OWNER) == s->owner) {
+                s->found = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(Win32Host, ToolTipsFollowTheControls) {
+    HWND dialog = host.WindowOf(logOn);
+    EXPECT_EQ(ToolTipOf(dialog), nullptr);  // made only when a tip is set
+    logOn.LabelLogonInfo.SetToolTipText("ユーザ名を入力します");
+    logOn.TextLogonUser.SetToolTipText("名前");
+    HWND tips = ToolTipOf(dialog);
+    ASSERT_NE(tips, nullptr);
+    EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 2);
+    // The label lets the mouse reach it, so that its tip can show.
+    EXPECT_TRUE(GetWindowLongPtrW(host.ControlWindowOf(logOn, logOn.LabelLogonInfo), GWL_STYLE) & SS_NOTIFY);
+
+    logOn.TextLogonUser.SetToolTipText("ユーザ名");
+    wchar_t text[80] = {};
+    TOOLINFOW info = {};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = dialog;
+    info.uId = reinterpret_cast<UINT_PTR>(user);
+    info.lpszText = text;
+    SendMessageW(tips, TTM_GETTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(std::wstring(text), L"ユーザ名");
+
+    logOn.TextLogonUser.SetToolTipText("");
+    logOn.LabelLogonInfo.SetToolTipText("");
+    EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 0);
+}
+
 TEST_F(Win32Host, SessionTrayAndCloseMessagesReachTheForm) {
     HWND dialog = host.WindowOf(logOn);
     SendMessageW(dialog, TrayCallbackMessage, TrayIconId, WM_MOUSEMOVE);
