@@ -41,17 +41,11 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 # the window host's own tests. Run under Wine.
 file(GLOB CONTRACT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/contract/*.cpp)
 file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
-set(CONTRACT_WIN32_SOURCES ${CONTRACT_SOURCES} ${WINE_TEST_SOURCES})
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/contract/main/Win32Main.cpp)
-    list(APPEND CONTRACT_WIN32_SOURCES ${CMAKE_SOURCE_DIR}/tests/contract/main/Win32Main.cpp)
-    set(CONTRACT_WIN32_GTEST gtest)
-else()
-    set(CONTRACT_WIN32_GTEST gtest_main)
-endif()
-# The dialog templates come with the resources.
-add_executable(contract_win32 ${CONTRACT_WIN32_SOURCES} ${TOLLERVY_RESOURCES})
+# The dialog templates the host tests use come with the resources.
+add_executable(contract_win32 ${CONTRACT_SOURCES} ${CMAKE_SOURCE_DIR}/tests/contract/main/Win32Main.cpp
+    ${WINE_TEST_SOURCES} ${TOLLERVY_RESOURCES})
 target_include_directories(contract_win32 PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(contract_win32 PRIVATE tollervy_win32 tollervy_core ${CONTRACT_WIN32_GTEST})
+target_link_libraries(contract_win32 PRIVATE tollervy_win32 tollervy_core gtest)
 target_link_options(contract_win32 PRIVATE ${TOLLERVY_STATIC_LINK})
 add_test(NAME contract_win32 COMMAND contract_win32)
 
