@@ -20,6 +20,9 @@ struct ContractPlatform {
     virtual bool canTestReadOnly() = 0;
     // "fakes" or "win32", for messages.
     virtual std::string name() = 0;
+    // True when the Win32 layer runs under Wine, which differs from Windows
+    // in a few documented cases (those cases are skipped there).
+    virtual bool underWine() { return false; }
 };
 
 // A new platform for one test.

@@ -57,9 +57,16 @@ TEST_F(FileSystemContract, APathNamingAnEntryListsThatEntrysName) {
 TEST_F(FileSystemContract, AttributesRoundTrip) {
     MakeFile("f.txt", "x");
     EXPECT_EQ(AttributesOf(At("f.txt")), ARC);  // a new file
-    for (std::uint32_t a : {RO | ARC, HID | ARC, SYS | ARC, RO | HID | SYS | ARC, ARC}) {
+    for (std::uint32_t a : {RO | ARC, HID | ARC, SYS | ARC, HID | SYS | ARC, ARC}) {
         ASSERT_TRUE(fs.SetAttributes(At("f.txt"), a)) << fs.LastErrorText();
         EXPECT_EQ(AttributesOf(At("f.txt")), a);
+    }
+    // Wine keeps hidden and system in an extended attribute, which a file that
+    // is read-only to its (non-root) owner cannot take.
+    if (!(platform_->underWine() && platform_->canTestReadOnly())) {
+        ASSERT_TRUE(fs.SetAttributes(At("f.txt"), RO | HID | SYS | ARC));
+        EXPECT_EQ(AttributesOf(At("f.txt")), RO | HID | SYS | ARC);
+        ASSERT_TRUE(fs.SetAttributes(At("f.txt"), ARC));
     }
     MakeFolder("d");
     EXPECT_EQ(AttributesOf(At("d")) & (DIR | RO | HID | SYS), DIR);
@@ -81,11 +88,15 @@ TEST_F(FileSystemContract, CopyReplacesAndKeepsAttributes) {
     EXPECT_EQ(Bytes(At("dst.txt")), "new content");
     EXPECT_FALSE(fs.CopyFile(At("src.txt"), At("dst.txt"), true));
     EXPECT_EQ(fs.LastError(), 80u);
-    // A hidden, system, read-only source gives a copy with the same bits.
-    MakeFile("hsr.txt", "h", HID | SYS | RO | ARC);
-    ASSERT_TRUE(fs.CopyFile(At("hsr.txt"), At("copy.txt"), false)) << fs.LastErrorText();
-    EXPECT_EQ(AttributesOf(At("copy.txt")), HID | SYS | RO | ARC);
+    // The copy has the source's bits.
+    MakeFile("hs.txt", "h", HID | SYS | ARC);
+    ASSERT_TRUE(fs.CopyFile(At("hs.txt"), At("copy.txt"), false)) << fs.LastErrorText();
+    EXPECT_EQ(AttributesOf(At("copy.txt")), HID | SYS | ARC);
     EXPECT_EQ(Bytes(At("copy.txt")), "h");
+    MakeFile("ro.txt", "r", RO | ARC);
+    ASSERT_TRUE(fs.CopyFile(At("ro.txt"), At("rocopy.txt"), false)) << fs.LastErrorText();
+    EXPECT_EQ(AttributesOf(At("rocopy.txt")), RO | ARC);
+    EXPECT_EQ(Bytes(At("rocopy.txt")), "r");
     // A hidden file replaced by a hidden file.
     MakeFile("h1.txt", "one", HID | ARC);
     MakeFile("h2.txt", "two", HID | ARC);
@@ -99,12 +110,13 @@ TEST_F(FileSystemContract, CopyReplacesAndKeepsAttributes) {
     EXPECT_EQ(fs.LastError(), 2u);
     EXPECT_FALSE(fs.CopyFile(At("src.txt"), At("none\\x.txt"), false));
     EXPECT_EQ(fs.LastError(), 3u);
-    // Clean up the read-only copies.
-    fs.SetAttributes(At("hsr.txt"), ARC);
-    fs.SetAttributes(At("copy.txt"), ARC);
 }
 
+// Windows opens the destination with the source's attributes, and replacing
+// a hidden or system file without those bits is refused (access denied).
+// Wine replaces it.
 TEST_F(FileSystemContract, CopyOverAHiddenFileNeedsAHiddenSource) {
+    if (platform_->underWine()) GTEST_SKIP() << "Wine replaces a hidden file from a plain source";
     MakeFile("plain.txt", "plain");
     MakeFile("hidden.txt", "hidden", HID | ARC);
     EXPECT_FALSE(fs.CopyFile(At("plain.txt"), At("hidden.txt"), false));
@@ -122,7 +134,8 @@ TEST_F(FileSystemContract, ReadOnlyFilesRefuseCopyAndDelete) {
     EXPECT_FALSE(fs.DeleteFile(At("ro.txt")));
     EXPECT_EQ(fs.LastError(), 5u);
     EXPECT_FALSE(fs.AppendLine(At("ro.txt"), "x"));
-    EXPECT_FALSE(fs.WriteFileAtomic(At("ro.txt"), "x"));
+    // Windows does not rename over a read-only file; Wine does.
+    if (!platform_->underWine()) EXPECT_FALSE(fs.WriteFileAtomic(At("ro.txt"), "x"));
     EXPECT_EQ(Bytes(At("ro.txt")), "old");
     ASSERT_TRUE(fs.SetAttributes(At("ro.txt"), ARC));
     EXPECT_TRUE(fs.DeleteFile(At("ro.txt")));

@@ -42,6 +42,15 @@ TEST_F(ProfileContract, ValuesLoseBlanksAndOnePairOfQuotes) {
     EXPECT_EQ(Get("Start", "Tab"), "v");
 }
 
+TEST_F(ProfileContract, SingleQuotesAndTheDefaultsQuotesGoToo) {
+    WriteIni({"[S]", "Single='q'", "Mixed=\"q'", "One=\""});
+    EXPECT_EQ(Get("S", "Single"), "q");
+    EXPECT_EQ(Get("S", "Mixed"), "\"q'");
+    EXPECT_EQ(Get("S", "One"), "\"");
+    EXPECT_EQ(Get("S", "Missing", "\"dq\"  "), "dq");
+    EXPECT_EQ(Get("S", "Missing", "  lead"), "  lead");
+}
+
 TEST_F(ProfileContract, AnEmptyValueBeatsTheDefaultAndTheFirstDuplicateWins) {
     WriteIni({"[S]", "Empty=", "Blank=   ", "Dup=first", "Dup=second", "NoEquals", "[T]", "Dup=other section"});
     EXPECT_EQ(Get("S", "Empty"), "");
@@ -111,6 +120,20 @@ TEST_F(ProfileContract, SectionsComeBackLineByLineInFileOrder) {
     EXPECT_TRUE(profile.GetSection(At("none.ini"), "File", 1000).empty());
 }
 
+TEST_F(ProfileContract, SectionLinesLoseBlanksBlankLinesAndComments) {
+    WriteIni({"[ S ]", "  Key  =  v  ", "NoEquals", ";comment=1", "", "Last=x", "[T]", "a=1"});
+    EXPECT_EQ(profile.GetSection(ini, "S", 1000), (Names{"Key=v", "NoEquals", "Last=x"}));
+    // A buffer too small: the last line that fits in part is cut.
+    EXPECT_EQ(profile.GetSection(ini, "S", 12), (Names{"Key=v", "NoEq"}));
+    EXPECT_EQ(Get("S", "Key"), "v");
+    EXPECT_EQ(Get("S", ";comment"), "1");  // a comment is a key to GetString
+    EXPECT_EQ(Get("S", "a"), "DEF");
+    // Lines ended by LF alone.
+    ASSERT_TRUE(fs.WriteFileAtomic(At("lf.ini"), "[L]\nk=lf\n[M]\nk=m"));
+    EXPECT_EQ(profile.GetString(At("lf.ini"), "L", "k", "", 256), "lf");
+    EXPECT_EQ(profile.GetString(At("lf.ini"), "M", "k", "", 256), "m");
+}
+
 TEST_F(ProfileContract, JapaneseSectionsKeysAndValues) {
     ASSERT_TRUE(Put("ユーザー", "表示名", "山田 太郎"));
     ASSERT_TRUE(Put("ユーザー", "ア", "a"));
@@ -133,3 +156,4 @@ TEST_F(ProfileContract, AReadOnlyFileRefusesWrites) {
 
 }  // namespace
 }  // namespace tollervy::contract
+

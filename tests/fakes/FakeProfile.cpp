@@ -120,18 +120,19 @@ std::string FakeProfile::GetString(const std::string& file, const std::string& s
     const std::string keyBytes = cp932::FromUtf8(key);
     const auto lines = SplitLines(bytes);
 
-    std::string result;
     std::string_view value;
     const auto range = FindSection(lines, TrimBytes(sectionBytes));
-    if (range && FindKey(lines, *range, TrimBytes(keyBytes), &value)) {
-        // One pair of surrounding double quotes goes.
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-        result = std::string(value);
-    } else {
-        // The default loses its trailing blanks.
-        result = cp932::FromUtf8(defaultValue);
-        while (!result.empty() && result.back() == ' ') result.pop_back();
+    const bool found = range && FindKey(lines, *range, TrimBytes(keyBytes), &value);
+    // The default loses its trailing blanks.
+    const std::string defaultBytes = cp932::FromUtf8(defaultValue);
+    if (!found) {
+        value = defaultBytes;
+        while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
     }
+    // One pair of surrounding quotes, double or single, goes.
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    const std::string result(value);
     return cp932::ToUtf8(cp932::CutBytes(result, bufferBytes - 1));
 }
 
@@ -207,8 +208,13 @@ std::vector<std::string> FakeProfile::GetSection(const std::string& file, const 
     // that does not fit whole is cut so that the list ends with two NULs.
     std::size_t room = bufferBytes - 1;
     for (std::size_t i = range->first; i < range->last; ++i) {
-        const std::string_view text = TrimBytes(lines[i].text);
-        if (text.empty()) continue;
+        // A line comes back as key=value without blanks around either part;
+        // a line without "=" as it is; blank lines and comments not at all.
+        std::string_view key, value;
+        std::string text;
+        if (SplitKey(lines[i].text, key, value)) text = std::string(key) + "=" + std::string(value);
+        else text = std::string(TrimBytes(lines[i].text));
+        if (text.empty() || text.front() == ';') continue;
         if (text.size() + 1 <= room) {
             result.push_back(cp932::ToUtf8(text));
             room -= text.size() + 1;

@@ -4,11 +4,15 @@
 // - section and key names compare without regard to ASCII case (and to
 //   blanks around them); the first section of a name and, in it, the first
 //   line of a key count;
-// - a value loses its surrounding blanks and one pair of surrounding double
-//   quotes; a key with an empty value reads "" (not the default); a line
-//   without "=" is no key;
+// - a value (or the default) loses its surrounding blanks and one pair of
+//   surrounding quotes, double or single; a key with an empty value reads ""
+//   (not the default); a line without "=" is no key;
 // - a value is cut to bufferBytes - 1 bytes, without the lead byte of a
 //   double-byte character cut in two;
+// - a section comes back line by line in file order: key=value with the
+//   blanks around both parts removed, lines without "=" as they are, blank
+//   lines and comments (";") left out, as many as fit the buffer (each line
+//   and its NUL, then a final NUL; a line that does not fit whole is cut);
 // - a missing file is an empty file; writing creates file and section
 //   (appended in write order), replaces a key's value in its line, and a null
 //   value removes the key's line (the section stays, even empty);

@@ -41,7 +41,7 @@ TEST_F(FakeProfileFile, ReadsValuesAsTheProfileFunctionsDo) {
     EXPECT_EQ(Get("Missing", "Key", "dflt  "), "dflt");
     EXPECT_EQ(profile.GetString("C:\\P\\none.ini", "Start", "Debug", "0", 256), "0");
     EXPECT_EQ(profile.GetSection(Ini, "start", 1000),
-              (std::vector<std::string>{"Debug  =  1", "Quoted=\" spaced \"", "Half=\"open", "Empty=", "Dup=first",
+              (std::vector<std::string>{"Debug=1", "Quoted=\" spaced \"", "Half=\"open", "Empty=", "Dup=first",
                                         "Dup=second", "NoEquals"}));
     EXPECT_TRUE(profile.GetSection(Ini, "Missing", 1000).empty());
     EXPECT_TRUE(profile.GetSection("C:\\P\\none.ini", "Start", 1000).empty());

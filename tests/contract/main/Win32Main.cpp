@@ -2,7 +2,7 @@
 // a fresh folder under the temporary folder, removed again afterwards.
 #include <gtest/gtest.h>
 
-#include <windows.h>
+#include "win32/WinApi.h"  // <windows.h> without the CopyFile/MoveFile/DeleteFile macros
 
 #include <string>
 #include <vector>
@@ -81,6 +81,10 @@ public:
     }
     bool canTestReadOnly() override { return ReadOnlyHolds(); }
     std::string name() override { return "win32"; }
+    bool underWine() override {
+        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }
 
 private:
     win32::Win32FileSystem fs_;
