@@ -181,6 +181,12 @@ std::optional<std::string> Install::IniValue(const std::string& section, const s
     return Utf8(buf);
 }
 
+bool Install::MakeDataStore() {
+    CreateDirectoryW(Wide(dataPath()).c_str(), nullptr);
+    CreateDirectoryW(Wide(dataPath() + "\\All Users").c_str(), nullptr);
+    return FolderExists(dataPath() + "\\All Users");
+}
+
 bool Install::SetIniReadOnly(bool readOnly) {
     std::wstring p = Wide(iniPath());
     DWORD a = GetFileAttributesW(p.c_str());
@@ -321,7 +327,7 @@ void LetPaint(HWND window) {
     Sleep(250);
 }
 
-RunResult RunToEnd(Process& p, DWORD timeoutMs, const std::string& shotPrefix) {
+RunResult RunToEnd(Process& p, DWORD timeoutMs, const std::string& shotPrefix, bool stopAtDialog) {
     RunResult r;
     std::vector<HWND> seen;
     DWORD start = GetTickCount();
@@ -343,6 +349,10 @@ RunResult RunToEnd(Process& p, DWORD timeoutMs, const std::string& shotPrefix) {
                 WaitWindowGone(w, 3000);
             } else {
                 r.windows.push_back(WindowTitle(w));
+                if (stopAtDialog) {
+                    r.stoppedAtDialog = true;
+                    return r;
+                }
             }
         }
         if (GetTickCount() - start > timeoutMs) return r;

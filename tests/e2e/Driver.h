@@ -62,6 +62,10 @@ public:
     // A key as the profile functions read it; nullopt when it is absent.
     std::optional<std::string> IniValue(const std::string& section, const std::string& key) const;
 
+    // Creates the data store with its "All Users" folder, as the first
+    // opening of the settings dialog leaves it.
+    bool MakeDataStore();
+
     // Sets or clears the read-only attribute of the settings file.
     bool SetIniReadOnly(bool readOnly);
     // Can this process open the settings file for writing? (Root can even
@@ -122,11 +126,14 @@ struct RunResult {
     DWORD exitCode = 0;
     std::vector<std::string> boxes;    // texts of the message boxes it showed
     std::vector<std::string> windows;  // titles of other dialogs it showed
+    bool stoppedAtDialog = false;      // returned at the first other dialog
 };
 // Lets `p` run to its end. Each message box it shows meanwhile is recorded,
 // photographed (as <shotPrefix>-N) and answered with OK so the run goes on;
-// other dialogs are recorded and photographed and left alone.
-RunResult RunToEnd(Process& p, DWORD timeoutMs, const std::string& shotPrefix);
+// other dialogs are recorded and photographed and left alone. With
+// stopAtDialog it returns at the first other dialog, the program still
+// running.
+RunResult RunToEnd(Process& p, DWORD timeoutMs, const std::string& shotPrefix, bool stopAtDialog = false);
 
 // Holds Shift down (SendInput) for its lifetime; always releases it.
 class ShiftHeld {

@@ -23,6 +23,14 @@ std::string Joined(const std::vector<std::string>& texts) {
     return s;
 }
 
+// The login name the program sees: this driver runs as the same user.
+std::string LoginName() {
+    wchar_t name[256] = {};
+    DWORD size = 256;
+    GetUserNameW(name, &size);
+    return Utf8(name);
+}
+
 class StartUp : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -151,9 +159,11 @@ TEST_F(StartUp, ReadOnlySettingsFileIsFatal) {
 }
 
 // A run that ends normally clears the abnormal-end marker; without Debug
-// nothing is said about the marker left by a crash.
+// nothing is said about the marker left by a crash. (The program has been set
+// up before: Started is "1" and the data store exists.)
 TEST_F(StartUp, CleanRunLeavesNowUserEmpty) {
     ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nStatus=0\nNowUser=前回の利用者\n"));
+    ASSERT_TRUE(inst().MakeDataStore());
 
     Process p;
     ASSERT_TRUE(p.Start(inst().exePath(), "", inst().folder()));
@@ -168,6 +178,7 @@ TEST_F(StartUp, CleanRunLeavesNowUserEmpty) {
 // then the command line with its trailing blanks removed.
 TEST_F(StartUp, DebugMessagesComeInOrder) {
     ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nStatus=0\nDebug=1\nNowUser=前回の利用者\n"));
+    ASSERT_TRUE(inst().MakeDataStore());
 
     Process p;
     ASSERT_TRUE(p.Start(inst().exePath(), "\"葵\"   ", inst().folder()));
@@ -178,6 +189,52 @@ TEST_F(StartUp, DebugMessagesComeInOrder) {
     EXPECT_EQ(r.boxes[1], "OSバージョン : XP");
     EXPECT_EQ(r.boxes[2], "Command\r\n[\"葵\"]");
     EXPECT_EQ(inst().IniValue("Start", "NowUser"), std::optional<std::string>(""));
+    // The quoted name is the user of this run.
+    EXPECT_EQ(inst().IniValue("Last", "User"), std::optional<std::string>("葵"));
+}
+
+// Shift held at start leads to the settings dialog instead of the logon
+// phase: nothing is switched, [Last] User is not written.
+TEST_F(StartUp, ShiftHeldAtStartSkipsTheLogonPhase) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nStatus=0\n"));
+    ASSERT_TRUE(inst().MakeDataStore());
+
+    Process p;
+    RunResult r;
+    {
+        ShiftHeld shift;
+        ASSERT_TRUE(shift.ok()) << "SendInput refused the Shift key";
+        ASSERT_TRUE(p.Start(inst().exePath(), "", inst().folder()));
+        r = RunToEnd(p, kRun, Shot("window"), /*stopAtDialog=*/true);
+    }
+    ASSERT_TRUE(r.ended || r.stoppedAtDialog) << "the program neither ended nor showed a dialog";
+    EXPECT_TRUE(r.boxes.empty()) << Joined(r.boxes);
+    EXPECT_EQ(inst().IniValue("Last", "User"), std::nullopt) << "the logon phase ran";
+}
+
+// The command line "-s" (trailing blanks removed) does the same; "-S" is
+// not "-s" and the logon phase runs for the login name.
+TEST_F(StartUp, CommandLineDashSSkipsTheLogonPhaseAndOnlyThat) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nStatus=0\n"));
+    ASSERT_TRUE(inst().MakeDataStore());
+    {
+        Process p;
+        ASSERT_TRUE(p.Start(inst().exePath(), "-s  ", inst().folder()));
+        RunResult r = RunToEnd(p, kRun, Shot("dash-s"), /*stopAtDialog=*/true);
+        ASSERT_TRUE(r.ended || r.stoppedAtDialog) << "the program neither ended nor showed a dialog";
+        EXPECT_TRUE(r.boxes.empty()) << Joined(r.boxes);
+        EXPECT_EQ(inst().IniValue("Last", "User"), std::nullopt) << "the logon phase ran for \"-s  \"";
+    }
+    {
+        Process p;
+        ASSERT_TRUE(p.Start(inst().exePath(), "-S", inst().folder()));
+        RunResult r = RunToEnd(p, kRun, Shot("dash-capital-s"));
+        ASSERT_TRUE(r.ended) << "the run with \"-S\" does not end";
+        EXPECT_EQ(r.exitCode, 0u);
+        EXPECT_TRUE(r.boxes.empty()) << Joined(r.boxes);
+        EXPECT_EQ(inst().IniValue("Last", "User"), std::optional<std::string>(LoginName()));
+        EXPECT_EQ(inst().IniValue("Start", "NowUser"), std::optional<std::string>(""));
+    }
 }
 
 }  // namespace
