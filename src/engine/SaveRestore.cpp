@@ -302,6 +302,22 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
     return true;
 }
 
+// The [File] lines. False when the settings file exists but its list cannot
+// be read: an unreadable list must not pass for an empty one, or the save
+// would keep nothing and the restore that follows would overwrite it all.
+bool ReadFileList(Context& c, std::vector<std::string>& lines) {
+    ReadIniSection(c, keys::FileSection, lines);
+    if (!lines.empty()) return true;
+    std::uint32_t attributes = 0;
+    if (!c.fs.GetAttributes(c.state.IniFilePath, attributes)) return true;  // no settings file, no items
+    std::uint64_t length = 0;
+    if (!c.fs.FileLength(c.state.IniFilePath, length)) return false;
+    if (length == 0) return true;
+    // The length is known now: read the section with room for all of it.
+    lines = c.profile.GetSection(c.state.IniFilePath, keys::FileSection, static_cast<std::size_t>(length) + 2);
+    return true;
+}
+
 // Every way out of an item clears the file line.
 template <typename Item>
 bool ClearingFileLine(Context& c, Item item) {
@@ -371,7 +387,10 @@ bool SaveUserData(Context& c, const std::string& user, const ItemHooks* hooks) {
         return false;
     }
     ShowStatus(c, engine_text::PhaseSaving, true);
-    ReadIniSection(c, keys::FileSection, c.state.FileSectionLines);
+    if (!ReadFileList(c, c.state.FileSectionLines)) {
+        ShowRunEnds(c);
+        return false;
+    }
     const std::vector<std::string> lines = c.state.FileSectionLines;
     const std::string folder = EnsureUserFolder(c, user);
 
@@ -411,11 +430,17 @@ bool RestoreUserData(Context& c, const std::string& user, const std::string& pre
         const bool exists = c.fs.GetAttributes(folder, attributes) && (attributes & platform::AttrDirectory);
         if (!exists) {
             ShowDebugMessage(c, user + engine_text::FirstStartSuffix, StyleInformation);
-            if (previous == AllUsers) return true;
+            if (previous == AllUsers) {
+                if (hooks && hooks->keptInPlace) hooks->keptInPlace();
+                return true;
+            }
             folder = JoinPath(c.state.DataFolderPath, AllUsers);
         }
     }
-    ReadIniSection(c, keys::FileSection, c.state.FileSectionLines);
+    if (!ReadFileList(c, c.state.FileSectionLines)) {
+        ShowRunEnds(c);
+        return false;
+    }
     const std::vector<std::string> lines = c.state.FileSectionLines;
 
     for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -56,6 +56,9 @@ struct ItemHooks {
     // folder receives it (default: the user being saved). "\" throws the
     // item's copy away (nothing is saved for it).
     std::function<std::string(std::size_t index, const std::string& line, const std::string& user)> saveAs;
+    // Restore pass: a first start right after "All Users" keeps every item
+    // in place as it is (the new user starts from those copies).
+    std::function<void()> keptInPlace;
 };
 
 // Saves every [File] item in place as `user`'s copy. True: go on with the
