@@ -135,7 +135,9 @@ TEST_F(FileSystemContract, ReadOnlyFilesRefuseCopyAndDelete) {
     EXPECT_EQ(fs.LastError(), 5u);
     EXPECT_FALSE(fs.AppendLine(At("ro.txt"), "x"));
     // Windows does not rename over a read-only file; Wine does.
-    if (!platform_->underWine()) EXPECT_FALSE(fs.WriteFileAtomic(At("ro.txt"), "x"));
+    if (!platform_->underWine()) {
+        EXPECT_FALSE(fs.WriteFileAtomic(At("ro.txt"), "x"));
+    }
     EXPECT_EQ(Bytes(At("ro.txt")), "old");
     ASSERT_TRUE(fs.SetAttributes(At("ro.txt"), ARC));
     EXPECT_TRUE(fs.DeleteFile(At("ro.txt")));
@@ -165,6 +167,40 @@ TEST_F(FileSystemContract, FoldersMustBeEmptyToGoAndNeedTheirParent) {
     EXPECT_EQ(fs.LastError(), 2u);
     EXPECT_FALSE(fs.DeleteFile(At("none\\none.txt")));
     EXPECT_EQ(fs.LastError(), 3u);
+}
+
+TEST_F(FileSystemContract, FilesUsedAsFoldersAndFoldersUsedAsFilesFail) {
+    MakeFile("f.txt", "x");
+    MakeFolder("d");
+    std::uint32_t a = 0;
+    Names names;
+    std::uint64_t length = 0;
+    EXPECT_FALSE(fs.GetAttributes(At("f.txt\\"), a));
+    EXPECT_FALSE(fs.List(At("f.txt\\"), 16, names));
+    EXPECT_FALSE(fs.List(At("d*\\x"), 16, names));
+    EXPECT_FALSE(fs.CreateFolder(At("f.txt")));
+    EXPECT_EQ(fs.LastError(), 183u);
+    EXPECT_FALSE(fs.RemoveFolder(At("f.txt")));
+    EXPECT_EQ(fs.LastError(), 267u);
+    EXPECT_FALSE(fs.DeleteFile(At("d")));
+    EXPECT_EQ(fs.LastError(), 5u);
+    EXPECT_FALSE(fs.CopyFile(At("f.txt"), At("F.TXT"), false));  // onto itself
+    EXPECT_EQ(fs.LastError(), 32u);
+    EXPECT_FALSE(fs.CopyFile(At("f.txt"), At("d\\"), false));
+    EXPECT_EQ(fs.LastError(), 5u);
+    EXPECT_FALSE(fs.FileLength(At("d"), length));
+    EXPECT_FALSE(fs.ReadLines(At("d"), names));
+    EXPECT_FALSE(fs.AppendLine(At("d"), "x"));
+    EXPECT_FALSE(fs.CreateFolder(At("a|b")));
+    EXPECT_EQ(fs.LastError(), 123u);
+    // "." and ".." inside a path are resolved.
+    EXPECT_EQ(Listed(At("d\\..\\f.txt"), 0), Names{"f.txt"});
+    EXPECT_EQ(Listed(At("d\\."), 16), Names{"d"});
+    // Hidden files take appended lines and atomic replacement.
+    MakeFile("h.txt", "h", HID | ARC);
+    EXPECT_TRUE(fs.AppendLine(At("h.txt"), "y"));
+    EXPECT_TRUE(fs.WriteFileAtomic(At("h.txt"), "z"));
+    EXPECT_EQ(Bytes(At("h.txt")), "z");
 }
 
 TEST_F(FileSystemContract, MoveRenamesAndRefusesAnExistingTarget) {

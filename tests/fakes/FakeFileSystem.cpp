@@ -138,7 +138,7 @@ bool WildMatch(std::string pattern, const std::string& name) {
         while (!pattern.empty() && pattern.back() == '.') pattern.pop_back();
         noDot = true;
     }
-    if (noDot && name.find('.') != std::string::npos) return false;
+    if (noDot && name != "." && name != ".." && name.find('.') != std::string::npos) return false;
     const auto p = FoldedCodePoints(pattern);
     const auto n = FoldedCodePoints(name);
     std::size_t pi = 0, ni = 0, starP = std::string::npos, starN = 0;
@@ -184,6 +184,15 @@ bool IsRoot(const FakeFileSystem::Node* node) { return node->parent == nullptr; 
 
 }  // namespace
 
+// True when the folder part of a listing names an existing file.
+bool FakeFileSystem::IsFileNamedAsFolder(const std::string& folder) const {
+    std::string path = folder;
+    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    std::uint32_t error = 0;
+    const Node* node = Find(path, error);
+    return node != nullptr && !node->folder;
+}
+
 const char* FakeFileSystem::OpName(Op op) {
     static const char* const names[] = {"GetAttributes", "SetAttributes", "List", "Copy", "Move",
                                         "Delete", "CreateFolder", "RemoveFolder", "Read", "Write"};
@@ -225,7 +234,7 @@ FakeFileSystem::Node* FakeFileSystem::Find(const std::string& path, std::uint32_
         node = child->second.get();
     }
     if (parts.trailing && !node->folder) {
-        error = ErrInvalidName;
+        error = ErrPathNotFound;  // a file named as a folder
         return nullptr;
     }
     return node;
@@ -414,7 +423,7 @@ bool FakeFileSystem::List(const std::string& spec, std::uint32_t filter, std::ve
     if (last.empty()) last = "*";
     std::uint32_t error = 0;
     const Node* dir = Find(folder, error);
-    if (dir == nullptr || !dir->folder) return Fail(ErrPathNotFound);
+    if (dir == nullptr) return Fail(IsFileNamedAsFolder(folder) ? ErrInvalidName : ErrPathNotFound);
     if (!IsRoot(dir) && (filter & AttrDirectory) != 0) {
         for (const char* dot : {".", ".."})
             if (WildMatch(last, dot)) names.emplace_back(dot);
@@ -432,9 +441,9 @@ std::uint32_t FakeFileSystem::CheckCopy(const std::string& from, const std::stri
     if (plan.source->folder) return ErrAccessDenied;
     plan.parent = FindParent(to, plan.name, error);
     if (plan.parent == nullptr) return error;
-    if (SplitPath(to).trailing) return ErrInvalidName;
     const auto it = Locate(plan.parent, plan.name);
     plan.existing = it == plan.parent->children.end() ? nullptr : it->second.get();
+    if (SplitPath(to).trailing && (plan.existing == nullptr || !plan.existing->folder)) return ErrInvalidName;
     if (plan.existing != nullptr) {
         if (plan.existing == plan.source) return ErrSharing;
         if (plan.existing->folder) return ErrAccessDenied;

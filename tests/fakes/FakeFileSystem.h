@@ -170,6 +170,7 @@ private:
     bool Fail(std::uint32_t error);
     bool PathFaulted(std::optional<Op> op, const std::string& path, std::uint32_t& error) const;
     Node* Find(const std::string& path, std::uint32_t& error) const;
+    bool IsFileNamedAsFolder(const std::string& folder) const;
     Node* FindParent(const std::string& path, std::string& name, std::uint32_t& error) const;
     std::map<std::string, std::unique_ptr<Node>>::iterator Locate(Node* parent, const std::string& name) const;
     Node* EnsureFolder(const std::vector<std::string>& names, const std::string& drive, std::size_t count,
