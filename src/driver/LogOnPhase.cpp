@@ -37,7 +37,13 @@ void TollervyMain::RunLogOn() {
         next = (answer == 0 || answer == 1) ? s.CurrentUserName : std::string("\\");
     }
 
-    SetData(last, next);
+    if (!SetData(last, next)) {
+        // Nothing was switched: the previous user's copies are in place and
+        // [Last] User keeps naming them.
+        s.StartAllWay = "0";
+        Unload();
+        return;
+    }
     logOnDone_ = true;
 
     // Nothing to put back at exit when the user did not change.

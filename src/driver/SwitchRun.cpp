@@ -1,17 +1,62 @@
 // The switch run: the copies in place are saved as the previous user's, then
 // the next user's copies are put in place, with the progress display.
+//
+// The data store's in-place record says whose copy each item holds. It
+// decides which folder the saving pass writes each item to, so that a switch
+// that stopped half-way, or a resident run that never reached its exit, does
+// not save one person's files as another's.
+#include <vector>
+
 #include "driver/TollervyMain.h"
+#include "engine/InPlaceRecord.h"
 #include "engine/SaveRestore.h"
+#include "engine/StoreNames.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"
 
 namespace tollervy {
 
-void TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostrAfterUser) {
+namespace {
+
+constexpr const char* AllUsers = "All Users";
+constexpr const char* Unregistered = "\\";
+
+// The keys of the [File] items.
+std::vector<std::string> ItemKeys(Context& c) {
+    std::vector<std::string> lines, keys;
+    ReadIniSection(c, keys::FileSection, lines);
+    for (const auto& line : lines) {
+        std::string key, value;
+        if (SplitFileLine(line, key, value)) keys.push_back(key);
+    }
+    return keys;
+}
+
+// Whose copy the item holds: the record's owner, or the previous user of the
+// run when the item has no record.
+std::string OwnerOf(const InPlaceRecord& record, const std::string& key, const std::string& previous) {
+    const std::string owner = record.Owner(key);
+    return owner.empty() ? previous : owner;
+}
+
+}  // namespace
+
+bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostrAfterUser) {
     GrobalMod& s = c_.state;
-    if (iostrAfterUser.empty()) iostrAfterUser = "All Users";
+    if (iostrAfterUser.empty()) iostrAfterUser = AllUsers;
     ShowDebugMessage(c_, "User\r\n" + instrBeforUser + "→" + iostrAfterUser, StyleInformation);
-    if (instrBeforUser != "\\" && iostrAfterUser == instrBeforUser) return;
+
+    InPlaceRecord record;
+    record.Load(c_);
+    const std::vector<std::string> keys = ItemKeys(c_);
+    bool heldByPrevious = true;  // every item holds the previous user's copy
+    bool heldByCommon = true;    // every item holds the "All Users" copy
+    for (const auto& key : keys) {
+        const std::string owner = OwnerOf(record, key, instrBeforUser);
+        heldByPrevious = heldByPrevious && owner == instrBeforUser;
+        heldByCommon = heldByCommon && owner == AllUsers;
+    }
+    if (instrBeforUser != Unregistered && iostrAfterUser == instrBeforUser && heldByPrevious) return true;
 
     s.DeleteReadOnly = ReadIniValue(c_, keys::DeleteReadOnly);
     s.StartStatus = ReadIniValue(c_, keys::StartStatus);
@@ -20,13 +65,51 @@ void TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
         Move((c_.system.ScreenWidth() - Width()) / 2, (c_.system.ScreenHeight() - Height()) / 2);
     }
 
+    // From here on the record must know every item's owner: a switch that
+    // stops before the restore leaves the previous user's copies in place,
+    // whoever [Last] User then names.
+    if (!record.Adopt(c_, keys, instrBeforUser)) {
+        ShowMessage(c_, "書き込み権限がありません\r\n致命的なエラーです\r\n\r\n" + InPlaceRecord::Path(c_), StyleStop);
+        return false;
+    }
+
+    const std::string next = iostrAfterUser;
+    ItemHooks hooks;
+    // Each item is saved as the one whose copy it holds. An item that was
+    // being overwritten holds nobody's: both complete copies are in the
+    // store already, so nothing of it is saved.
+    hooks.saveAs = [&](std::size_t, const std::string& line, const std::string& user) {
+        std::string key, value;
+        if (!SplitFileLine(line, key, value)) return user;
+        const std::string owner = OwnerOf(record, key, user);
+        return owner == BeingOverwritten ? std::string(Unregistered) : owner;
+    };
+    // The live item is marked before it is touched and given to the next
+    // user when it holds that user's complete copy.
+    hooks.beforeChange = [&](const ItemStep& step) {
+        if (step.saving) return true;
+        return record.Set(c_, step.key, BeingOverwritten);
+    };
+    hooks.afterChange = [&](const ItemStep& step, bool succeeded) {
+        if (!step.saving && succeeded) record.Set(c_, step.key, next);
+    };
+    // A first start after "All Users" keeps what is in place: the next user
+    // starts from those copies.
+    hooks.keptInPlace = [&] {
+        for (const auto& key : keys) record.Set(c_, key, next);
+    };
+
     StatusDisplay* previousStatus = c_.status;
     c_.status = this;
-    if (SaveUserData(c_, instrBeforUser)) {
-        const std::string target = iostrAfterUser == "\\" ? std::string("All Users") : iostrAfterUser;
-        RestoreUserData(c_, target, instrBeforUser);
+    if (SaveUserData(c_, instrBeforUser, &hooks)) {
+        const std::string target = next == Unregistered ? std::string(AllUsers) : next;
+        // Only when every item really holds the common copy may a first
+        // start keep what is in place.
+        const std::string previous = heldByCommon ? std::string(AllUsers) : std::string(BeingOverwritten);
+        RestoreUserData(c_, target, previous, &hooks);
     }
     c_.status = previousStatus;
+    return true;
 }
 
 }  // namespace tollervy

@@ -33,8 +33,10 @@ public:
     void Form_Unload() override;
 
     // Switches from the copies of one user to those of another. An empty
-    // iostrAfterUser becomes "All Users".
-    void SetData(const std::string& instrBeforUser, std::string& iostrAfterUser);
+    // iostrAfterUser becomes "All Users". False only when the switch could
+    // not start at all because the data store's record of whose copies are
+    // in place cannot be written: the previous user's copies stay in place.
+    bool SetData(const std::string& instrBeforUser, std::string& iostrAfterUser);
 
     // StatusDisplay
     void SetPhaseText(const std::string& text) override;

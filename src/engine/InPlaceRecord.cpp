@@ -52,6 +52,12 @@ bool InPlaceRecord::Set(Context& c, const std::string& key, const std::string& o
     return c.fs.WriteFileAtomic(Path(c), Serialise());
 }
 
+bool InPlaceRecord::Adopt(Context& c, const std::vector<std::string>& keys, const std::string& owner) {
+    bool changed = false;
+    for (const auto& key : keys) changed = owners_.emplace(key, owner).second || changed;
+    return !changed || c.fs.WriteFileAtomic(Path(c), Serialise());
+}
+
 bool InPlaceRecord::AllHeldBy(const std::vector<std::string>& keys, const std::string& user) const {
     for (const auto& key : keys)
         if (Owner(key) != user) return false;

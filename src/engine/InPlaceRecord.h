@@ -30,6 +30,9 @@ public:
     // Sets (or, with "", removes) the owner of one item and writes the record
     // through. False when the file could not be written.
     bool Set(Context& c, const std::string& key, const std::string& owner);
+    // Gives every key without a record the owner `owner` (one write). False
+    // when the file could not be written.
+    bool Adopt(Context& c, const std::vector<std::string>& keys, const std::string& owner);
     // True when every key has a record naming that user.
     bool AllHeldBy(const std::vector<std::string>& keys, const std::string& user) const;
     bool Empty() const { return owners_.empty(); }

@@ -376,13 +376,22 @@ bool RestoreFileEntry(Context& c, const std::string& userFolder, const std::stri
 }
 
 bool SaveUserData(Context& c, const std::string& user, const ItemHooks* hooks) {
-    if (user == Unregistered) {
+    // An unregistered user's copies are thrown away, unless the caller knows
+    // that some item still holds someone else's copy.
+    bool someoneElses = false;
+    if (user == Unregistered && hooks && hooks->saveAs) {
+        std::vector<std::string> lines;
+        ReadIniSection(c, keys::FileSection, lines);
+        for (std::size_t i = 0; i < lines.size() && !someoneElses; ++i)
+            someoneElses = hooks->saveAs(i, lines[i], user) != Unregistered;
+    }
+    if (user == Unregistered && !someoneElses) {
         // Nothing in place is kept: the restore that follows overwrites it.
         ShowStatus(c, engine_text::PhaseDiscarding, true);
         SetBar(c, 50);
         return true;
     }
-    if (!IsStoreUserName(user)) {
+    if (user != Unregistered && !IsStoreUserName(user)) {
         ShowRunEnds(c);
         return false;
     }
@@ -392,7 +401,7 @@ bool SaveUserData(Context& c, const std::string& user, const ItemHooks* hooks) {
         return false;
     }
     const std::vector<std::string> lines = c.state.FileSectionLines;
-    const std::string folder = EnsureUserFolder(c, user);
+    const std::string folder = user == Unregistered ? std::string() : EnsureUserFolder(c, user);
 
     for (std::size_t i = 0; i < lines.size(); ++i) {
         SetBand(c, i, lines.size(), 0);

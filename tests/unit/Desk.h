@@ -32,6 +32,17 @@ struct Desk {
         return p.profile.GetString(Ini_, section, key, "<missing>", 4096);
     }
 
+    // The disk of another run of the program (files, folders, attributes),
+    // as the next Windows start finds it.
+    void TakeDiskOf(const Desk& before) {
+        const auto attributes = before.p.fs.DumpAttributes("C:\\");
+        for (const auto& [path, content] : before.p.fs.Dump("C:\\")) {
+            const std::uint32_t attr = attributes.at(path);
+            if (path.back() == '\\') p.fs.AddFolder("C:\\" + path, attr);
+            else p.fs.AddFile("C:\\" + path, content, attr);
+        }
+    }
+
     // Starts the program as Windows would: the main window is shown, which
     // runs its load handler. The exit code when the program ended, nothing
     // when it lives on (resident).
