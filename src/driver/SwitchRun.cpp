@@ -90,13 +90,19 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
         if (step.saving) return true;
         return record.Set(c_, step.key, BeingOverwritten);
     };
+    // The owner the next saving pass is to save the new copies as: the next
+    // user; for an unregistered user who stays resident, the login name,
+    // under which the exit saves them.
+    const std::string owner = next == Unregistered && s.StartAllWay == "1" && IsStoreUserName(s.CurrentUserName)
+                                  ? s.CurrentUserName
+                                  : next;
     hooks.afterChange = [&](const ItemStep& step, bool succeeded) {
-        if (!step.saving && succeeded) record.Set(c_, step.key, next);
+        if (!step.saving && succeeded) record.Set(c_, step.key, owner);
     };
     // A first start after "All Users" keeps what is in place: the next user
     // starts from those copies.
     hooks.keptInPlace = [&] {
-        for (const auto& key : keys) record.Set(c_, key, next);
+        for (const auto& key : keys) record.Set(c_, key, owner);
     };
 
     StatusDisplay* previousStatus = c_.status;

@@ -190,7 +190,7 @@ TEST(LogOnPhase, AnUnregisteredUserGetsTheCommonCopiesAndNothingOfTheirsIsKept) 
     EXPECT_EQ(d.IniValue("Last", "User"), "\\");
     std::vector<std::string> users;
     d.p.fs.List(std::string(Desk::Data) + "\\", 16, users);
-    EXPECT_EQ(users, (std::vector<std::string>{".", "..", "All Users", "Aoi", "Ben", "User.dat"}));
+    EXPECT_EQ(users, (std::vector<std::string>{".", "..", "All Users", "Aoi", "Ben", "InPlace.dat", "User.dat"}));
 
     // The guest's changes are thrown away at the next start; Ben, who is
     // registered with a password, still gets his copies without the dialog.
@@ -309,15 +309,20 @@ TEST(SwitchRun, EdgesOfTheTwoNames) {
     ExpectInPlace(d, "All Users");
     ExpectStored(d, "Aoi", "Aoi");
 
+}
+
+TEST(SwitchRun, AnUnregisteredUsersCopiesAreThrownAway) {
     // "\" to "\" switches: nothing is saved, the common copies go in place.
+    Desk d;
+    Prepare(d, "\\", {"Aoi"});
+    d.Ini("Start", "Status", "0");
     d.p.fs.AddFile(Live, "scribbles");
     std::string none = "\\";
-    d.p.messages.Expect("User\r\n\\→\\", 1);
-    main.SetData("\\", none);
+    d.forms.TollervyMain().SetData("\\", none);
     ExpectInPlace(d, "All Users");
     std::vector<std::string> users;
     d.p.fs.List(std::string(Desk::Data) + "\\", 16, users);
-    EXPECT_EQ(users, (std::vector<std::string>{".", "..", "All Users", "Aoi", "Ben"}));
+    EXPECT_EQ(users, (std::vector<std::string>{".", "..", "All Users", "Aoi", "InPlace.dat"}));
 }
 
 }  // namespace
