@@ -1,5 +1,6 @@
 #include "engine/FileOps.h"
 
+#include <set>
 #include <vector>
 
 #include "engine/EngineText.h"
@@ -29,12 +30,12 @@ bool HasReadOnlyBit(Context& c, const std::string& path) {
 
 }  // namespace
 
-bool CopyFileKeepAttr(Context& c, const std::string& source, const std::string& destination, bool move) {
-    std::uint32_t attributes = 0;
-    if (!c.fs.GetAttributes(source, attributes)) {
-        Diagnostic(c, source, engine_text::AttrGetFailed);
-        return false;
-    }
+namespace {
+
+// Steps 2 and 3 of CopyFileKeepAttr: copy, then give the copy exactly the
+// source's attributes.
+bool CopyAndSetAttributes(Context& c, const std::string& source, std::uint32_t attributes,
+                          const std::string& destination) {
     if (!c.fs.CopyFile(source, destination, false)) {
         Diagnostic(c, source, engine_text::CopyFailed);
         return false;
@@ -46,11 +47,28 @@ bool CopyFileKeepAttr(Context& c, const std::string& source, const std::string& 
             return false;
         }
     }
+    return true;
+}
+
+}  // namespace
+
+bool CopyFileKeepAttr(Context& c, const std::string& source, const std::string& destination, bool move) {
+    std::uint32_t attributes = 0;
+    if (!c.fs.GetAttributes(source, attributes)) {
+        Diagnostic(c, source, engine_text::AttrGetFailed);
+        return false;
+    }
+    if (!CopyAndSetAttributes(c, source, attributes, destination)) return false;
     if (move && !c.fs.DeleteFile(source)) {
         Diagnostic(c, source, engine_text::MoveFailed);
         return false;
     }
     return true;
+}
+
+bool CopyFileWithAttributes(Context& c, const std::string& source, std::uint32_t sourceAttributes,
+                            const std::string& destination) {
+    return CopyAndSetAttributes(c, source, sourceAttributes, destination);
 }
 
 bool DeleteFileForce(Context& c, const std::string& path) {
@@ -80,6 +98,12 @@ bool DeleteFolderForce(Context& c, const std::string& path) {
 }
 
 bool ClearPath(Context& c, const std::string& path, const std::string& pattern) {
+    static const std::set<std::string> nothing;
+    return ClearPathForCopy(c, path, pattern, nothing);
+}
+
+bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pattern,
+                      const std::set<std::string>& replaced) {
     if (!ListingYields(c, path, ListAll)) {
         Diagnostic(c, path, engine_text::DoesNotExist);
         return false;
@@ -135,22 +159,40 @@ bool ClearPath(Context& c, const std::string& path, const std::string& pattern) 
         }
     }
 
+    // What the copy will write over is left to it (a read-only file made
+    // writable first); everything else goes, deepest first.
+    const std::string root = WithTrailingBackslash(folders[0].path);
     for (std::size_t i = folders.size(); i-- > 0;) {
         const std::string& folder = folders[i].path;
-        for (const auto& f : files[i])
-            if (!DeleteFileForce(c, JoinPath(folder, f.name))) return false;
-        if (i != 0 && !DeleteFolderForce(c, folder)) return false;
+        const std::string relative = i == 0 ? std::string() : folder.substr(root.size());
+        for (const auto& f : files[i]) {
+            const std::string file = JoinPath(folder, f.name);
+            if (replaced.count(relative + f.name) == 0) {
+                if (!DeleteFileForce(c, file)) return false;
+            } else if ((f.attributes & AttrReadOnly) && !c.fs.SetAttributes(file, 0)) {
+                Diagnostic(c, file, engine_text::FileDeleteFailed);
+                return false;
+            }
+        }
+        if (i != 0 && replaced.count(relative) == 0 && !DeleteFolderForce(c, folder)) return false;
     }
     return true;
 }
 
-bool IsReadOnlyBlocked(Context& c, const std::string& path) {
+bool IsReadOnlyBlocked(Context& c, const std::string& path, std::uint32_t attributes) {
     if (ReadOnlyMayChange(c)) return false;
-    if (HasReadOnlyBit(c, path)) {
+    if (attributes & AttrReadOnly) {
         ShowMessage(c, path + "\r\n" + engine_text::IsReadOnly, StyleStop);
         return true;
     }
     return false;
+}
+
+bool IsReadOnlyBlocked(Context& c, const std::string& path) {
+    if (ReadOnlyMayChange(c)) return false;
+    std::uint32_t attributes = 0;
+    if (!c.fs.GetAttributes(path, attributes)) return false;
+    return IsReadOnlyBlocked(c, path, attributes);
 }
 
 void ShowRunEnds(Context& c) {

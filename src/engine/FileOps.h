@@ -4,6 +4,8 @@
 // None of them throws or ends the program: a failure is a false result and,
 // when [Start] Debug is "1", a diagnostic message (path + "\r\n" + text).
 #pragma once
+#include <cstdint>
+#include <set>
 #include <string>
 
 #include "settings/Context.h"
@@ -13,6 +15,9 @@ namespace tollervy {
 // Copies a file (replacing the destination) and gives the copy exactly the
 // source's attributes; with `move` the source is deleted afterwards.
 bool CopyFileKeepAttr(Context& c, const std::string& source, const std::string& destination, bool move);
+// The same copy (no move) for a source whose attributes were just listed.
+bool CopyFileWithAttributes(Context& c, const std::string& source, std::uint32_t sourceAttributes,
+                            const std::string& destination);
 
 // True when the file is gone (a file that does not exist counts as gone).
 // With [Delete] ReadOnly "1" a read-only file has its attributes cleared and
@@ -29,9 +34,19 @@ bool DeleteFolderForce(Context& c, const std::string& path);
 // alone unless the path is a stored copy inside the data store.
 bool ClearPath(Context& c, const std::string& path, const std::string& pattern);
 
+// ClearPath before a copy into the same place: the files and folders that
+// the copy is about to write (paths relative to `path`, folders ending with
+// "\", names compared exactly) are left for it to replace instead of being
+// deleted first. Every check is made as for ClearPath; after the copy the
+// folder holds the same as after ClearPath and the copy.
+bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pattern,
+                      const std::set<std::string>& replaced);
+
 // True (after the message path + "\r\n" + "読み取り専用です") when the path
 // is read-only and [Delete] ReadOnly is not "1": do not touch it.
 bool IsReadOnlyBlocked(Context& c, const std::string& path);
+// The same for a path whose attributes were just listed.
+bool IsReadOnlyBlocked(Context& c, const std::string& path, std::uint32_t attributes);
 
 // The error policy after a failed item, by [Last] ErrorNext: 0 go on,
 // 2 ask (Yes goes on), anything else stop. True = go on with the next item.

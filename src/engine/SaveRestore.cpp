@@ -1,6 +1,7 @@
 #include "engine/SaveRestore.h"
 
 #include <cmath>
+#include <set>
 #include <vector>
 
 #include "engine/EngineText.h"
@@ -69,13 +70,16 @@ std::string UserOfFolder(const std::string& userFolder) {
 // step, so that an item that cannot be completed fails with nothing changed.
 
 struct PlannedCopy {
-    std::string shown;  // the live path, for the status line
+    std::string shown;     // the live path, for the status line
     std::string from;
+    std::uint32_t attributes = 0;  // of `from`, as listed
     std::string to;
+    std::string relative;  // `to` relative to the folder being filled
 };
 
 struct PlannedFolder {
-    std::string create;  // a folder to make first ("" for none)
+    std::string create;    // a folder to make first ("" for none)
+    std::string relative;  // `create` relative to the folder being filled, with "\"
     std::vector<PlannedCopy> copies;
 };
 
@@ -83,6 +87,18 @@ struct CopyPlan {
     std::vector<PlannedFolder> folders;
     bool barPerFile = false;  // pattern entries move the bar per file, folders per folder
 };
+
+// What the plan writes, relative to the folder it fills: the emptying before
+// it leaves these to be replaced (deleting a file costs more than the copy
+// that replaces it).
+std::set<std::string> Replaced(const CopyPlan& plan) {
+    std::set<std::string> replaced;
+    for (const auto& f : plan.folders) {
+        if (!f.relative.empty()) replaced.insert(f.relative);
+        for (const auto& copy : f.copies) replaced.insert(copy.relative);
+    }
+    return replaced;
+}
 
 bool RunPlan(Context& c, const CopyPlan& plan) {
     std::size_t total = 0;
@@ -96,7 +112,7 @@ bool RunPlan(Context& c, const CopyPlan& plan) {
             return false;
         for (const auto& copy : folder.copies) {
             ShowStatus(c, copy.shown, false);
-            if (!CopyFileKeepAttr(c, copy.from, copy.to, false)) return false;
+            if (!CopyFileWithAttributes(c, copy.from, copy.attributes, copy.to)) return false;
             ++done;
             if (plan.barPerFile) MoveBarInBand(c, done, total);
         }
@@ -105,79 +121,47 @@ bool RunPlan(Context& c, const CopyPlan& plan) {
     return true;
 }
 
-// The live files of a pattern entry, to be copied into `store`.
-bool PlanPatternSave(Context& c, const Entry& e, const std::string& store, CopyPlan& plan) {
-    std::vector<std::string> names;
-    if (!GetMatchingFiles(c, e.folder, e.name, names)) return false;
+// The plain files of `from` that match `pattern`, copied flat into `to`.
+// The status line shows the live side: the source when saving, the
+// destination when restoring.
+bool PlanPattern(Context& c, const std::string& from, const std::string& pattern, const std::string& to,
+                 bool liveIsSource, CopyPlan& plan) {
+    std::vector<FileEntry> files;
+    if (!ListPlainFiles(c, from, &pattern, files)) return false;
     plan.barPerFile = true;
     plan.folders.push_back({});
-    for (const auto& name : names) {
-        const std::string src = JoinPath(e.folder, name);
-        if (IsReadOnlyBlocked(c, src)) return false;
-        plan.folders.back().copies.push_back({src, src, JoinPath(store, name)});
+    for (const auto& f : files) {
+        const std::string src = JoinPath(from, f.name);
+        if (IsReadOnlyBlocked(c, src, f.attributes)) return false;
+        const std::string dst = JoinPath(to, f.name);
+        plan.folders.back().copies.push_back({liveIsSource ? src : dst, src, f.attributes, dst, f.name});
     }
     return true;
 }
 
-// The live tree of a folder entry, mirrored into `store`.
-bool PlanFolderSave(Context& c, const Entry& e, const std::string& store, CopyPlan& plan) {
-    const std::string root = WithTrailingBackslash(e.path);
-    std::vector<std::string> tree;
-    if (!GetFolderTree(c, root, tree, false)) return false;
+// The tree of `from` mirrored into `to`: its plain files and folders.
+bool PlanTree(Context& c, const std::string& from, bool keepProgramFolder, const std::string& to, bool liveIsSource,
+              CopyPlan& plan) {
+    std::vector<TreeFolder> tree;
+    if (!BuildFolderTree(c, from, keepProgramFolder, tree)) return false;
+    const std::string root = WithTrailingBackslash(tree[0].path);
+    const std::string target = WithTrailingBackslash(to);
     for (std::size_t i = 0; i < tree.size(); ++i) {
-        const std::string& f = tree[i];
+        const std::string& f = tree[i].path;
         const std::string r = i == 0 ? std::string() : f.substr(root.size());
         PlannedFolder planned;
         if (i != 0) {
-            if (IsReadOnlyBlocked(c, f)) return false;
-            planned.create = JoinPath(store, r);
+            if (IsReadOnlyBlocked(c, f, tree[i].attributes)) return false;
+            planned.create = target + r;
+            planned.relative = r;
         }
-        std::vector<std::string> names;
-        if (!GetFolderFiles(c, f, names)) return false;
-        for (const auto& name : names) {
-            if (IsReadOnlyBlocked(c, f + name)) return false;
-            planned.copies.push_back({f + name, f + name, JoinPath(store, r + name)});
-        }
-        plan.folders.push_back(std::move(planned));
-    }
-    return true;
-}
-
-// The stored files of a pattern entry, to be put back in the live folder.
-bool PlanPatternRestore(Context& c, const Entry& e, const std::string& store, CopyPlan& plan) {
-    std::vector<std::string> names;
-    if (!GetMatchingFiles(c, store, e.name, names)) return false;
-    plan.barPerFile = true;
-    plan.folders.push_back({});
-    for (const auto& name : names) {
-        const std::string src = JoinPath(store, name);
-        if (IsReadOnlyBlocked(c, src)) return false;
-        const std::string live = JoinPath(e.folder, name);
-        plan.folders.back().copies.push_back({live, src, live});
-    }
-    return true;
-}
-
-// The stored tree of a folder entry, to be put back in the live folder.
-bool PlanFolderRestore(Context& c, const Entry& e, const std::string& store, CopyPlan& plan) {
-    const std::string live = WithTrailingBackslash(e.path);
-    std::vector<std::string> tree;
-    if (!GetFolderTree(c, store, tree, true)) return false;
-    const std::string root = WithTrailingBackslash(tree[0]);
-    for (std::size_t i = 0; i < tree.size(); ++i) {
-        const std::string& f = tree[i];
-        const std::string r = i == 0 ? std::string() : f.substr(root.size());
-        PlannedFolder planned;
-        if (i != 0) {
-            if (IsReadOnlyBlocked(c, f)) return false;
-            planned.create = live + r;
-        }
-        std::vector<std::string> names;
-        if (!GetFolderFiles(c, f, names)) return false;
-        for (const auto& name : names) {
-            const std::string src = JoinPath(f, name);
-            if (IsReadOnlyBlocked(c, src)) return false;
-            planned.copies.push_back({live + r + name, src, live + r + name});
+        std::vector<FileEntry> files;
+        if (!ListPlainFiles(c, f, nullptr, files)) return false;
+        for (const auto& file : files) {
+            const std::string src = JoinPath(f, file.name);
+            if (IsReadOnlyBlocked(c, src, file.attributes)) return false;
+            const std::string dst = target + r + file.name;
+            planned.copies.push_back({liveIsSource ? src : dst, src, file.attributes, dst, r + file.name});
         }
         plan.folders.push_back(std::move(planned));
     }
@@ -222,13 +206,18 @@ bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
     const std::string& store = step.store;
 
     CopyPlan plan;
-    if (e.kind == EntryKind::Pattern && !PlanPatternSave(c, e, store, plan)) return false;
-    if (e.kind == EntryKind::Folder && !PlanFolderSave(c, e, store, plan)) return false;
+    if (e.kind == EntryKind::Pattern && !PlanPattern(c, e.folder, e.name, store, true, plan)) return false;
+    if (e.kind == EntryKind::Folder && !PlanTree(c, WithTrailingBackslash(e.path), false, store, true, plan))
+        return false;
 
     const bool saved = Wrapped(hooks, step, [&] {
         std::string existing = store;
         if (CheckPathExists(c, existing)) {
-            if (!ClearPath(c, existing, "")) {
+            // A file entry's copy is made with "replace nothing": its old
+            // copy goes first. Otherwise what the copy replaces stays for it.
+            const bool emptied = e.kind == EntryKind::File ? ClearPath(c, existing, "")
+                                                            : ClearPathForCopy(c, existing, "", Replaced(plan));
+            if (!emptied) {
                 StoreUnwritable(c, existing);
                 return false;
             }
@@ -275,8 +264,8 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
     step.store = store;
 
     CopyPlan plan;
-    if (e.kind == EntryKind::Pattern && !PlanPatternRestore(c, e, store, plan)) return false;
-    if (e.kind == EntryKind::Folder && !PlanFolderRestore(c, e, store, plan)) return false;
+    if (e.kind == EntryKind::Pattern && !PlanPattern(c, store, e.name, e.folder, false, plan)) return false;
+    if (e.kind == EntryKind::Folder && !PlanTree(c, store, true, e.path, false, plan)) return false;
 
     const bool restored = Wrapped(hooks, step, [&] {
         switch (e.kind) {
@@ -289,10 +278,10 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
                 return false;
             }
             case EntryKind::Pattern:
-                if (!ClearPath(c, e.folder, e.name)) return false;
+                if (!ClearPathForCopy(c, e.folder, e.name, Replaced(plan))) return false;
                 return RunPlan(c, plan);
             case EntryKind::Folder:
-                if (!ClearPath(c, WithTrailingBackslash(e.path), "")) return false;
+                if (!ClearPathForCopy(c, WithTrailingBackslash(e.path), "", Replaced(plan))) return false;
                 return RunPlan(c, plan);
         }
         return false;

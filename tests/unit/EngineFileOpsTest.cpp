@@ -200,6 +200,32 @@ TEST(EngineFileOps, ClearPathLeavesTheProgramFolderAloneOutsideTheStore) {
     EXPECT_TRUE(d.fs.Dump(Desk::Store("Aoi", "F1")).empty());
 }
 
+TEST(EngineFileOps, ClearingForACopyLeavesWhatTheCopyReplaces) {
+    Desk d;
+    d.c.state.DeleteReadOnly = "1";
+    d.fs.AddFile(R"(C:\t\same.txt)", "old");
+    d.fs.AddFile(R"(C:\t\Case.txt)", "old");
+    d.fs.AddFile(R"(C:\t\gone.txt)", "old");
+    d.fs.AddFile(R"(C:\t\ro.txt)", "old", 1);
+    d.fs.AddFile(R"(C:\t\keep\inner.txt)", "old");
+    d.fs.AddFile(R"(C:\t\drop\inner.txt)", "old");
+    ASSERT_TRUE(ClearPathForCopy(d.c, R"(C:\t\)", "",
+                                 {"same.txt", "case.txt", "ro.txt", "keep\\", "keep\\inner.txt", "drop\\other.txt"}));
+    // Kept exactly where the names agree, read-only made writable; a name
+    // that differs in case goes (the copy brings the stored spelling).
+    EXPECT_EQ(FilesOf(d.fs.Dump(R"(C:\t)")),
+              (std::map<std::string, std::string>{{"keep\\inner.txt", "old"}, {"ro.txt", "old"}, {"same.txt", "old"}}));
+    EXPECT_EQ(d.fs.Attributes(R"(C:\t\ro.txt)"), 0u);
+    EXPECT_FALSE(d.fs.Exists(R"(C:\t\drop)"));
+
+    // The checks are those of ClearPath: a subfolder it could not remove
+    // fails the whole emptying, kept or not.
+    d.fs.AddFile(R"(C:\t\keep\Thumbs.db)", "", 2 | 4);
+    const auto before = d.fs.Dump(R"(C:\t)");
+    EXPECT_FALSE(ClearPathForCopy(d.c, R"(C:\t\)", "", {"keep\\", "keep\\inner.txt"}));
+    EXPECT_EQ(d.fs.Dump(R"(C:\t)"), before);
+}
+
 TEST(EngineFileOps, ReadOnlyGuardRefusesWithItsMessage) {
     Desk d;
     d.fs.AddFile(R"(C:\ro.txt)", "", 1);
