@@ -271,6 +271,12 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
         switch (e.kind) {
             case EntryKind::File: {
                 ShowStatus(c, e.path, false);
+                // Read-only files may change: the one in place is made
+                // writable so that the copy can replace it.
+                std::uint32_t attributes = 0;
+                if (c.state.DeleteReadOnly == "1" && c.fs.GetAttributes(e.path, attributes) &&
+                    (attributes & platform::AttrReadOnly))
+                    c.fs.SetAttributes(e.path, attributes & ~static_cast<std::uint32_t>(platform::AttrReadOnly));
                 if (c.fs.CopyFile(JoinPath(store, e.name), e.path, false)) return true;
                 const std::uint32_t number = c.fs.LastError();
                 ShowDebugMessage(c, std::to_string(number) + "\r\n" + c.fs.LastErrorText(), StyleStop);

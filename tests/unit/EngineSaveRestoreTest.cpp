@@ -334,6 +334,21 @@ TEST(EngineRestore, ReadOnlyGuardAndUnemptiableFoldersFailBeforeAnythingInPlaceI
     EXPECT_EQ(e.fs.Dump(Docs), withThumbs);
 }
 
+TEST(EngineRestore, AReadOnlyFileEntryIsReplacedWhenReadOnlyFilesMayChange) {
+    Desk d;
+    d.fs.AddFile(Ini, "Aoi-ini", 1);
+    d.fs.AddFile(Desk::Store("Ken", "F2", "settings.ini"), "Ken-ini", 1);
+    ListIni(d);
+    d.messages.Expect(Ini + "\r\n読み取り専用です", platform::AnswerOK);
+    d.messages.Expect(RunEnds, platform::AnswerOK);
+    EXPECT_FALSE(RestoreUserData(d.c, "Ken", "Aoi"));
+    EXPECT_EQ(d.fs.Content(Ini), "Aoi-ini");
+    d.c.state.DeleteReadOnly = "1";
+    EXPECT_TRUE(RestoreUserData(d.c, "Ken", "Aoi"));
+    EXPECT_EQ(d.fs.Content(Ini), "Ken-ini");
+    EXPECT_EQ(d.fs.Attributes(Ini).value_or(0) & 1u, 1u);  // as stored
+}
+
 TEST(EngineSwitch, ProgressBandsSplitEachHalfEvenly) {
     Desk d;
     for (int i = 1; i <= 4; ++i) {
