@@ -101,9 +101,7 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     };
     // A first start after "All Users" keeps what is in place: the next user
     // starts from those copies.
-    hooks.keptInPlace = [&] {
-        for (const auto& key : keys) record.Set(c_, key, owner);
-    };
+    hooks.keptInPlace = [&] { record.SetAll(c_, keys, owner); };
 
     StatusDisplay* previousStatus = c_.status;
     c_.status = this;

@@ -58,6 +58,16 @@ bool InPlaceRecord::Adopt(Context& c, const std::vector<std::string>& keys, cons
     return !changed || c.fs.WriteFileAtomic(Path(c), Serialise());
 }
 
+bool InPlaceRecord::SetAll(Context& c, const std::vector<std::string>& keys, const std::string& owner) {
+    bool changed = false;
+    for (const auto& key : keys) {
+        std::string& current = owners_[key];
+        changed = changed || current != owner;
+        current = owner;
+    }
+    return !changed || c.fs.WriteFileAtomic(Path(c), Serialise());
+}
+
 bool InPlaceRecord::AllHeldBy(const std::vector<std::string>& keys, const std::string& user) const {
     for (const auto& key : keys)
         if (Owner(key) != user) return false;

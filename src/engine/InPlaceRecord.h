@@ -33,6 +33,8 @@ public:
     // Gives every key without a record the owner `owner` (one write). False
     // when the file could not be written.
     bool Adopt(Context& c, const std::vector<std::string>& keys, const std::string& owner);
+    // Gives every key the owner `owner` (one write).
+    bool SetAll(Context& c, const std::vector<std::string>& keys, const std::string& owner);
     // True when every key has a record naming that user.
     bool AllHeldBy(const std::vector<std::string>& keys, const std::string& user) const;
     bool Empty() const { return owners_.empty(); }

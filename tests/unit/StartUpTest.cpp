@@ -204,3 +204,64 @@ TEST(StartUp, DebugShowsTheCommandLineAsGiven) {
 
 }  // namespace
 }  // namespace tollervy
+
+namespace tollervy {
+namespace {
+
+int ItemCount() { return getenv("ITEMS") ? atoi(getenv("ITEMS")) : 100000; }
+
+// Whatever the settings file holds, a start never crashes: absent keys read
+// as their defaults and unreadable items fail quietly under the policy.
+TEST(StartUpBadInput, MangledSettingsFilesNeverCrashAStart) {
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 131 + 7) % 256);
+    std::string hugeSection = "[Start]\r\nStarted=1\r\n[Last]\r\nErrorNext=0\r\n[File]\r\n";
+    for (int i = 1; i <= ItemCount(); ++i) hugeSection += "F" + std::to_string(i) + "=C:\\Nowhere\\" + std::to_string(i) + "\r\n";
+    const std::string longValue = "[Start]\r\nStarted=1\r\nDebug=" + std::string(10000, '1') +
+                                  "\r\n[Last]\r\nUser=" + std::string(10000, 'x') + "\r\n";
+    const std::string badShiftJis = "[Start]\r\nStarted=1\r\n[Last]\r\nUser=\x81\x82\xff\xfe\x80\xa0\r\n";
+    const std::string noEquals = "[Start]\r\nStarted\r\n=1\r\n[File]\r\nF1\r\n=C:\\x\r\nF2=\r\n[Last\r\nUser=A\r\n";
+    const std::pair<const char*, std::string> files[] = {
+        {"empty", ""}, {"binary", binary}, {"100,000 items", hugeSection},
+        {"10,000-byte values", longValue}, {"invalid Shift-JIS", badShiftJis}, {"lines without =", noEquals}};
+    for (const auto& [what, bytes] : files) {
+        Desk d;
+        d.p.fs.AddFolder(Desk::Data);
+        d.p.fs.AddFile(Desk::Ini_, bytes);
+        d.p.messages.Clear();
+        for (int i = 0; i < 4; ++i) d.p.messages.Expect(1);  // any refusal is answered
+        EXPECT_EQ(d.Start(), 0) << what;
+        EXPECT_EQ(d.IniValue("Start", "NowUser"), "") << what;
+        d.p.messages.Clear();
+    }
+}
+
+TEST(StartUpBadInput, CommandLinesOfAnyLengthAndContentAreSafe) {
+    const std::string longName(100000, 'b');
+    // Each command line and the user the run is for ("" = the login name).
+    const std::pair<std::string, std::string> lines[] = {
+        {std::string(100000, 'a'), ""},
+        {"\"" + longName + "\"", longName},
+        {std::string(50000, '"'), ""},
+        {"\"a\\b\"", ""},
+        {"\"\"\"", ""},
+        {"-s -s", ""},
+        {"\"CON\"", ""},
+        {"\"  \"", ""},
+        {std::string("\"a\0b\"", 5), ""},
+        {"\"葵 \"", ""},
+        {"\"葵\"", "葵"},
+    };
+    for (const auto& [line, expected] : lines) {
+        Desk d;
+        d.p.fs.AddFolder(Desk::Data);
+        d.Ini("Start", "Started", "1");
+        d.Ini("Last", "User", "All Users");
+        d.p.system.commandLine = line;
+        EXPECT_EQ(d.Start(), 0) << line.substr(0, 20);
+        EXPECT_EQ(d.state.CurrentUserName, expected.empty() ? "Taro" : expected) << line.substr(0, 20);
+    }
+}
+
+}  // namespace
+}  // namespace tollervy
