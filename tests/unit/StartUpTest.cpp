@@ -208,15 +208,13 @@ TEST(StartUp, DebugShowsTheCommandLineAsGiven) {
 namespace tollervy {
 namespace {
 
-int ItemCount() { return getenv("ITEMS") ? atoi(getenv("ITEMS")) : 100000; }
-
 // Whatever the settings file holds, a start never crashes: absent keys read
 // as their defaults and unreadable items fail quietly under the policy.
 TEST(StartUpBadInput, MangledSettingsFilesNeverCrashAStart) {
     std::string binary;
     for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 131 + 7) % 256);
     std::string hugeSection = "[Start]\r\nStarted=1\r\n[Last]\r\nErrorNext=0\r\n[File]\r\n";
-    for (int i = 1; i <= ItemCount(); ++i) hugeSection += "F" + std::to_string(i) + "=C:\\Nowhere\\" + std::to_string(i) + "\r\n";
+    for (int i = 1; i <= 100000; ++i) hugeSection += "F" + std::to_string(i) + "=C:\\Nowhere\\" + std::to_string(i) + "\r\n";
     const std::string longValue = "[Start]\r\nStarted=1\r\nDebug=" + std::string(10000, '1') +
                                   "\r\n[Last]\r\nUser=" + std::string(10000, 'x') + "\r\n";
     const std::string badShiftJis = "[Start]\r\nStarted=1\r\n[Last]\r\nUser=\x81\x82\xff\xfe\x80\xa0\r\n";
