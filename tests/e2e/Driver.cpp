@@ -1,5 +1,8 @@
 #include "Driver.h"
 
+#include <commctrl.h>
+#include <shellapi.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -27,13 +30,14 @@ struct EnumState {
     DWORD pid;
     const wchar_t* cls;
     std::vector<HWND>* out;
+    bool visibleOnly = true;
 };
 
 BOOL CALLBACK CollectWindow(HWND w, LPARAM lp) {
     auto* st = reinterpret_cast<EnumState*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
-    if (pid != st->pid || !IsWindowVisible(w)) return TRUE;
+    if (pid != st->pid || (st->visibleOnly && !IsWindowVisible(w))) return TRUE;
     if (st->cls) {
         wchar_t cls[64] = {};
         GetClassNameW(w, cls, 64);
@@ -132,6 +136,83 @@ bool RemoveTree(const std::string& path) {
     return RemoveDirectoryW(root.c_str()) != 0 && ok;
 }
 
+bool MakeFolders(const std::string& path) {
+    if (FolderExists(path)) return true;
+    const auto cut = path.find_last_of('\\');
+    if (cut != std::string::npos && cut > 0 && path[cut - 1] != ':') {
+        if (!MakeFolders(path.substr(0, cut))) return false;
+    }
+    return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0 || FolderExists(path);
+}
+
+bool WriteTree(const std::string& root, const Tree& tree) {
+    if (!MakeFolders(root)) return false;
+    for (const auto& [relative, content] : tree) {
+        const std::string path = root + "\\" + relative;
+        if (!relative.empty() && relative.back() == '\\') {
+            if (!MakeFolders(path.substr(0, path.size() - 1))) return false;
+            continue;
+        }
+        const auto cut = path.find_last_of('\\');
+        if (!MakeFolders(path.substr(0, cut)) || !WriteBytes(path, content)) return false;
+    }
+    return true;
+}
+
+namespace {
+void ReadTreeInto(const std::string& root, const std::string& relative, Tree& tree) {
+    WIN32_FIND_DATAW fd;
+    const std::string folder = relative.empty() ? root : root + "\\" + relative.substr(0, relative.size() - 1);
+    HANDLE f = FindFirstFileW(Wide(folder + "\\*").c_str(), &fd);
+    if (f == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = Utf8(fd.cFileName);
+        if (name == "." || name == "..") continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            tree[relative + name + "\\"] = "";
+            ReadTreeInto(root, relative + name + "\\", tree);
+        } else {
+            ReadBytes(folder + "\\" + name, tree[relative + name]);
+        }
+    } while (FindNextFileW(f, &fd));
+    FindClose(f);
+}
+}  // namespace
+
+Tree ReadTree(const std::string& root) {
+    Tree tree;
+    ReadTreeInto(root, "", tree);
+    return tree;
+}
+
+std::string TreeDifference(const Tree& expected, const Tree& actual) {
+    std::string out;
+    int shown = 0;
+    auto note = [&](const std::string& what) {
+        if (++shown <= 8) out += what + "\n";
+    };
+    for (const auto& [path, content] : expected) {
+        const auto it = actual.find(path);
+        if (it == actual.end()) note("missing: " + path);
+        else if (path.back() != '\\' && it->second != content)
+            note("differs: " + path + " (" + std::to_string(it->second.size()) + " bytes, expected " +
+                 std::to_string(content.size()) + ")");
+    }
+    for (const auto& [path, content] : actual)
+        if (!expected.count(path)) note("unexpected: " + path);
+    if (shown > 8) out += "... " + std::to_string(shown - 8) + " more\n";
+    return out;
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount() - start > timeoutMs) return done();
+        Sleep(stepMs);
+    }
+}
+
 // ---------------------------------------------------------------- Install
 
 Install::Install(const std::string& name) {
@@ -187,6 +268,37 @@ bool Install::MakeDataStore() {
     return FolderExists(dataPath() + "\\All Users");
 }
 
+bool Install::WriteUserFile(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    return MakeFolders(dataPath()) && WriteBytes(dataPath() + "\\User.dat", ToCp932(text));
+}
+
+bool Install::SetIniValue(const std::string& section, const std::string& key, const std::string& value) {
+    // The settings file is code page 932: the ANSI functions write it so.
+    const std::string s = ToCp932(section), k = ToCp932(key), v = ToCp932(value);
+    const std::string file = ToCp932(iniPath());
+    return WritePrivateProfileStringA(s.c_str(), k.c_str(), v.c_str(), file.c_str()) != 0;
+}
+
+std::map<std::string, std::string> Install::InPlaceOwners() const {
+    std::map<std::string, std::string> owners;
+    std::string text;
+    if (!ReadBytes(dataPath() + "\\InPlace.dat", text)) return owners;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const auto eq = line.find('=');
+        if (line.empty() || line[0] == ';' || eq == std::string::npos) continue;
+        owners[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    return owners;
+}
+
 bool Install::SetIniReadOnly(bool readOnly) {
     std::wstring p = Wide(iniPath());
     DWORD a = GetFileAttributesW(p.c_str());
@@ -210,7 +322,7 @@ Process::~Process() {
     if (process_) CloseHandle(process_);
 }
 
-bool Process::Start(const std::string& exe, const std::string& args, const std::string& dir) {
+bool Process::Start(const std::string& exe, const std::string& args, const std::string& dir, bool waitIdle) {
     if (process_) return false;
     std::wstring cmd = L"\"" + Wide(exe) + L"\"";
     if (!args.empty()) cmd += L" " + Wide(args);
@@ -224,7 +336,7 @@ bool Process::Start(const std::string& exe, const std::string& args, const std::
     process_ = pi.hProcess;
     pid_ = pi.dwProcessId;
     // Let it reach its message loop before anyone looks for its windows.
-    WaitForInputIdle(process_, 5000);
+    if (waitIdle) WaitForInputIdle(process_, 5000);
     return true;
 }
 
@@ -253,6 +365,19 @@ std::vector<HWND> Process::VisibleWindows(const wchar_t* className) const {
     EnumState st{pid_, className, &out};
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&st));
     return out;
+}
+
+std::vector<HWND> Process::AllWindows(const wchar_t* className) const {
+    std::vector<HWND> out;
+    EnumState st{pid_, className, &out, false};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&st));
+    return out;
+}
+
+HWND Process::FindWindowTitled(const wchar_t* className, const std::string& title) const {
+    for (HWND w : AllWindows(className))
+        if (WindowTitle(w) == title) return w;
+    return nullptr;
 }
 
 // ---------------------------------------------------------------- windows
@@ -317,6 +442,166 @@ bool WaitWindowGone(HWND window, DWORD timeoutMs) {
         Sleep(20);
     }
     return true;
+}
+
+bool PostClick(HWND dialog, int id) {
+    HWND button = GetDlgItem(dialog, id);
+    return button && PostMessageW(button, BM_CLICK, 0, 0) != 0;
+}
+
+std::string ControlText(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) return {};
+    wchar_t buf[1024] = {};
+    GetWindowTextW(control, buf, 1024);
+    return Utf8(buf);
+}
+
+bool SetControlText(HWND dialog, int id, const std::string& text) {
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) return false;
+    const std::wstring w = Wide(text);
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w.c_str()), SMTO_NORMAL, 5000,
+                               &result) != 0 &&
+           result != 0;
+}
+
+int FocusedControlId(HWND dialog) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info)) return 0;
+    if (!info.hwndFocus || !IsChild(dialog, info.hwndFocus)) return 0;
+    return GetDlgCtrlID(info.hwndFocus);
+}
+
+HWND MainWindow(const Process& p) {
+    for (HWND w : p.AllWindows(L"#32770"))
+        if (WindowTitle(w) == "Tollervy" && !IsMessageBox(w)) return w;
+    return nullptr;
+}
+
+bool IsOnScreen(HWND window) {
+    RECT r;
+    if (!window || !IsWindowVisible(window) || !GetWindowRect(window, &r)) return false;
+    return r.left >= 0 && r.top >= 0 && r.right <= GetSystemMetrics(SM_CXSCREEN) &&
+           r.bottom <= GetSystemMetrics(SM_CYSCREEN) && r.right > r.left && r.bottom > r.top;
+}
+
+bool PaintedOnScreen(HWND window) {
+    RECT r;
+    if (!IsOnScreen(window) || !GetWindowRect(window, &r)) return false;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool painted = false;
+    if (dib && bits) {
+        HGDIOBJ old = SelectObject(mem, dib);
+        // The desktop's colour: the top left corner, where no window is.
+        const COLORREF desk = GetPixel(screen, 0, 0);
+        if (BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY)) {
+            GdiFlush();
+            const auto* px = static_cast<const DWORD*>(bits);
+            const DWORD deskBgr = (GetRValue(desk) << 16) | (GetGValue(desk) << 8) | GetBValue(desk);
+            long long same = 0;
+            for (long long i = 0; i < static_cast<long long>(w) * h; ++i) same += (px[i] & 0xFFFFFF) == deskBgr;
+            painted = same * 2 < static_cast<long long>(w) * h;
+        }
+        SelectObject(mem, old);
+    }
+    if (dib) DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return painted;
+}
+
+bool Responds(HWND window, DWORD timeoutMs) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+HWND WaitForPopupMenu(const Process& p, DWORD timeoutMs) {
+    HWND menu = nullptr;
+    WaitUntil(
+        [&] {
+            const auto menus = p.VisibleWindows(L"#32768");
+            menu = menus.empty() ? nullptr : menus.front();
+            return menu != nullptr || !p.Running();
+        },
+        timeoutMs);
+    return menu;
+}
+
+bool ClickAt(int x, int y) {
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    if (w < 2 || h < 2) return false;
+    INPUT in[3] = {};
+    in[0].type = INPUT_MOUSE;
+    in[0].mi.dx = static_cast<LONG>((static_cast<long long>(x) * 65535 + (w - 1) / 2) / (w - 1));
+    in[0].mi.dy = static_cast<LONG>((static_cast<long long>(y) * 65535 + (h - 1) / 2) / (h - 1));
+    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[1].type = INPUT_MOUSE;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[2].type = INPUT_MOUSE;
+    in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return SendInput(3, in, sizeof(INPUT)) == 3;
+}
+
+bool ClickMenuItem(HWND menu, int index, int count) {
+    RECT r;
+    if (!menu || count <= 0 || index < 0 || index >= count || !GetWindowRect(menu, &r)) return false;
+    // The middle of the item's band (the frame is a few pixels at most).
+    const int height = r.bottom - r.top;
+    return ClickAt((r.left + r.right) / 2, r.top + height * (2 * index + 1) / (2 * count));
+}
+
+namespace {
+struct TrayTips {
+    DWORD shellPid;
+    int tools;
+};
+BOOL CALLBACK CountTrayTips(HWND w, LPARAM lp) {
+    auto* st = reinterpret_cast<TrayTips*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    wchar_t cls[64] = {};
+    GetClassNameW(w, cls, 64);
+    if (pid == st->shellPid && lstrcmpW(cls, TOOLTIPS_CLASSW) == 0) {
+        DWORD_PTR n = 0;
+        if (SendMessageTimeoutW(w, TTM_GETTOOLCOUNT, 0, 0, SMTO_NORMAL, 2000, &n)) st->tools += static_cast<int>(n);
+    }
+    return TRUE;
+}
+}  // namespace
+
+int TrayIconCount() {
+    // Wine's shell gives every icon of its notification area one entry in
+    // its tool tips (and has no tool tip window while there is no icon).
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!tray) return 0;
+    TrayTips st{0, 0};
+    GetWindowThreadProcessId(tray, &st.shellPid);
+    EnumWindows(CountTrayTips, reinterpret_cast<LPARAM>(&st));
+    return st.tools;
+}
+
+bool TrayHasIcon(HWND owner, UINT id) {
+    // Changing nothing of an icon succeeds only for an icon the shell holds.
+    NOTIFYICONDATAW data = {};
+    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    data.hWnd = owner;
+    data.uID = id;
+    data.uFlags = 0;
+    return owner && Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
 void LetPaint(HWND window) {

@@ -12,6 +12,8 @@
 #endif
 #include <windows.h>
 
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +43,23 @@ bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 // Removes a folder and everything below it, read-only files included.
 bool RemoveTree(const std::string& path);
+// Creates a folder and every missing folder above it.
+bool MakeFolders(const std::string& path);
+
+// A folder tree as relative path -> file content; a folder is an entry whose
+// path ends in "\" (its content is ignored). Paths use "\" and UTF-8.
+using Tree = std::map<std::string, std::string>;
+// Writes the files and folders of `tree` below `root` (created when missing).
+bool WriteTree(const std::string& root, const Tree& tree);
+// Everything below `root` (not `root` itself); empty when it is missing.
+Tree ReadTree(const std::string& root);
+// "" when the trees are equal, otherwise a short account of the first
+// differences (missing, unexpected and differing entries).
+std::string TreeDifference(const Tree& expected, const Tree& actual);
+
+// Polls `done` every `stepMs` until it is true; false when `timeoutMs`
+// passed first. (Waiting is never an assertion by itself.)
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs = 20);
 
 // One copy of the program in a fresh folder of its own: <work>\<name>.
 class Install {
@@ -65,6 +84,20 @@ public:
     // Creates the data store with its "All Users" folder, as the first
     // opening of the settings dialog leaves it.
     bool MakeDataStore();
+    // Writes the user file Data\User.dat: one line per entry ("name,pass,1"),
+    // each ended by CR LF, in code page 932.
+    bool WriteUserFile(const std::vector<std::string>& lines);
+    // A settings value written the way the program writes it.
+    bool SetIniValue(const std::string& section, const std::string& key, const std::string& value);
+    // <folder>\<relative>
+    std::string Path(const std::string& relative) const { return folder_ + "\\" + relative; }
+    // Data\<user>\<key>: one user's stored copy of one listed item.
+    std::string StorePath(const std::string& user, const std::string& key) const {
+        return dataPath() + "\\" + user + "\\" + key;
+    }
+    // The data store's record of whose copy each item holds in place
+    // (Data\InPlace.dat, lines key=owner); empty when there is none.
+    std::map<std::string, std::string> InPlaceOwners() const;
 
     // Sets or clears the read-only attribute of the settings file.
     bool SetIniReadOnly(bool readOnly);
@@ -87,7 +120,9 @@ public:
     ~Process();
 
     // Starts `exe` with the argument text `args` (may be empty) in `dir`.
-    bool Start(const std::string& exe, const std::string& args, const std::string& dir);
+    // With waitIdle the call returns once the program waits for input (at
+    // most 5 s); without, at once (to watch what it does while it starts).
+    bool Start(const std::string& exe, const std::string& args, const std::string& dir, bool waitIdle = true);
     DWORD Id() const { return pid_; }
     bool Running() const;
     // Waits for the end; true and the exit code when it ended in time.
@@ -96,6 +131,11 @@ public:
 
     // Visible top-level windows of this process, optionally of one class.
     std::vector<HWND> VisibleWindows(const wchar_t* className = nullptr) const;
+    // Every top-level window of this process, hidden ones included.
+    std::vector<HWND> AllWindows(const wchar_t* className = nullptr) const;
+    // The top-level window of this process with this class and title, hidden
+    // or not; nullptr when there is none.
+    HWND FindWindowTitled(const wchar_t* className, const std::string& title) const;
 
 private:
     HANDLE process_ = nullptr;
@@ -119,6 +159,44 @@ std::string WindowTitle(HWND window);
 bool PressButton(HWND dialog, int id);
 // Waits until a window is gone.
 bool WaitWindowGone(HWND window, DWORD timeoutMs);
+
+// Presses a button without waiting for its handler: for a button whose click
+// opens a modal window (BM_CLICK is posted).
+bool PostClick(HWND dialog, int id);
+// The text of a dialog's control, and setting it as typing would (WM_SETTEXT:
+// the control tells its dialog of the change).
+std::string ControlText(HWND dialog, int id);
+bool SetControlText(HWND dialog, int id, const std::string& text);
+// The id of the control that has the keyboard focus in `dialog`'s thread; 0
+// when none of its controls has it.
+int FocusedControlId(HWND dialog);
+
+// The program's main window: its dialog window titled "Tollervy" that is not
+// a message box, hidden or not; nullptr when it has none (yet).
+HWND MainWindow(const Process& p);
+// Visible and wholly inside the screen (the main window is parked beyond the
+// right edge until a switch shows its progress).
+bool IsOnScreen(HWND window);
+// True when the screen shows the window: most of its rectangle differs from
+// the desktop's colour (a window comes on screen some time after it is made
+// visible, and a busy program's window only as Wine flushes it).
+bool PaintedOnScreen(HWND window);
+// True when the window's thread answers a message within `timeoutMs`: it is
+// back in a message loop, not inside a long handler such as a switch.
+bool Responds(HWND window, DWORD timeoutMs);
+
+// Waits until `p` shows a pop-up menu (class "#32768"); nullptr on timeout.
+HWND WaitForPopupMenu(const Process& p, DWORD timeoutMs);
+// Moves the mouse to a screen point and clicks the left button (SendInput).
+bool ClickAt(int x, int y);
+// Clicks item `index` of a pop-up menu of `count` items of equal height and
+// no separators.
+bool ClickMenuItem(HWND menu, int index, int count);
+
+// The notification area: the number of icons the shell shows, and whether
+// it holds the icon (owner window, id).
+int TrayIconCount();
+bool TrayHasIcon(HWND owner, UINT id);
 
 // What a program showed while it ran to its end.
 struct RunResult {

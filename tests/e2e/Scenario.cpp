@@ -1,0 +1,75 @@
+#include "Scenario.h"
+
+namespace e2e {
+
+std::string LoginName() {
+    wchar_t name[256] = {};
+    DWORD size = 256;
+    GetUserNameW(name, &size);
+    return Utf8(name);
+}
+
+std::string Joined(const std::vector<std::string>& texts) {
+    std::string s;
+    for (const auto& t : texts) s += "[" + t + "] ";
+    return s;
+}
+
+std::string FileSection(const std::vector<std::pair<std::string, std::string>>& items) {
+    std::string s = "[File]\n";
+    for (const auto& [key, path] : items) s += key + "=" + path + "\n";
+    return s;
+}
+
+std::string Content(const std::string& owner, const std::string& name, std::size_t size) {
+    std::string s = owner + " / " + name + "\r\nline two\nend\r\n";
+    for (int b = 0; b < 256; ++b) s += static_cast<char>(b);
+    for (std::size_t i = 0; i < size; ++i) s += static_cast<char>('a' + (i * 7 + owner.size()) % 26);
+    return s;
+}
+
+void Scenario::SetUp() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    prefix_ = std::string(info->test_suite_name()) + "-" + info->name();
+    inst_ = std::make_unique<Install>(prefix_);
+    ASSERT_TRUE(inst_->ok()) << inst_->error();
+    liveRoot_ = GetConfig().work + "\\live-" + prefix_;
+    ASSERT_TRUE(RemoveTree(liveRoot_) && MakeFolders(liveRoot_)) << "cannot empty " << liveRoot_;
+}
+
+bool Scenario::Start(Process& p, const std::string& args, bool waitIdle) {
+    if (p.Start(inst().exePath(), args, inst().folder(), waitIdle)) return true;
+    ADD_FAILURE() << "cannot start " << inst().exePath();
+    return false;
+}
+
+bool Scenario::HeldBy(const std::vector<std::string>& keys, const std::string& owner) const {
+    const auto owners = inst_->InPlaceOwners();
+    for (const auto& key : keys) {
+        const auto it = owners.find(key);
+        if (it == owners.end() || it->second != owner) return false;
+    }
+    return true;
+}
+
+HWND Scenario::WaitResident(Process& p, const std::vector<std::string>& keys, const std::string& owner) {
+    HWND main = nullptr;
+    WaitUntil(
+        [&] {
+            if (!p.Running()) return true;
+            main = MainWindow(p);
+            return main && HeldBy(keys, owner) && Responds(main, 500);
+        },
+        kRun);
+    if (!p.Running()) {
+        ADD_FAILURE() << "the program ended instead of staying resident";
+        return nullptr;
+    }
+    if (!main || !HeldBy(keys, owner) || !Responds(main, 500)) {
+        ADD_FAILURE() << "the program did not come to rest with " << owner << "'s copies in place";
+        return nullptr;
+    }
+    return main;
+}
+
+}  // namespace e2e
