@@ -453,7 +453,11 @@ std::string ControlText(HWND dialog, int id) {
     HWND control = GetDlgItem(dialog, id);
     if (!control) return {};
     wchar_t buf[1024] = {};
-    GetWindowTextW(control, buf, 1024);
+    DWORD_PTR got = 0;
+    // An edit keeps its text itself: ask it (GetWindowText of another
+    // program's window reads only what the window manager holds).
+    if (!SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL, 2000, &got))
+        GetWindowTextW(control, buf, 1024);
     return Utf8(buf);
 }
 
