@@ -545,7 +545,7 @@ HWND WaitForPopupMenu(const Process& p, DWORD timeoutMs) {
     return menu;
 }
 
-bool ClickAt(int x, int y) {
+bool ClickAt(int x, int y, MouseButton button) {
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     if (w < 2 || h < 2) return false;
     INPUT in[3] = {};
@@ -554,9 +554,10 @@ bool ClickAt(int x, int y) {
     in[0].mi.dy = static_cast<LONG>((static_cast<long long>(y) * 65535 + (h - 1) / 2) / (h - 1));
     in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     in[1].type = INPUT_MOUSE;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    const bool right = button == MouseButton::Right;
+    in[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
     in[2].type = INPUT_MOUSE;
-    in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    in[2].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
     return SendInput(3, in, sizeof(INPUT)) == 3;
 }
 
@@ -606,6 +607,32 @@ bool TrayHasIcon(HWND owner, UINT id) {
     data.uID = id;
     data.uFlags = 0;
     return owner && Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+bool OnlyTrayIconPoint(POINT& at) {
+    // Wine's taskbar lines its icons up from the right end, each in a square
+    // cell as high as the bar: one icon sits in the last cell.
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    RECT r;
+    if (!tray || !IsWindowVisible(tray) || !GetWindowRect(tray, &r) || r.bottom - r.top < 8) return false;
+    const int cell = r.bottom - r.top;
+    at.x = r.right - cell / 2;
+    at.y = (r.top + r.bottom) / 2;
+    return true;
+}
+
+bool DropTrayIcon(HWND owner, UINT id) {
+    NOTIFYICONDATAW data = {};
+    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    data.hWnd = owner;
+    data.uID = id;
+    return owner && Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
+}
+
+void AnnounceTaskbarCreated() {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG, 5000,
+                        &ignored);
 }
 
 void LetPaint(HWND window) {

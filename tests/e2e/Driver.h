@@ -187,8 +187,9 @@ bool Responds(HWND window, DWORD timeoutMs);
 
 // Waits until `p` shows a pop-up menu (class "#32768"); nullptr on timeout.
 HWND WaitForPopupMenu(const Process& p, DWORD timeoutMs);
-// Moves the mouse to a screen point and clicks the left button (SendInput).
-bool ClickAt(int x, int y);
+// Moves the mouse to a screen point and clicks a button (SendInput).
+enum class MouseButton { Left, Right };
+bool ClickAt(int x, int y, MouseButton button = MouseButton::Left);
 // Clicks item `index` of a pop-up menu of `count` items of equal height and
 // no separators.
 bool ClickMenuItem(HWND menu, int index, int count);
@@ -197,6 +198,14 @@ bool ClickMenuItem(HWND menu, int index, int count);
 // it holds the icon (owner window, id).
 int TrayIconCount();
 bool TrayHasIcon(HWND owner, UINT id);
+// The screen point of the notification area's icon while the shell's
+// taskbar shows exactly one (at the right end of the bar); false while the
+// taskbar is not on screen.
+bool OnlyTrayIconPoint(POINT& at);
+// What a restart of the shell does to a program's icon: the icon is gone,
+// then every top-level window hears "TaskbarCreated".
+bool DropTrayIcon(HWND owner, UINT id);
+void AnnounceTaskbarCreated();
 
 // What a program showed while it ran to its end.
 struct RunResult {
