@@ -41,6 +41,10 @@ std::string OwnerOf(const InPlaceRecord& record, const std::string& key, const s
 
 }  // namespace
 
+void TollervyMain::ShowRecordUnwritable() {
+    ShowMessage(c_, "書き込み権限がありません\r\n致命的なエラーです\r\n\r\n" + InPlaceRecord::Path(c_), StyleStop);
+}
+
 bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostrAfterUser) {
     GrobalMod& s = c_.state;
     if (iostrAfterUser.empty()) iostrAfterUser = AllUsers;
@@ -69,7 +73,7 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     // stops before the restore leaves the previous user's copies in place,
     // whoever [Last] User then names.
     if (!record.Adopt(c_, keys, instrBeforUser)) {
-        ShowMessage(c_, "書き込み権限がありません\r\n致命的なエラーです\r\n\r\n" + InPlaceRecord::Path(c_), StyleStop);
+        ShowRecordUnwritable();
         return false;
     }
 
@@ -113,6 +117,9 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
         RestoreUserData(c_, target, previous, &hooks);
     }
     c_.status = previousStatus;
+    // A record left behind would keep an item marked as being overwritten
+    // while its owner works on it, and the next switch would not save it.
+    if (!record.Flush(c_)) ShowRecordUnwritable();
     return true;
 }
 

@@ -58,6 +58,8 @@ public:
 
 private:
     void RunLogOn();
+    // The data store's in-place record cannot be written.
+    void ShowRecordUnwritable();
 
     Forms& forms_;
     Context& c_;

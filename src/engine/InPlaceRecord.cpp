@@ -30,8 +30,16 @@ std::string InPlaceRecord::Serialise() const {
     return text;
 }
 
+bool InPlaceRecord::Write(Context& c) {
+    unwritten_ = !c.fs.WriteFileAtomic(Path(c), Serialise());
+    return !unwritten_;
+}
+
+bool InPlaceRecord::Flush(Context& c) { return !unwritten_ || Write(c); }
+
 void InPlaceRecord::Load(Context& c) {
     owners_.clear();
+    unwritten_ = false;
     std::string bytes;
     if (c.fs.ReadFile(Path(c), bytes)) Parse(bytes);
 }
@@ -43,19 +51,19 @@ std::string InPlaceRecord::Owner(const std::string& key) const {
 
 bool InPlaceRecord::Set(Context& c, const std::string& key, const std::string& owner) {
     if (owner.empty()) {
-        if (owners_.erase(key) == 0) return true;
+        if (owners_.erase(key) == 0) return Flush(c);
     } else {
         const auto it = owners_.find(key);
-        if (it != owners_.end() && it->second == owner) return true;
+        if (it != owners_.end() && it->second == owner) return Flush(c);
         owners_[key] = owner;
     }
-    return c.fs.WriteFileAtomic(Path(c), Serialise());
+    return Write(c);
 }
 
 bool InPlaceRecord::Adopt(Context& c, const std::vector<std::string>& keys, const std::string& owner) {
     bool changed = false;
     for (const auto& key : keys) changed = owners_.emplace(key, owner).second || changed;
-    return !changed || c.fs.WriteFileAtomic(Path(c), Serialise());
+    return changed ? Write(c) : Flush(c);
 }
 
 bool InPlaceRecord::SetAll(Context& c, const std::vector<std::string>& keys, const std::string& owner) {
@@ -65,7 +73,7 @@ bool InPlaceRecord::SetAll(Context& c, const std::vector<std::string>& keys, con
         changed = changed || current != owner;
         current = owner;
     }
-    return !changed || c.fs.WriteFileAtomic(Path(c), Serialise());
+    return changed ? Write(c) : Flush(c);
 }
 
 bool InPlaceRecord::AllHeldBy(const std::vector<std::string>& keys, const std::string& user) const {

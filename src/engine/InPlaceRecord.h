@@ -28,13 +28,17 @@ public:
     // The owner of the item, or "" when the item has no record.
     std::string Owner(const std::string& key) const;
     // Sets (or, with "", removes) the owner of one item and writes the record
-    // through. False when the file could not be written.
+    // through. False when the file could not be written; the change is then
+    // kept and written by the next write that succeeds.
     bool Set(Context& c, const std::string& key, const std::string& owner);
     // Gives every key without a record the owner `owner` (one write). False
     // when the file could not be written.
     bool Adopt(Context& c, const std::vector<std::string>& keys, const std::string& owner);
     // Gives every key the owner `owner` (one write).
     bool SetAll(Context& c, const std::vector<std::string>& keys, const std::string& owner);
+    // Writes what an earlier write failed to; true when the file now tells
+    // what this record holds.
+    bool Flush(Context& c);
     // True when every key has a record naming that user.
     bool AllHeldBy(const std::vector<std::string>& keys, const std::string& user) const;
     bool Empty() const { return owners_.empty(); }
@@ -44,7 +48,10 @@ public:
     void Parse(const std::string& text);
 
 private:
+    bool Write(Context& c);
+
     std::map<std::string, std::string> owners_;
+    bool unwritten_ = false;  // the file lags behind owners_
 };
 
 }  // namespace tollervy

@@ -8,6 +8,11 @@ namespace tollervy::win32 {
 
 namespace {
 
+// Replacing a file that another program holds open is tried this often, this
+// far apart (two seconds in all).
+constexpr int ReplaceAttempts = 40;
+constexpr DWORD ReplacePauseMs = 50;
+
 // Closes a file handle when it goes out of scope.
 class FileHandle {
 public:
@@ -181,7 +186,19 @@ bool Win32FileSystem::WriteFileAtomic(const std::string& path, const std::string
             return false;
         }
     }
-    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // Another program that has the file open for a moment (a virus scanner,
+    // an indexer, someone reading it) keeps it from being replaced: wait for
+    // it a little before giving up.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) break;
+        const DWORD error = GetLastError();
+        const bool busy =
+            error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+        if (busy && attempt < ReplaceAttempts) {
+            Sleep(ReplacePauseMs);
+            continue;
+        }
+        SetLastError(error);
         Failed();
         DeleteFileW(temporary.c_str());
         return false;

@@ -84,6 +84,15 @@ void Seed(Desk& d) {
     PutStored(d, "All Users", CopiesOf("All Users", "latest"));
 }
 
+// The record as "key=owner " for each item.
+std::string RecordOf(Desk& d) {
+    InPlaceRecord record;
+    record.Load(d.p.context);
+    std::string text;
+    for (const char* key : {"F1", "F2", "F3"}) text += std::string(key) + "=" + record.Owner(key) + " ";
+    return text;
+}
+
 // Boxes the faulty run may show are answered No (the error policy's
 // question) or OK.
 void AnswerEverythingNo(Desk& d) {
@@ -195,6 +204,14 @@ TEST(InPlaceRecord, EveryFailureOfASwitchLosesNothing) {
                 d.p.fs.ResetCounts();
                 d.p.fs.FailNth(kind, n);
                 d.Start();
+                // A run that told of no failure has put Ben's copies in
+                // place, and the record says so: an item left marked as
+                // being overwritten would not be saved after Ben's work.
+                if (d.p.messages.Texts().empty()) {
+                    EXPECT_EQ(Live(d), CopiesOf("Ben", "latest")) << fakes::FakeFileSystem::OpName(kind) << " #" << n;
+                    EXPECT_EQ(RecordOf(d), "F1=Ben F2=Ben F3=Ben ")
+                        << "policy " << policy << ", " << fakes::FakeFileSystem::OpName(kind) << " #" << n;
+                }
                 d.p.messages.Clear();
                 d.p.fs.ClearFaults();
                 CheckAfterChika(d, CopiesOf("Ben", "latest"), outcome,

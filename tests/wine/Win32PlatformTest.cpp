@@ -122,6 +122,45 @@ TEST(Win32FileSystem, AtomicWriteReplacesAndLeavesNoTemporaryFile) {
     EXPECT_FALSE(fs.LastErrorText().empty());
 }
 
+
+// Another program that has the file open for a moment (here: another handle
+// without delete sharing, closed after 300 ms) delays the replacement but
+// does not make it fail; one that keeps it open does, and the old content
+// stays whole.
+TEST(Win32FileSystem, AtomicWriteWaitsForAReaderToLetGo) {
+    TempFolder folder;
+    const std::string file = folder / "InPlace.dat";
+    Win32FileSystem fs;
+    ASSERT_TRUE(fs.WriteFileAtomic(file, "old"));
+    auto holdOpen = [&] {
+        return CreateFileW(Widen(file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+
+    HANDLE reader = holdOpen();
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    HANDLE closer = CreateThread(
+        nullptr, 0,
+        [](void* h) -> DWORD {
+            Sleep(300);
+            CloseHandle(static_cast<HANDLE>(h));
+            return 0;
+        },
+        reader, 0, nullptr);
+    ASSERT_NE(closer, nullptr);
+    EXPECT_TRUE(fs.WriteFileAtomic(file, "new"));
+    WaitForSingleObject(closer, INFINITE);
+    CloseHandle(closer);
+    EXPECT_EQ(Bytes(file), "new");
+
+    reader = holdOpen();
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(fs.WriteFileAtomic(file, "newer"));
+    CloseHandle(reader);
+    EXPECT_EQ(Bytes(file), "new");
+    std::uint32_t attributes = 0;
+    EXPECT_FALSE(fs.GetAttributes(file + ".tmp", attributes));
+}
 TEST(Win32FileSystem, LengthOfFilesOnly) {
     TempFolder folder;
     Win32FileSystem fs;
