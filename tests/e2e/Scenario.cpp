@@ -1,5 +1,7 @@
 #include "Scenario.h"
 
+#include <sstream>
+
 namespace e2e {
 
 std::string LoginName() {
@@ -66,7 +68,18 @@ HWND Scenario::WaitResident(Process& p, const std::vector<std::string>& keys, co
         return nullptr;
     }
     if (!main || !HeldBy(keys, owner) || !Responds(main, 500)) {
-        ADD_FAILURE() << "the program did not come to rest with " << owner << "'s copies in place";
+        Screenshot(Shot("not-resident"));
+        std::ostringstream why;
+        why << "the program did not come to rest with " << owner << "'s copies in place; main window "
+            << (main ? "found" : "missing") << ", record:";
+        for (const auto& [key, holder] : inst_->InPlaceOwners()) why << " " << key << "=" << holder;
+        why << ", windows:";
+        for (HWND w : p.VisibleWindows()) {
+            why << " [" << WindowTitle(w);
+            if (IsMessageBox(w)) why << ": " << MessageText(w);
+            why << "]";
+        }
+        ADD_FAILURE() << why.str();
         return nullptr;
     }
     return main;
