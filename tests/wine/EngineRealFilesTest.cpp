@@ -17,6 +17,7 @@
 #include "win32/Win32Profile.h"
 #include "win32/Win32Shell.h"
 #include "win32/Win32System.h"
+#include "wine/Scratch.h"
 
 namespace tollervy {
 namespace {
@@ -45,30 +46,10 @@ private:
     std::string folder_;
 };
 
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileW(path.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(folder.c_str());
-}
+using scratch::RemoveTree;
 
 std::string MakeTemp() {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
-    std::wstring path(buffer, n);
-    while (!path.empty() && path.back() == L'\\') path.pop_back();
-    path += L"\\tollervy-engine-" + std::to_wstring(GetCurrentProcessId());
+    std::wstring path = scratch::TempPath() + L"\\tollervy-engine-" + std::to_wstring(GetCurrentProcessId());
     RemoveTree(path);
     CreateDirectoryW(path.c_str(), nullptr);
     return win32::Narrow(path);

@@ -11,43 +11,20 @@
 #include "win32/Encoding.h"
 #include "win32/Win32FileSystem.h"
 #include "win32/Win32Profile.h"
+#include "wine/Scratch.h"
 
 namespace tollervy::contract {
 namespace {
 
-// Removes a folder tree, read-only and hidden entries included.
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileW(path.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(folder.c_str());
-}
-
-std::wstring TempFolder() {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
-    std::wstring path(buffer, n);
-    while (!path.empty() && path.back() == L'\\') path.pop_back();
-    return path;
-}
+using scratch::RemoveTree;
+using scratch::TempPath;
 
 // Whether a read-only file refuses to be opened for writing here: Wine run by
 // root writes it anyway, and then the read-only cases cannot be tested.
 bool ReadOnlyHolds() {
     static const bool holds = [] {
         const std::wstring path =
-            TempFolder() + L"\\tollervy-readonly-probe-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+            TempPath() + L"\\tollervy-readonly-probe-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
         HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) return false;
         CloseHandle(h);
@@ -71,7 +48,7 @@ public:
     platform::Profile& profile() override { return profile_; }
     std::string scratch() override {
         static int count = 0;
-        const std::wstring folder = TempFolder() + L"\\tollervy-contract-" + std::to_wstring(GetCurrentProcessId()) +
+        const std::wstring folder = TempPath() + L"\\tollervy-contract-" + std::to_wstring(GetCurrentProcessId()) +
                                     L"-" + std::to_wstring(++count);
         RemoveTree(folder);
         if (!CreateDirectoryW(folder.c_str(), nullptr))
