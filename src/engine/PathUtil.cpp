@@ -44,30 +44,22 @@ bool ListSubFolders(Context& c, const std::string& folder, bool keepProgramFolde
         return false;
     }
     const std::string base = folder.back() == '\\' ? folder : folder + "\\";
-    std::vector<std::string> names;
-    if (!c.fs.List(base, ListFolders, names)) {
+    std::vector<platform::FileSystem::Entry> entries;
+    if (!c.fs.ListEntries(base, ListFolders, entries)) {
         ShowMessage(c, engine_text::FileSettingWrong, StyleStop);
         return false;
     }
     const std::string programFolder = CanonicalPath(c.system.ProgramFolder());
-    for (const auto& entry : names) {
-        if (IsDotEntry(entry)) continue;
-        const std::string full = base + entry;
+    for (const auto& entry : entries) {
+        if (IsDotEntry(entry.name) || (entry.attributes & AttrDirectory) == 0) continue;
+        const std::string full = base + entry.name;
         if (!keepProgramFolder) {
             // A plain prefix test: the program's folder, everything under it
             // and any sibling whose name begins the same way.
             if (!programFolder.empty() && StartsWithPath(CanonicalPath(full), programFolder)) continue;
             if (LiesInDataStore(c, full)) continue;
         }
-        std::uint32_t attributes = 0;
-        // An entry that cannot be told file from folder fails the listing:
-        // leaving it out would leave it out of a copy that is then trusted.
-        if (!c.fs.GetAttributes(full, attributes)) {
-            out.clear();
-            ShowMessage(c, engine_text::FileSettingWrong, StyleStop);
-            return false;
-        }
-        if (attributes & AttrDirectory) out.emplace_back(full, attributes);
+        out.emplace_back(full, entry.attributes);
     }
     return true;
 }
@@ -194,20 +186,14 @@ bool ListPlainFiles(Context& c, const std::string& folder, const std::string* pa
         return false;
     }
     const std::string base = folder.empty() || folder.back() != '\\' ? folder + "\\" : folder;
-    std::vector<std::string> names;
-    if (!c.fs.List(pattern ? base + *pattern : base, ListFiles, names)) {
+    std::vector<platform::FileSystem::Entry> entries;
+    if (!c.fs.ListEntries(pattern ? base + *pattern : base, ListFiles, entries)) {
         ShowMessage(c, engine_text::FileSettingWrong, StyleStop);
         return false;
     }
-    for (auto& entry : names) {
-        if (IsDotEntry(entry)) continue;
-        std::uint32_t attributes = 0;
-        if (!c.fs.GetAttributes(base + entry, attributes)) {
-            files.clear();
-            ShowMessage(c, engine_text::FileSettingWrong, StyleStop);
-            return false;
-        }
-        if ((attributes & AttrDirectory) == 0) files.push_back({std::move(entry), attributes});
+    for (auto& entry : entries) {
+        if (IsDotEntry(entry.name) || (entry.attributes & AttrDirectory) != 0) continue;
+        files.push_back({std::move(entry.name), entry.attributes});
     }
     return true;
 }

@@ -40,6 +40,14 @@ public:
     // False when the listing itself fails (bad path, no such folder); an
     // existing folder with nothing that matches gives true and no names.
     virtual bool List(const std::string& spec, std::uint32_t filter, std::vector<std::string>& names) = 0;
+    // The same listing with each entry's attributes as the listing found them
+    // (as GetAttributes would answer), so that a walk over a tree needs no
+    // query per entry.
+    struct Entry {
+        std::string name;
+        std::uint32_t attributes = 0;
+    };
+    virtual bool ListEntries(const std::string& spec, std::uint32_t filter, std::vector<Entry>& entries) = 0;
 
     // Copy a file; with failIfExists false an existing destination file is
     // replaced (and the copy fails when that file is read-only).

@@ -65,6 +65,15 @@ bool Win32FileSystem::SetAttributes(const std::string& path, std::uint32_t attri
 
 bool Win32FileSystem::List(const std::string& spec, std::uint32_t filter, std::vector<std::string>& names) {
     names.clear();
+    std::vector<Entry> entries;
+    if (!ListEntries(spec, filter, entries)) return false;
+    names.reserve(entries.size());
+    for (auto& e : entries) names.push_back(std::move(e.name));
+    return true;
+}
+
+bool Win32FileSystem::ListEntries(const std::string& spec, std::uint32_t filter, std::vector<Entry>& entries) {
+    entries.clear();
     std::string pattern = spec;
     if (!pattern.empty() && pattern.back() == '\\') pattern += '*';
     WIN32_FIND_DATAW data;
@@ -81,7 +90,7 @@ bool Win32FileSystem::List(const std::string& spec, std::uint32_t filter, std::v
         if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(filter & platform::AttrDirectory)) continue;
         if ((a & FILE_ATTRIBUTE_HIDDEN) && !(filter & platform::AttrHidden)) continue;
         if ((a & FILE_ATTRIBUTE_SYSTEM) && !(filter & platform::AttrSystem)) continue;
-        names.push_back(Narrow(data.cFileName, wcslen(data.cFileName)));
+        entries.push_back({Narrow(data.cFileName, wcslen(data.cFileName)), a == 0 ? FILE_ATTRIBUTE_NORMAL : a});
     } while (FindNextFileW(find, &data));
     FindClose(find);
     return true;

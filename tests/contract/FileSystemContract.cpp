@@ -25,6 +25,40 @@ TEST_F(FileSystemContract, ListingFiltersAdmitHiddenSystemAndFolders) {
     EXPECT_EQ(Listed(At("sub\\"), 0), Names{});
 }
 
+// A listing with attributes lists what List lists, in the same order, and
+// gives each entry the attributes GetAttributes gives it.
+TEST_F(FileSystemContract, ListingWithAttributesAgreesWithListAndTheQueries) {
+    MakeFile("plain.txt", "p");
+    MakeFile("bare.txt", "b");
+    ASSERT_TRUE(fs.SetAttributes(At("bare.txt"), 0));  // no bit at all
+    MakeFile("ro.txt", "r", RO | ARC);
+    MakeFile("hs.txt", "h", HID | SYS | ARC);
+    MakeFolder("sub");
+    MakeFile("sub\\in.txt", "i", HID | ARC);
+    MakeFolder("hsub", HID);
+    struct Case {
+        std::string spec, folder;
+    };
+    for (const Case& k : {Case{At(""), At("")}, Case{At("*.txt"), At("")}, Case{At("ro.txt"), At("")},
+                          Case{At("sub"), At("")}, Case{At("sub\\"), At("sub\\")}}) {
+        for (std::uint32_t filter : {0u, 16u, 22u}) {
+            Names names;
+            std::vector<platform::FileSystem::Entry> entries;
+            ASSERT_TRUE(fs.List(k.spec, filter, names));
+            ASSERT_TRUE(fs.ListEntries(k.spec, filter, entries));
+            ASSERT_EQ(entries.size(), names.size()) << k.spec << " " << filter;
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                EXPECT_EQ(entries[i].name, names[i]);
+                if (names[i] == "." || names[i] == "..") continue;
+                EXPECT_EQ(entries[i].attributes, AttributesOf(k.folder + names[i])) << k.spec << " " << names[i];
+            }
+        }
+    }
+    std::vector<platform::FileSystem::Entry> entries{{"stale", 1}};
+    EXPECT_FALSE(fs.ListEntries(At("missing\\"), 16, entries));
+    EXPECT_TRUE(entries.empty());
+}
+
 TEST_F(FileSystemContract, WildcardsMatchTheLastComponent) {
     for (const char* name : {"a.txt", "b.TXT", "noext", "x.txt.bak", "ab.dat"}) MakeFile(name, "");
     MakeFolder("dir.txt");

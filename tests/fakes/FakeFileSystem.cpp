@@ -399,7 +399,18 @@ bool FakeFileSystem::SetAttributes(const std::string& path, std::uint32_t attrib
 
 bool FakeFileSystem::List(const std::string& spec, std::uint32_t filter, std::vector<std::string>& names) {
     names.clear();
+    std::vector<Entry> entries;
+    if (!ListEntries(spec, filter, entries)) return false;
+    for (auto& e : entries) names.push_back(std::move(e.name));
+    return true;
+}
+
+bool FakeFileSystem::ListEntries(const std::string& spec, std::uint32_t filter, std::vector<Entry>& entries) {
+    entries.clear();
     if (!Begin(Op::List, {&spec}, false)) return false;
+    auto add = [&](const std::string& name, std::uint32_t attrs) {
+        entries.push_back({name, attrs == 0 ? AttrNormal : attrs});
+    };
     std::string s = spec;
     for (char& c : s)
         if (c == '/') c = '\\';
@@ -417,7 +428,7 @@ bool FakeFileSystem::List(const std::string& spec, std::uint32_t filter, std::ve
             if (error == ErrFileNotFound) return true;  // the folder exists, nothing matches
             return Fail(error);
         }
-        if (!IsRoot(node) && Admitted(node->attrs, filter)) names.push_back(node->name);
+        if (!IsRoot(node) && Admitted(node->attrs, filter)) add(node->name, node->attrs);
         return true;
     }
     if (last.empty()) last = "*";
@@ -426,10 +437,10 @@ bool FakeFileSystem::List(const std::string& spec, std::uint32_t filter, std::ve
     if (dir == nullptr) return Fail(IsFileNamedAsFolder(folder) ? ErrInvalidName : ErrPathNotFound);
     if (!IsRoot(dir) && (filter & AttrDirectory) != 0) {
         for (const char* dot : {".", ".."})
-            if (WildMatch(last, dot)) names.emplace_back(dot);
+            if (WildMatch(last, dot)) add(dot, AttrDirectory);
     }
     for (const auto& [key, child] : dir->children)
-        if (Admitted(child->attrs, filter) && WildMatch(last, child->name)) names.push_back(child->name);
+        if (Admitted(child->attrs, filter) && WildMatch(last, child->name)) add(child->name, child->attrs);
     return true;
 }
 

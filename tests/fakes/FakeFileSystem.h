@@ -66,6 +66,7 @@ public:
     bool GetAttributes(const std::string& path, std::uint32_t& attributes) override;
     bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
     bool List(const std::string& spec, std::uint32_t filter, std::vector<std::string>& names) override;
+    bool ListEntries(const std::string& spec, std::uint32_t filter, std::vector<Entry>& entries) override;
     bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
     std::uint32_t LastError() override { return lastError_; }
     std::string LastErrorText() override;

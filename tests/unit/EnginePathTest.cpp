@@ -114,9 +114,9 @@ TEST(EnginePath, FileListingsHoldPlainFilesOnly) {
     EXPECT_EQ(files, (Names{"a.dat", "日本.dat"}));
     d.messages.Expect("設定ファイルのファイル設定に異常があります", platform::AnswerOK);
     EXPECT_FALSE(GetFolderFiles(d.c, R"(C:\f\a.dat)", files));
-    // An entry that cannot be told file from folder fails the listing
-    // instead of silently dropping out of a copy.
-    d.fs.FailPath(R"(C:\f\b.txt)", false, 5, FakeFileSystem::Op::GetAttributes);
+    // A listing that fails fails the call, instead of an empty list that a
+    // copy would then trust.
+    d.fs.FailPath(R"(C:\f)", true, 5, FakeFileSystem::Op::List);
     d.messages.Expect("設定ファイルのファイル設定に異常があります", platform::AnswerOK);
     EXPECT_FALSE(GetFolderFiles(d.c, R"(C:\f)", files));
     EXPECT_TRUE(files.empty());
