@@ -216,6 +216,7 @@ public:
     bool GetAttributes(const std::string& p, std::uint32_t& a) override { return Timed(KAttr, [&] { return fs.GetAttributes(p, a); }); }
     bool SetAttributes(const std::string& p, std::uint32_t a) override { return Timed(KSetAttr, [&] { return fs.SetAttributes(p, a); }); }
     bool List(const std::string& s, std::uint32_t f, std::vector<std::string>& n) override { return Timed(KList, [&] { return fs.List(s, f, n); }); }
+    bool ListEntries(const std::string& s, std::uint32_t f, std::vector<Entry>& e) override { return Timed(KList, [&] { return fs.ListEntries(s, f, e); }); }
     bool CopyFile(const std::string& a, const std::string& b, bool f) override { return Timed(KCopy, [&] { return fs.CopyFile(a, b, f); }); }
     std::uint32_t LastError() override { return fs.LastError(); }
     std::string LastErrorText() override { return fs.LastErrorText(); }

@@ -55,6 +55,10 @@ target_compile_definitions(minimal_gui PRIVATE UNICODE _UNICODE)
 target_compile_options(minimal_gui PRIVATE -municode)
 target_link_options(minimal_gui PRIVATE ${TOLLERVY_STATIC_LINK} -municode -mwindows)
 
+# The benchmarks are built with the test programs, so that a change of the
+# interfaces they use cannot break them unseen.
+add_subdirectory(bench)
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
     add_subdirectory(tests/e2e)
 endif()
