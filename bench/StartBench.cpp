@@ -29,10 +29,8 @@
 //
 //   start_bench.exe --dir FOLDER --exe Tollervy.exe --baseline minimal_gui.exe
 //                   [--rounds 15] [--timeout 10]
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "Driver.h"
+
 #include <shellapi.h>
 
 #include <fcntl.h>
@@ -49,89 +47,15 @@
 
 namespace {
 
-// --- Text ------------------------------------------------------------------
-
-std::wstring FromCodePage(UINT cp, const std::string& bytes) {
-    if (bytes.empty()) return {};
-    const int n = MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(), n);
-    return w;
-}
-
-std::string ToCodePage(UINT cp, const std::wstring& w, bool* lossy = nullptr) {
-    if (lossy) *lossy = false;
-    if (w.empty()) return {};
-    BOOL defaulted = FALSE;
-    BOOL* used = (cp == CP_UTF8) ? nullptr : &defaulted;
-    const int n = WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, used);
-    std::string s(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, used);
-    if (lossy) *lossy = defaulted != FALSE;
-    return s;
-}
-
-std::wstring Wide(const std::string& utf8) { return FromCodePage(CP_UTF8, utf8); }
-std::string Utf8(const std::wstring& wide) { return ToCodePage(CP_UTF8, wide); }
-
-// --- Files -----------------------------------------------------------------
-
-bool ReadBytes(const std::string& path, std::string& bytes) {
-    bytes.clear();
-    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    char buf[16384];
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ReadFile(h, buf, sizeof buf, &got, nullptr) != 0) && got > 0) bytes.append(buf, got);
-    CloseHandle(h);
-    return ok;
-}
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD put = 0;
-    const bool ok =
-        WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
-    return CloseHandle(h) && ok;
-}
-
-bool IsFolder(const std::string& path) {
-    const DWORD a = GetFileAttributesW(Wide(path).c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool MakeFolders(const std::string& path) {
-    if (path.empty() || IsFolder(path)) return true;
-    const auto cut = path.find_last_of('\\');
-    if (cut != std::string::npos && cut > 2 && !MakeFolders(path.substr(0, cut))) return false;
-    return CreateDirectoryW(Wide(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
-// Removes a folder and everything below it, read-only files included.
-bool RemoveTree(const std::string& path) {
-    const std::wstring root = Wide(path);
-    const DWORD a = GetFileAttributesW(root.c_str());
-    if (a == INVALID_FILE_ATTRIBUTES) return true;
-    if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesW(root.c_str(), FILE_ATTRIBUTE_NORMAL);
-        return DeleteFileW(root.c_str()) != 0;
-    }
-    WIN32_FIND_DATAW d;
-    HANDLE find = FindFirstFileW((root + L"\\*").c_str(), &d);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = d.cFileName;
-            if (name != L"." && name != L"..") RemoveTree(path + "\\" + Utf8(name));
-        } while (FindNextFileW(find, &d));
-        FindClose(find);
-    }
-    SetFileAttributesW(root.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return RemoveDirectoryW(root.c_str()) != 0;
-}
+// Text and file helpers of the end-to-end driver.
+using e2e::FromCp932;
+using e2e::MakeFolders;
+using e2e::ReadBytes;
+using e2e::RemoveTree;
+using e2e::ToCp932;
+using e2e::Utf8;
+using e2e::Wide;
+using e2e::WriteBytes;
 
 std::uint64_t Fnv1a(const std::string& bytes) {
     std::uint64_t h = 1469598103934665603ull;
@@ -326,9 +250,8 @@ bool WriteIni(const Scene& s, bool debug, std::string& error) {
         if (ch == '\n') crlf += "\r\n";
         else crlf += ch;
     }
-    bool lossy = false;
-    const std::string bytes = ToCodePage(932, Wide(crlf), &lossy);
-    if (lossy) {
+    const std::string bytes = ToCp932(crlf);
+    if (FromCp932(bytes) != crlf) {
         error = "the settings file cannot hold the login name or a path in code page 932";
         return false;
     }
