@@ -28,6 +28,7 @@
 #include "win32/Win32Profile.h"
 #include "win32/Win32Shell.h"
 #include "win32/Win32System.h"
+#include "wine/Scratch.h"
 
 namespace {
 
@@ -55,21 +56,7 @@ double Now() {
     return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileW(path.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
+using tollervy::scratch::RemoveTree;
 
 struct Count {
     std::uint64_t files = 0, bytes = 0;
