@@ -75,7 +75,10 @@ void FakeFormHost::Update(ui::Form& form, ui::Control* control) {
     }
 }
 
-void FakeFormHost::Repaint(ui::Form& form) { ++counts_[form.Name()].repainted; }
+void FakeFormHost::Repaint(ui::Form& form) {
+    ++counts_[form.Name()].repainted;
+    if (onRepaint) onRepaint(form);
+}
 
 void FakeFormHost::SetFocus(ui::Form& form, ui::Control& control) {
     focus_[form.Name()] = control.Name();

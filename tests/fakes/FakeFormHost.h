@@ -36,6 +36,8 @@ public:
     void OnPopup(std::function<void(ui::MenuItem&)> script);
     // Runs at each DoEvents (messages arriving while the program waits).
     std::function<void()> onDoEvents;
+    // Runs at each Repaint (a form shows its progress).
+    std::function<void(ui::Form&)> onRepaint;
 
     // --- Records ------------------------------------------------------------
     struct Counts {
