@@ -347,6 +347,10 @@ int main(int argc, char** argv) {
         const double total = Now() - t;
         Count after;
         CountTree(tree, after);
+        // Leave nothing behind for the next phase to pay for: the script
+        // flushes the disk between phases, the bare copies remove their
+        // trees the same way.
+        RemoveTree(program + L"\\Data\\Aoi");
         if (!restored || engine.messages.shown != 0 || after.files != original.files || after.bytes != original.bytes) {
             std::fprintf(stderr, "engine run failed (saved %d, restored %d, %llu files)\n", saved, restored,
                          static_cast<unsigned long long>(after.files));
