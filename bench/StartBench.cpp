@@ -31,6 +31,8 @@
 //                   [--rounds 15] [--timeout 10]
 #include "Driver.h"
 
+#include "Clock.h"
+
 #include <shellapi.h>
 
 #include <fcntl.h>
@@ -292,17 +294,6 @@ std::string Untouched(const Scene& s, const State& before) {
 }
 
 // --- Processes and their windows ------------------------------------------------
-
-double Now() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 struct WindowsOf {
     DWORD pid;

@@ -13,6 +13,8 @@
 //   switch_bench.exe --dir Z:\tmp\bench --phase engine|bare|xcopy|clean
 #include "win32/WinApi.h"
 
+#include "Clock.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -44,17 +46,6 @@ struct Options {
     std::uint64_t bytes = 200ull << 20;
     bool small = false;  // small files: 0.5 to 4 KB each
 };
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 using tollervy::scratch::RemoveTree;
 
