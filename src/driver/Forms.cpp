@@ -1,5 +1,6 @@
-#include "driver/Forms.h"
+#include "ui/Forms.h"
 
+#include "dialogs/LervIni.h"
 #include "driver/TollervyMain.h"
 #include "shell/FormMenu.h"
 #include "users/FormLogOn.h"
@@ -25,12 +26,32 @@ tollervy::FormMenu& Forms::FormMenu() {
     return *menu_;
 }
 
+tollervy::LervIni& Forms::LervIni() {
+    if (!lervIni_) lervIni_ = std::make_unique<tollervy::LervIni>(*this);
+    return *lervIni_;
+}
+
+ui::Form& Forms::MainWindow() { return TollervyMain(); }
+
+ui::Label& Forms::MainFileLine() { return TollervyMain().StatusDetail; }
+
+void Forms::EndProgram() { TollervyMain().Unload(); }
+
+bool Forms::SwitchUsers(const std::string& before, std::string& after) { return TollervyMain().SetData(before, after); }
+
+std::string Forms::LogonDisplayName() { return TollervyMain().mstrLogonDispName; }
+
+void Forms::ShowTrayIcon() {
+    tollervy::FormMenu& menu = FormMenu();
+    menu.Load();
+    menu.Form_Load();
+}
+
 void Forms::ShowSettingsDialog() {
-    // Before the logon phase no switch has run, so there is nothing to put
-    // back; from the resident program's menu the end puts the start-time
-    // copies back as the exit command does.
-    if (!TollervyMain().LogOnDone()) context.state.StartAllWay = "0";
-    TollervyMain().Unload();
+    // Every opening starts from the dialog as its layout makes it, as a
+    // form that was unloaded does.
+    if (lervIni_ && !lervIni_->Loaded()) lervIni_.reset();
+    LervIni().Show();
 }
 
 }  // namespace tollervy

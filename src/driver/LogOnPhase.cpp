@@ -1,10 +1,9 @@
 // The logon and resident phase of the main window: who is the user of this
 // run, the switch to that user, and then the end or the resident life.
-#include "driver/Forms.h"
+#include "ui/Forms.h"
 #include "driver/TollervyMain.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"
-#include "shell/FormMenu.h"
 #include "users/FormLogOn.h"
 #include "users/UserList.h"
 
@@ -57,9 +56,7 @@ void TollervyMain::RunLogOn() {
 
     // Resident: [Last] User keeps the start-time user for the exit restore.
     if (s.StartTask == "1") {
-        tollervy::FormMenu& menu = forms_.FormMenu();
-        menu.Load();
-        menu.Form_Load();
+        forms_.ShowTrayIcon();
     } else {
         ShowDebugMessage(c_, "常駐開始", StyleInformation);
     }

@@ -1,7 +1,6 @@
 #include "shell/FormMenu.h"
 
-#include "driver/Forms.h"
-#include "driver/TollervyMain.h"
+#include "ui/Forms.h"
 #include "settings/Environment.h"
 
 namespace tollervy {
@@ -54,7 +53,7 @@ void FormMenu::mnuIni_Click() {
 
 void FormMenu::mnuEnd_Click() {
     Form_Unload();
-    forms_.TollervyMain().Unload();
+    forms_.EndProgram();
 }
 
 }  // namespace tollervy

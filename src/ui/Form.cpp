@@ -60,9 +60,17 @@ void Form::Hide() {
 }
 
 void Form::Unload() {
-    if (!loaded_) return;
-    loaded_ = false;
+    if (!loaded_ || unloading_) return;
+    unloading_ = true;
+    if (!Form_QueryUnload() || !loaded_) {
+        unloading_ = false;
+        return;
+    }
+    // The form counts as loaded while its unload handler runs, so showing
+    // it meanwhile (a progress display) never loads it a second time.
     Form_Unload();
+    loaded_ = false;
+    unloading_ = false;
     visible_ = false;
     if (created_) {
         created_ = false;

@@ -47,14 +47,17 @@ public:
     // Shows the form modally: returns when the form is hidden or unloaded.
     void ShowModal();
     void Hide();
-    // Runs Form_Unload and destroys the window. Nothing happens when the form
-    // is not loaded.
+    // Runs Form_QueryUnload, and when that agrees, Form_Unload, and destroys
+    // the window. Nothing happens when the form is not loaded.
     void Unload();
     // Repaints the window at once.
     void Refresh();
 
     // Event handlers.
     virtual void Form_Load() {}
+    // Asked before every unload (the close box, Alt+F4 and code alike):
+    // false keeps the form loaded.
+    virtual bool Form_QueryUnload() { return true; }
     virtual void Form_Unload() {}
     virtual void Form_Paint() {}
     // The Windows session is ending (log-off or shut-down). The default
@@ -83,6 +86,7 @@ private:
     bool visible_ = false;
     bool loaded_ = false;
     bool created_ = false;
+    bool unloading_ = false;  // Form_QueryUnload or Form_Unload runs
 };
 
 // What a form asks of the windowing system. The Win32 layer implements it with

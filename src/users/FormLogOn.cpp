@@ -1,7 +1,6 @@
 #include "users/FormLogOn.h"
 
-#include "driver/Forms.h"
-#include "driver/TollervyMain.h"
+#include "ui/Forms.h"
 #include "settings/Environment.h"
 #include "users/UserList.h"
 
@@ -55,7 +54,7 @@ void FormLogOn::Form_Paint() {
     if (mblnFilled) return;
     mblnFilled = true;
 
-    const std::string last = forms_.TollervyMain().mstrLogonDispName;
+    const std::string last = forms_.LogonDisplayName();
     if (last.empty() || last == NoUser) {
         // The operating-system user, when registered with a password.
         if (CheckLogon(c_, c_.state.CurrentUserName, "") == LogonWrongPassword)

@@ -7,7 +7,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "driver/Forms.h"
+#include "ui/Forms.h"
 #include "driver/TollervyMain.h"
 #include "settings/Context.h"
 #include "win32/Win32FileSystem.h"
