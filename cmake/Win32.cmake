@@ -13,11 +13,15 @@ list(FILTER WIN32_SOURCES EXCLUDE REGEX "/WinMain\\.cpp$")
 add_library(tollervy_win32 STATIC ${WIN32_SOURCES})
 target_include_directories(tollervy_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(tollervy_win32 PUBLIC ${TOLLERVY_WIN32_DEFINITIONS})
-target_link_libraries(tollervy_win32 PUBLIC tollervy_core comctl32 shell32 ole32 uuid gdi32 user32 advapi32)
+target_link_libraries(tollervy_win32 PUBLIC tollervy_core comctl32 shell32 ole32 uuid gdi32 user32 advapi32 version)
 
 set(TOLLERVY_RESOURCES ${CMAKE_SOURCE_DIR}/resources/Tollervy.rc)
+# The layouts included by Tollervy.rc (one file per form or page).
+file(GLOB_RECURSE TOLLERVY_RESOURCE_PARTS CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/resources/*.rc ${CMAKE_SOURCE_DIR}/resources/*.h)
+list(REMOVE_ITEM TOLLERVY_RESOURCE_PARTS ${CMAKE_SOURCE_DIR}/resources/Tollervy.rc)
 set_source_files_properties(${TOLLERVY_RESOURCES} PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/Tollervy.ico;${CMAKE_SOURCE_DIR}/resources/Tollervy.exe.manifest;${CMAKE_SOURCE_DIR}/resources/resource.h")
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/Tollervy.ico;${CMAKE_SOURCE_DIR}/resources/Tollervy.exe.manifest;${TOLLERVY_RESOURCE_PARTS}")
 
 # The product: the Win32 layer, its entry and the resources.
 add_executable(Tollervy WIN32 ${CMAKE_SOURCE_DIR}/src/win32/WinMain.cpp ${TOLLERVY_RESOURCES})

@@ -26,3 +26,11 @@
 #define IDM_MNUTASK 301
 #define IDM_MNUINI 302
 #define IDM_MNUEND 303
+
+// LervIni: the settings dialog. Each page's controls and ids are in
+// pages/<Page>.rc, included into the dialog's layout.
+#define IDD_LERVINI 400
+#define IDC_INITAB 401
+#define IDC_OKINIBTN 402
+#define IDC_CANCELINIBTN 403
+#define IDC_SETINIBTN 404

@@ -1,6 +1,6 @@
 #include "driver/TollervyMain.h"
 
-#include "driver/Forms.h"
+#include "ui/Forms.h"
 #include "platform/Text.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"

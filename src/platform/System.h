@@ -11,6 +11,14 @@ struct VersionInfo {
     std::uint32_t minor = 0;
 };
 
+// The program's own version record.
+struct ProgramVersion {
+    int major = 0;
+    int minor = 0;
+    int revision = 0;
+    std::string companyName;  // the company-name entry: the support page's address
+};
+
 class System {
 public:
     virtual ~System() = default;
@@ -28,6 +36,8 @@ public:
     virtual std::string ProgramFolder() = 0;
     virtual std::string ProgramTitle() = 0;      // "Tollervy"
     virtual std::string ProgramExePath() = 0;
+    // The version record of the executable (zeros and "" when it has none).
+    virtual ProgramVersion VersionRecord() = 0;
     // True when another instance of the program is already running. The first
     // call decides; later calls repeat its answer.
     virtual bool PreviousInstance() = 0;

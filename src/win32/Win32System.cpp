@@ -1,5 +1,6 @@
 #include "win32/Win32System.h"
 
+#include <cwchar>
 #include <vector>
 
 #include "settings/Environment.h"
@@ -63,7 +64,9 @@ std::wstring Win32System::ArgumentsOf(const std::wstring& commandLine) {
     } else {
         while (i < n && !IsBlank(commandLine[i])) ++i;
     }
-    while (i < n && IsBlank(commandLine[i])) ++i;
+    // One blank separates the path from the arguments; any further blank
+    // belongs to them (" -s" is not "-s").
+    if (i < n && IsBlank(commandLine[i])) ++i;
     return commandLine.substr(i);
 }
 
@@ -89,6 +92,41 @@ std::string Win32System::ProgramExePath() {
         buffer.resize(buffer.size() * 2);  // the path was cut: try a larger buffer
         if (buffer.size() > 32768) return "";
     }
+}
+
+platform::ProgramVersion Win32System::VersionRecord() {
+    platform::ProgramVersion v;
+    const std::wstring exe = Widen(ProgramExePath());
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &handle);
+    if (size == 0) return v;
+    std::vector<unsigned char> block(size);
+    if (!GetFileVersionInfoW(exe.c_str(), 0, size, block.data())) return v;
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
+        length >= sizeof *fixed) {
+        v.major = HIWORD(fixed->dwFileVersionMS);
+        v.minor = LOWORD(fixed->dwFileVersionMS);
+        v.revision = HIWORD(fixed->dwFileVersionLS);
+    }
+    // The company name of the record's first language.
+    struct Translation {
+        WORD language, codePage;
+    };
+    Translation* translations = nullptr;
+    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
+                        &length) ||
+        !translations || length < sizeof(Translation))
+        return v;
+    wchar_t query[64];
+    swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\CompanyName", translations[0].language,
+             translations[0].codePage);
+    wchar_t* company = nullptr;
+    if (VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&company), &length) && company && length > 0)
+        v.companyName = Narrow(std::wstring(company, wcsnlen(company, length)));
+    return v;
 }
 
 std::string Win32System::ProgramFolder() { return Narrow(FolderOf(Widen(ProgramExePath()))); }

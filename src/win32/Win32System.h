@@ -22,6 +22,7 @@ public:
     std::string ProgramFolder() override;
     std::string ProgramTitle() override;
     std::string ProgramExePath() override;
+    platform::ProgramVersion VersionRecord() override;
     bool PreviousInstance() override;
     int ScreenWidth() override;
     int ScreenHeight() override;
@@ -29,7 +30,8 @@ public:
     void Sleep(unsigned milliseconds) override;
 
     // The argument text of a process command line: the program path (quoted
-    // or not) and the blanks after it are skipped, the rest is kept as it is.
+    // or not) and the one blank after it are skipped, the rest is kept as it
+    // is.
     static std::wstring ArgumentsOf(const std::wstring& commandLine);
     // The folder part of a file path: without its trailing backslash, except
     // for a drive root ("C:\").

@@ -22,6 +22,7 @@ public:
     std::string title = "Tollervy";
     std::string exePath;                     // "" = programFolder\title.exe
     bool previousInstance = false;           // read by the first call only
+    platform::ProgramVersion versionRecord{1, 1, 0, "https://tollervy.example.org/support/"};
     int screenWidth = 1024;
     int screenHeight = 768;
 
@@ -42,6 +43,7 @@ public:
     std::string ProgramFolder() override { return programFolder; }
     std::string ProgramTitle() override { return title; }
     std::string ProgramExePath() override;
+    platform::ProgramVersion VersionRecord() override { return versionRecord; }
     bool PreviousInstance() override;
     int ScreenWidth() override { return screenWidth; }
     int ScreenHeight() override { return screenHeight; }

@@ -9,7 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "driver/Forms.h"
+#include "ui/Forms.h"
+#include "dialogs/LervIni.h"
 #include "driver/TollervyMain.h"
 #include "fakes/FakePlatform.h"
 
@@ -47,6 +48,20 @@ struct Desk {
     // runs its load handler. The exit code when the program ended, nothing
     // when it lives on (resident).
     std::optional<int> Start() { return Run([this] { forms.TollervyMain().Show(); }); }
+
+    // The settings dialog is open on screen.
+    bool SettingsOpen() { return forms.LervIni().Loaded() && forms.LervIni().Visible(); }
+
+    // Closes the open settings dialog with its Cancel button, answering Yes
+    // to every closing question. The exit code when the program ended.
+    std::optional<int> CancelSettings() {
+        return Run([this] {
+            LervIni& dialog = forms.LervIni();
+            if (state.LastMessage != "0")
+                for (int i = 0; i < 3; ++i) p.messages.Expect(platform::AnswerYes);
+            dialog.CancelIniBtn.Click();
+        });
+    }
 
     // Runs an action of the living program; the exit code when it ended.
     template <class F>

@@ -174,9 +174,17 @@ TEST(LogOnPhase, TheIconsDoubleClickAndSingleClicks) {
     tray.Form_TrayMessage(0x204);
     EXPECT_EQ(d.p.host.popups.size(), 1u);
     EXPECT_EQ(d.p.host.trays.size(), 1u);
-    // A double click opens the settings (for now: the program ends, as the
-    // exit command does, with the start-time copies put back).
-    EXPECT_EQ(d.Run([&] { tray.Form_TrayMessage(0x203); }), 0);
+    // A double click opens the settings; the icon is down meanwhile.
+    EXPECT_EQ(d.Run([&] { tray.Form_TrayMessage(0x203); }), std::nullopt);
+    EXPECT_TRUE(d.SettingsOpen());
+    EXPECT_TRUE(d.p.host.trays.empty());
+    // Closed, the dialog leaves the program resident with its icon back.
+    EXPECT_EQ(d.CancelSettings(), std::nullopt);
+    EXPECT_EQ(d.p.host.trays.size(), 1u);
+    ExpectInPlace(d, "Ben");
+    // The menu's exit ends it with the start-time copies put back.
+    d.p.host.OnPopup([](ui::MenuItem& menu) { menu.Items[1]->Click(); });
+    EXPECT_EQ(d.Run([&] { tray.Form_TrayMessage(0x204); }), 0);
     EXPECT_TRUE(d.p.host.trays.empty());
     ExpectInPlace(d, "Aoi");
 }

@@ -394,12 +394,16 @@ TEST(Win32CommandLine, ArgumentsFollowTheProgramPath) {
     // Unquoted program path.
     EXPECT_EQ(Win32System::ArgumentsOf(L"C:\\Tollervy\\Tollervy.exe -s"), L"-s");
     // A quoted user name keeps its inner blanks and its quotes.
-    EXPECT_EQ(Win32System::ArgumentsOf(L"Tollervy.exe  \"Aoi Yamada\""), L"\"Aoi Yamada\"");
+    EXPECT_EQ(Win32System::ArgumentsOf(L"Tollervy.exe \"Aoi Yamada\""), L"\"Aoi Yamada\"");
+    // Only the one blank after the path separates: a second one is part of
+    // the arguments, so "  -s" is not "-s".
+    EXPECT_EQ(Win32System::ArgumentsOf(L"Tollervy.exe  -s"), L" -s");
+    EXPECT_EQ(Win32System::ArgumentsOf(L"\"C:\\T\\Tollervy.exe\"  \"Aoi\""), L" \"Aoi\"");
     // Trailing blanks are left for the logic to remove.
     EXPECT_EQ(Win32System::ArgumentsOf(L"\"Tollervy.exe\" -s  "), L"-s  ");
-    // No arguments, with or without blanks after the path.
+    // No arguments; blanks after the path are left for the logic to trim.
     EXPECT_EQ(Win32System::ArgumentsOf(L"\"C:\\T\\Tollervy.exe\""), L"");
-    EXPECT_EQ(Win32System::ArgumentsOf(L"Tollervy.exe   "), L"");
+    EXPECT_EQ(Win32System::ArgumentsOf(L"Tollervy.exe   "), L"  ");
     // A quote right after the quoted path starts the arguments.
     EXPECT_EQ(Win32System::ArgumentsOf(L"\"Tollervy.exe\"\"Aoi\""), L"\"Aoi\"");
     // An unclosed quote: everything is the program path.

@@ -1,0 +1,50 @@
+#include "dialogs/HelpPage.h"
+
+#include "dialogs/LervIni.h"
+#include "settings/Environment.h"
+#include "shell/Documents.h"
+
+namespace tollervy {
+
+HelpPage::HelpPage(ui::Form& form, LervIni& dialog)
+    : FrameHelp(form, IdFrameHelp, "FrameHelp"),
+      HelpBtn(form, IdHelpBtn, "HelpBtn"),
+      FrameVer(form, IdFrameVer, "FrameVer"),
+      URLBtn(form, IdURLBtn, "URLBtn"),
+      PictureIcon(form, IdPictureIconVer, "PictureIcon"),
+      LabelVer(form, IdLabelVer, "LabelVer"),
+      LabelVerNote(form, IdLabelVerNote, "LabelVerNote"),
+      dialog_(dialog) {
+    FrameHelp.Contain(HelpBtn);
+    FrameHelp.Contain(FrameVer);
+    FrameVer.Contain(URLBtn);
+    FrameVer.Contain(PictureIcon);
+    FrameVer.Contain(LabelVer);
+    FrameVer.Contain(LabelVerNote);
+    HelpBtn.SetCaption("ヘルプ");
+    HelpBtn.SetToolTipText("readmeを表示します");
+    FrameVer.SetCaption("バージョン情報");
+    URLBtn.SetCaption("Tollervy");
+    URLBtn.SetToolTipText("サポートページを表示します");
+    LabelVerNote.SetCaption("ひとつのWindowsアカウントを共有する人それぞれに、自分専用のファイルを。");
+    HelpBtn.OnClick = [this] { HelpBtn_Click(); };
+    URLBtn.OnClick = [this] { URLBtn_Click(); };
+}
+
+void HelpPage::HelpBtn_Click() {
+    Context& c = dialog_.context();
+    ShowDocument(c, JoinPath(c.system.ProgramFolder(), "readme.txt"));
+}
+
+void HelpPage::URLBtn_Click() {
+    Context& c = dialog_.context();
+    ShowDocument(c, c.system.VersionRecord().companyName);
+}
+
+void HelpPage::ShowVersion() {
+    const platform::ProgramVersion v = dialog_.context().system.VersionRecord();
+    LabelVer.SetCaption("Version " + std::to_string(v.major) + "." + std::to_string(v.minor) + "." +
+                        std::to_string(v.revision));
+}
+
+}  // namespace tollervy

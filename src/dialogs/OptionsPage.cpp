@@ -1,0 +1,145 @@
+#include "dialogs/OptionsPage.h"
+
+#include <initializer_list>
+#include <optional>
+
+#include "dialogs/LervIni.h"
+#include "settings/Settings.h"
+#include "ui/Forms.h"
+
+namespace tollervy {
+
+namespace {
+
+// A whole number as the settings file may hold it ("1", "-2", "007");
+// nothing for any other text.
+std::optional<long> WholeNumber(const std::string& text) {
+    if (text.empty() || text.size() > 9) return std::nullopt;
+    std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    if (i == text.size()) return std::nullopt;
+    long value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+    }
+    return text[0] == '-' ? -value : value;
+}
+
+}  // namespace
+
+int CheckValueOf(const std::string& text, const SettingKey& key) {
+    const auto value = WholeNumber(text);
+    if (value && (*value == 0 || *value == 1)) return static_cast<int>(*value);
+    return static_cast<int>(WholeNumber(key.defaultValue).value_or(0));
+}
+
+int OptionIndexOf(const std::string& text, int count, const SettingKey& key) {
+    const auto value = WholeNumber(text);
+    if (value && *value >= 0 && *value < count) return static_cast<int>(*value);
+    return static_cast<int>(WholeNumber(key.defaultValue).value_or(0));
+}
+
+OptionsPage::OptionsPage(ui::Form& form, LervIni& dialog)
+    : FrameIni(form, IdFrameIni, "FrameIni"),
+      FrameLogOn(form, IdFrameLogOn, "FrameLogOn"),
+      OptionLogOn(form, "OptionLogOn", {IdOptionLogOn0, IdOptionLogOn1}),
+      CheckStatus(form, IdCheckStatus, "CheckStatus"),
+      CheckEnd(form, IdCheckEnd, "CheckEnd"),
+      FrameData(form, IdFrameData, "FrameData"),
+      CheckDelete(form, IdCheckDelete, "CheckDelete"),
+      OptionDelete(form, "OptionDelete", {IdOptionDelete0, IdOptionDelete1}),
+      CheckReadOnly(form, IdCheckReadOnly, "CheckReadOnly"),
+      FrameError(form, IdFrameError, "FrameError"),
+      OptionError(form, "OptionError", {IdOptionError0, IdOptionError1, IdOptionError2}),
+      CheckJapanese(form, IdCheckJapanese, "CheckJapanese"),
+      FrameAllway(form, IdFrameAllway, "FrameAllway"),
+      CheckAllway(form, IdCheckAllway, "CheckAllway"),
+      CheckTask(form, IdCheckTask, "CheckTask"),
+      dialog_(dialog) {
+    for (ui::Control* c : std::initializer_list<ui::Control*>{&FrameLogOn, &CheckStatus, &CheckEnd, &FrameData,
+                                                              &CheckReadOnly, &FrameError, &CheckJapanese,
+                                                              &FrameAllway})
+        FrameIni.Contain(*c);
+    FrameLogOn.Contain(OptionLogOn[1]);
+    FrameLogOn.Contain(OptionLogOn[0]);
+    FrameData.Contain(CheckDelete);
+    FrameData.Contain(OptionDelete[0]);
+    FrameData.Contain(OptionDelete[1]);
+    for (int i = 2; i >= 0; --i) FrameError.Contain(OptionError[i]);
+    FrameAllway.Contain(CheckAllway);
+    FrameAllway.Contain(CheckTask);
+
+    FrameLogOn.SetCaption("ログオンダイアログ");
+    OptionLogOn[1].SetCaption("使用する");
+    OptionLogOn[0].SetCaption("使用しない");
+    CheckStatus.SetCaption("起動処理の状況を表示する");
+    CheckStatus.SetToolTipText("ファイルの操作状況を表示します");
+    CheckEnd.SetCaption("設定終了時に確認ダイアログを表示する");
+    CheckEnd.SetToolTipText("設定画面終了時に、各種確認ダイアログを表示します");
+    const char* dataTip = "「ファイル」タブの一覧から削除する際に、その後に使うファイルの選択ダイアログを表示します";
+    FrameData.SetToolTipText(dataTip);
+    CheckDelete.SetCaption("「ファイル」タブから削除する際に、使用するデータの確認をしない");
+    CheckDelete.SetToolTipText(dataTip);
+    OptionDelete[0].SetCaption("ログオンしているユーザのデータを使用する");
+    OptionDelete[0].SetToolTipText("その時にログオンしているユーザのデータを使用します");
+    OptionDelete[1].SetCaption("登録時のデータを使用する");
+    OptionDelete[1].SetToolTipText("登録時に保存されたデータを使用します");
+    CheckReadOnly.SetCaption("読み取り専用のファイルも強制的に扱う(危険)");
+    CheckReadOnly.SetToolTipText("読み取り専用に設定されているファイルを使用可能にします");
+    FrameError.SetCaption("エラー発生時処理");
+    FrameError.SetToolTipText("エラーが発生した場合の処理を選択します");
+    OptionError[2].SetCaption("確認する");
+    OptionError[2].SetToolTipText("エラーの状況を表示し、次の動作を確認します");
+    OptionError[1].SetCaption("終了する");
+    OptionError[1].SetToolTipText("即座に終了させます");
+    OptionError[0].SetCaption("無視する(危険)");
+    OptionError[0].SetToolTipText("エラーを無視して次に進みます");
+    CheckJapanese.SetCaption("文字化けの修正を行う (日本語パスが文字化けする場合)");
+    CheckJapanese.SetToolTipText("日本語パスが文字化けしてる場合、修正できるかもしれません");
+    const char* allwayTip = "常駐し、終了時に起動時のファイルに戻します";
+    FrameAllway.SetToolTipText(allwayTip);
+    FrameAllway.SetVisible(false);
+    CheckAllway.SetCaption("常駐する");
+    CheckAllway.SetToolTipText(allwayTip);
+    CheckTask.SetCaption("タスクトレイに表示する");
+    CheckTask.SetToolTipText("タスクトレイに表示します。表示しない場合、ログオフするまで終了できません");
+
+    OptionLogOn.OnClick = [this](int index) { OptionLogOn_Click(index); };
+    CheckDelete.OnClick = [this] { CheckDelete_Click(); };
+    CheckAllway.OnClick = [this] { CheckAllway_Click(); };
+}
+
+void OptionsPage::OptionLogOn_Click(int Index) {
+    LervIni& d = dialog_;
+    if (Index == 1) {
+        d.CheckUseUser.SetVisible(true);
+        d.CheckUseUser_Click();
+        return;
+    }
+    d.CheckUseUser.SetVisible(false);
+    for (ui::Control* c : std::initializer_list<ui::Control*>{&d.ListUser, &d.FrameUserIni, &d.CheckUserUse,
+                                                              &d.LabelUserName, &d.TextUserName, &d.LabelUserPass,
+                                                              &d.TextUserPass})
+        c->SetEnabled(true);
+}
+
+void OptionsPage::CheckDelete_Click() {
+    const bool on = CheckDelete.Value() == 1;
+    OptionDelete[0].SetEnabled(on);
+    OptionDelete[1].SetEnabled(on);
+}
+
+void OptionsPage::CheckAllway_Click() { CheckTask.SetEnabled(CheckAllway.Value() == 1); }
+
+void OptionsPage::ApplyJapaneseFont() {
+    LervIni& d = dialog_;
+    std::vector<ui::Control*> targets{&d.forms().MainFileLine(), &d.FileList, &d.FilePath, &d.ListUser,
+                                      &d.TextUserName};
+    for (int i = 0; i < d.TextStartPath.Count(); ++i) targets.push_back(&d.TextStartPath[i]);
+    ui::Font font;
+    font.charset = 128;
+    font.face = d.context().state.StartJapanese != "0" ? "ＭＳ ゴシック" : "ＭＳ Ｐゴシック";
+    for (ui::Control* c : targets) c->SetFont(font);
+}
+
+}  // namespace tollervy
