@@ -207,6 +207,7 @@ public:
     bool AppendLine(const std::string& p, const std::string& l) override { return Timed(KOther, [&] { return fs.AppendLine(p, l); }); }
     bool WriteFileAtomic(const std::string& p, const std::string& b) override { return Timed(KOther, [&] { return fs.WriteFileAtomic(p, b); }); }
     bool ReadFile(const std::string& p, std::string& b) override { return Timed(KOther, [&] { return fs.ReadFile(p, b); }); }
+    std::vector<std::string> Drives() override { return fs.Drives(); }
 
     void Print() const {
         for (int k = 0; k < Kinds; ++k)

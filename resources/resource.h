@@ -34,3 +34,9 @@
 #define IDC_OKINIBTN 402
 #define IDC_CANCELINIBTN 403
 #define IDC_SETINIBTN 404
+
+// FormDelete, FilePathFrm, DirPathFrm: their layouts and ids are in
+// FormDelete.rc, FilePathFrm.rc and DirPathFrm.rc.
+#define IDD_FORMDELETE 900
+#define IDD_FILEPATHFRM 1000
+#define IDD_DIRPATHFRM 1100

@@ -1,5 +1,8 @@
 #include "ui/Forms.h"
 
+#include "dialogs/DirPathFrm.h"
+#include "dialogs/FilePathFrm.h"
+#include "dialogs/FormDelete.h"
 #include "dialogs/LervIni.h"
 #include "driver/TollervyMain.h"
 #include "shell/FormMenu.h"
@@ -29,6 +32,21 @@ tollervy::FormMenu& Forms::FormMenu() {
 tollervy::LervIni& Forms::LervIni() {
     if (!lervIni_) lervIni_ = std::make_unique<tollervy::LervIni>(*this);
     return *lervIni_;
+}
+
+tollervy::FormDelete& Forms::FormDelete() {
+    if (!formDelete_) formDelete_ = std::make_unique<tollervy::FormDelete>(*this);
+    return *formDelete_;
+}
+
+tollervy::FilePathFrm& Forms::FilePathFrm() {
+    if (!filePathFrm_) filePathFrm_ = std::make_unique<tollervy::FilePathFrm>(*this);
+    return *filePathFrm_;
+}
+
+tollervy::DirPathFrm& Forms::DirPathFrm() {
+    if (!dirPathFrm_) dirPathFrm_ = std::make_unique<tollervy::DirPathFrm>(*this);
+    return *dirPathFrm_;
 }
 
 ui::Form& Forms::MainWindow() { return TollervyMain(); }

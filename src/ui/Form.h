@@ -105,6 +105,8 @@ public:
     virtual void Update(Form& form, Control* control) = 0;
     virtual void Repaint(Form& form) = 0;
     virtual void SetFocus(Form& form, Control& control) = 0;
+    // The width in pixels of `text` in the control's font.
+    virtual int TextWidth(Form& form, Control& control, const std::string& text) = 0;
     // SetWindowPos HWND_TOPMOST without moving, sizing or activating.
     virtual void SetTopMost(Form& form) = 0;
     // Removes Close from the window's system menu; true when it was removed.

@@ -13,6 +13,9 @@ class TollervyMain;
 class FormLogOn;
 class FormMenu;
 class LervIni;
+class FormDelete;
+class FilePathFrm;
+class DirPathFrm;
 
 namespace ui {
 class Form;
@@ -26,6 +29,9 @@ enum FormTemplate : int {
     TemplateFormLogOn = 200,
     TemplateFormMenu = 300,
     TemplateLervIni = 400,
+    TemplateFormDelete = 900,
+    TemplateFilePathFrm = 1000,
+    TemplateDirPathFrm = 1100,
 };
 
 class Forms {
@@ -42,6 +48,9 @@ public:
     tollervy::FormLogOn& FormLogOn();
     tollervy::FormMenu& FormMenu();
     tollervy::LervIni& LervIni();
+    tollervy::FormDelete& FormDelete();
+    tollervy::FilePathFrm& FilePathFrm();
+    tollervy::DirPathFrm& DirPathFrm();
 
     // What the forms ask of each other.
 
@@ -67,6 +76,9 @@ private:
     std::unique_ptr<tollervy::FormLogOn> logOn_;
     std::unique_ptr<tollervy::FormMenu> menu_;
     std::unique_ptr<tollervy::LervIni> lervIni_;
+    std::unique_ptr<tollervy::FormDelete> formDelete_;
+    std::unique_ptr<tollervy::FilePathFrm> filePathFrm_;
+    std::unique_ptr<tollervy::DirPathFrm> dirPathFrm_;
 };
 
 }  // namespace tollervy

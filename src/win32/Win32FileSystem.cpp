@@ -230,4 +230,12 @@ bool Win32FileSystem::ReadFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
+std::vector<std::string> Win32FileSystem::Drives() {
+    std::vector<std::string> drives;
+    const DWORD mask = GetLogicalDrives();
+    for (int i = 0; i < 26; ++i)
+        if (mask & (1u << i)) drives.push_back(std::string(1, static_cast<char>('A' + i)) + ":");
+    return drives;
+}
+
 }  // namespace tollervy::win32

@@ -391,6 +391,22 @@ void Win32FormHost::SetFocus(ui::Form& form, ui::Control& control) {
     }
 }
 
+int Win32FormHost::TextWidth(ui::Form& form, ui::Control& control, const std::string& text) {
+    HWND child = ControlWindowOf(form, control);
+    HWND measured = child ? child : WindowOf(form);
+    if (!measured) return 0;
+    HDC dc = GetDC(measured);
+    if (!dc) return 0;
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(measured, WM_GETFONT, 0, 0));
+    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    const std::wstring wide = Widen(text);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    if (old) SelectObject(dc, old);
+    ReleaseDC(measured, dc);
+    return size.cx;
+}
+
 void Win32FormHost::SetTopMost(ui::Form& form) {
     if (Window* w = Find(form))
         SetWindowPos(w->hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);

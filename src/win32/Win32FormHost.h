@@ -35,6 +35,7 @@ public:
     void Update(ui::Form& form, ui::Control* control) override;
     void Repaint(ui::Form& form) override;
     void SetFocus(ui::Form& form, ui::Control& control) override;
+    int TextWidth(ui::Form& form, ui::Control& control, const std::string& text) override;
     void SetTopMost(ui::Form& form) override;
     bool DisableCloseCommand(ui::Form& form) override;
     void SetForeground(ui::Form& form) override;

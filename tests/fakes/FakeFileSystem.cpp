@@ -825,4 +825,11 @@ std::map<std::string, std::uint32_t> FakeFileSystem::DumpAttributes(const std::s
     return out;
 }
 
+std::vector<std::string> FakeFileSystem::Drives() {
+    std::vector<std::string> drives;
+    for (const auto& [drive, node] : drives_)
+        if (node) drives.push_back(drive);
+    return drives;
+}
+
 }  // namespace tollervy::fakes

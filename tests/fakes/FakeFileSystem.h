@@ -83,6 +83,7 @@ public:
     // --- Setting up (not counted, no faults) -----------------------------
     // A drive such as "D:" (its root "D:\\" then exists).
     void AddDrive(const std::string& drive);
+    std::vector<std::string> Drives() override;
     // A file with raw bytes, its missing parent folders created. Replaces the
     // content and attributes of an existing file.
     void AddFile(const std::string& path, const std::string& bytes = "", std::uint32_t attributes = platform::AttrArchive);

@@ -119,4 +119,11 @@ bool FakeFormHost::RemoveTrayIcon(ui::Form& form) {
     return trays.erase(form.Name()) > 0;
 }
 
+int FakeFormHost::TextWidth(ui::Form&, ui::Control&, const std::string& text) {
+    int characters = 0;
+    for (unsigned char ch : text)
+        if ((ch & 0xC0) != 0x80) ++characters;
+    return characters * charWidth;
+}
+
 }  // namespace tollervy::fakes

@@ -85,6 +85,9 @@ public:
     void Update(ui::Form& form, ui::Control* control) override;
     void Repaint(ui::Form& form) override;
     void SetFocus(ui::Form& form, ui::Control& control) override;
+    // charWidth pixels per character.
+    int TextWidth(ui::Form& form, ui::Control& control, const std::string& text) override;
+    int charWidth = 8;
     void SetTopMost(ui::Form& form) override;
     bool DisableCloseCommand(ui::Form& form) override;
     void SetForeground(ui::Form& form) override;
