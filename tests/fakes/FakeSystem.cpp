@@ -49,6 +49,7 @@ void FakeSystem::EndProcess(int exitCode) {
 void FakeSystem::Sleep(unsigned milliseconds) {
     ++sleeps;
     sleptMilliseconds += milliseconds;
+    if (onSleep) onSleep();
 }
 
 }  // namespace tollervy::fakes

@@ -1,6 +1,7 @@
 // The operating system and the process, as the tests set them. Public fields
 // are the answers; the fake records what the program did with it.
 #pragma once
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -34,6 +35,8 @@ public:
     unsigned long long sleptMilliseconds = 0;
     int sleeps = 0;
     int previousInstanceCalls = 0;
+    // Runs after each Sleep (what the rest of the system did meanwhile).
+    std::function<void()> onSleep;
 
     // --- platform::System -------------------------------------------------
     bool UserName(std::string& name) override;
