@@ -1,0 +1,338 @@
+// Start-up registration as a person meets it: the start-up page of the
+// settings dialog lists the Start-up folders of an XP-style profile tree,
+// a tick and OK put Tollervy.lnk there (read back through the shell's link
+// object), and the next Windows start runs what the shortcut says.
+//
+// Wine's shell folders follow the newer profile layout; each scenario points
+// the shell's Startup, Programs and Common Startup folders at a
+// "Documents and Settings" tree of its own and puts the old values back.
+#include <windows.h>
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <map>
+#include <set>
+
+#include "Scenario.h"
+
+using namespace e2e;
+
+namespace {
+
+const char* kSettingsTitle = "Tollervy - [設定]";
+const std::string kTail = "\\スタート メニュー\\プログラム\\スタートアップ";
+constexpr int kOk = 402, kCancel = 403;
+constexpr int kText0 = 510, kCheck0 = 520, kButton0 = 530;
+
+// One registry value set for the scenario's lifetime.
+class RegistryValue {
+public:
+    RegistryValue(HKEY root, const wchar_t* key, const wchar_t* name, const std::string& value)
+        : root_(root), key_(key), name_(name) {
+        HKEY k = nullptr;
+        if (RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &k, nullptr) != ERROR_SUCCESS)
+            return;
+        wchar_t buf[2048] = {};
+        DWORD type = 0, size = sizeof buf - sizeof(wchar_t);
+        if (RegQueryValueExW(k, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS) {
+            previous_ = std::wstring(buf);
+            previousType_ = type;
+        }
+        const std::wstring wide = Wide(value);
+        ok_ = RegSetValueExW(k, name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                             static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+        RegCloseKey(k);
+    }
+    ~RegistryValue() {
+        HKEY k = nullptr;
+        if (RegOpenKeyExW(root_, key_.c_str(), 0, KEY_WRITE, &k) != ERROR_SUCCESS) return;
+        if (previous_)
+            RegSetValueExW(k, name_.c_str(), 0, previousType_, reinterpret_cast<const BYTE*>(previous_->c_str()),
+                           static_cast<DWORD>((previous_->size() + 1) * sizeof(wchar_t)));
+        else
+            RegDeleteValueW(k, name_.c_str());
+        RegCloseKey(k);
+    }
+    RegistryValue(const RegistryValue&) = delete;
+    RegistryValue& operator=(const RegistryValue&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    HKEY root_;
+    std::wstring key_, name_;
+    std::optional<std::wstring> previous_;
+    DWORD previousType_ = REG_EXPAND_SZ;
+    bool ok_ = false;
+};
+
+// A shortcut's target, arguments and working folder, read through the
+// shell's link object; nullopt when it cannot be read.
+struct Link {
+    std::string target, arguments, folder;
+};
+std::optional<Link> ReadLink(const std::string& path) {
+    CoInitialize(nullptr);
+    std::optional<Link> out;
+    IShellLinkW* link = nullptr;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Load(Wide(path).c_str(), STGM_READ))) {
+        wchar_t target[MAX_PATH] = {}, args[MAX_PATH] = {}, dir[MAX_PATH] = {};
+        if (link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH) == S_OK &&
+            SUCCEEDED(link->GetArguments(args, MAX_PATH)) && SUCCEEDED(link->GetWorkingDirectory(dir, MAX_PATH)))
+            out = Link{Utf8(target), Utf8(args), Utf8(dir)};
+    }
+    if (file) file->Release();
+    if (link) link->Release();
+    CoUninitialize();
+    return out;
+}
+
+std::string Upper(std::string s) {
+    for (char& ch : s)
+        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+    return s;
+}
+
+bool Checked(HWND dialog, int id) {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_NORMAL, 2000, &state);
+    return state == BST_CHECKED;
+}
+
+class Registration : public Scenario {
+protected:
+    void SetUp() override {
+        Scenario::SetUp();
+        if (HasFatalFailure()) return;
+        profiles_ = Live("Documents and Settings");
+        for (const std::string& p : {std::string("All Users"), std::string("Default User"), std::string("Hanako"), LoginName()})
+            ASSERT_TRUE(MakeFolders(StartUpOf(p))) << StartUpOf(p);
+        const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+        values_.push_back(std::make_unique<RegistryValue>(HKEY_CURRENT_USER, key, L"Startup", StartUpOf(LoginName())));
+        values_.push_back(std::make_unique<RegistryValue>(HKEY_CURRENT_USER, key, L"Programs", ProgramsFolder()));
+        values_.push_back(
+            std::make_unique<RegistryValue>(HKEY_LOCAL_MACHINE, key, L"Common Startup", StartUpOf("All Users")));
+        for (const auto& v : values_) ASSERT_TRUE(v->ok()) << "cannot point the shell folders at the profile tree";
+        ASSERT_TRUE(inst().MakeDataStore());
+    }
+
+    std::string StartUpOf(const std::string& profile) const { return profiles_ + "\\" + profile + kTail; }
+    std::string ProgramsFolder() const { return profiles_ + "\\" + LoginName() + "\\スタート メニュー\\プログラム"; }
+    std::string Own() const { return StartUpOf(LoginName()); }
+
+    // Opens the settings dialog ("-s", or the first run with no args).
+    HWND OpenSettings(Process& p, const std::string& args = "-s") {
+        if (!Start(p, args)) return nullptr;
+        HWND dialog = WaitForDialog(p, kSettingsTitle, kWait);
+        if (!dialog) ADD_FAILURE() << "the settings dialog did not open";
+        else LetPaint(dialog);
+        return dialog;
+    }
+    // The rows shown: path -> ticked, and the index of each path's row.
+    std::map<std::string, bool> Rows(HWND dialog, std::map<std::string, int>* index = nullptr) {
+        std::map<std::string, bool> rows;
+        for (int i = 0; i < 10; ++i) {
+            if (ControlText(dialog, kButton0 + i) != "x") break;
+            const std::string path = ControlText(dialog, kText0 + i);
+            rows[path] = Checked(dialog, kCheck0 + i);
+            if (index) (*index)[path] = i;
+        }
+        return rows;
+    }
+    int RowOf(HWND dialog, const std::string& path) {
+        std::map<std::string, int> index;
+        Rows(dialog, &index);
+        const auto it = index.find(path);
+        if (it == index.end()) {
+            ADD_FAILURE() << "no row " << path;
+            return 0;
+        }
+        return it->second;
+    }
+    // Presses a button and lets the program run to its end without a box.
+    void PressAndEnd(Process& p, HWND dialog, int id, const std::string& shot) {
+        ASSERT_TRUE(PressButton(dialog, id));
+        RunResult r = RunToEnd(p, kRun, Shot(shot));
+        ASSERT_TRUE(r.ended) << "the program did not end";
+        EXPECT_EQ(r.exitCode, 0u);
+        EXPECT_TRUE(r.boxes.empty()) << Joined(r.boxes);
+    }
+    void ExpectOurShortcut(const std::string& folder) {
+        const std::string lnk = folder + "\\Tollervy.lnk";
+        ASSERT_TRUE(FileExists(lnk)) << lnk;
+        const auto link = ReadLink(lnk);
+        ASSERT_TRUE(link.has_value()) << "the shell cannot read " << lnk;
+        EXPECT_EQ(Upper(link->target), Upper(inst().exePath()));
+        EXPECT_EQ(link->arguments, "");
+    }
+
+private:
+    std::string profiles_;
+    std::vector<std::unique_ptr<RegistryValue>> values_;
+};
+
+// The first run proposes the common Start-up folder alone; the profiles'
+// folders are listed unticked ("All Users" is no profile row; "Default
+// User" is). Cancel registers nothing.
+TEST_F(Registration, TheFirstRunProposesTheCommonFolder) {
+    ASSERT_TRUE(inst().WriteIni("[Last]\nMessage=0\n"));
+    Process p;
+    HWND dialog = OpenSettings(p, "");
+    ASSERT_NE(dialog, nullptr);
+    Screenshot(Shot("first-run"));
+
+    const std::map<std::string, bool> expected = {{StartUpOf("All Users"), true},
+                                                  {StartUpOf("Default User"), false},
+                                                  {StartUpOf("Hanako"), false},
+                                                  {Own(), false}};
+    EXPECT_EQ(Rows(dialog), expected);
+    EXPECT_EQ(ControlText(dialog, kText0), StartUpOf("All Users")) << "the common folder comes first";
+    EXPECT_EQ(ControlText(dialog, kButton0 + 4), "...");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kButton0))) << "a scanned folder cannot be removed";
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, kCheck0 + 5)));
+
+    PressAndEnd(p, dialog, kCancel, "first-run-closed");
+    for (const auto& [path, ticked] : expected) EXPECT_FALSE(FileExists(path + "\\Tollervy.lnk")) << path;
+}
+
+// Tick the person's own folder, OK: the shortcut is there and points at the
+// program; starting it as Windows would runs the logon phase. Untick, OK:
+// it is gone.
+TEST_F(Registration, ATickMakesTheShortcutTheNextStartRunsItAndUntickingRemovesIt) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nStatus=0\n[Last]\nMessage=0\n"));
+    {
+        Process p;
+        HWND dialog = OpenSettings(p);
+        ASSERT_NE(dialog, nullptr);
+        const int row = RowOf(dialog, Own());
+        EXPECT_FALSE(Checked(dialog, kCheck0 + row));
+        ASSERT_TRUE(PressButton(dialog, kCheck0 + row));
+        LetPaint(dialog);
+        EXPECT_TRUE(Checked(dialog, kCheck0 + row));
+        Screenshot(Shot("ticked"));
+        PressAndEnd(p, dialog, kOk, "ok");
+    }
+    ExpectOurShortcut(Own());
+    EXPECT_FALSE(FileExists(ProgramsFolder() + "\\Tollervy.LNK")) << "the shortcut stays in the Programs menu";
+
+    // The next Windows start: the shortcut's target with its arguments.
+    {
+        const auto link = ReadLink(Own() + "\\Tollervy.lnk");
+        ASSERT_TRUE(link.has_value());
+        Process next;
+        ASSERT_TRUE(next.Start(link->target, link->arguments, link->folder.empty() ? inst().folder() : link->folder));
+        RunResult r = RunToEnd(next, kRun, Shot("next-start"));
+        ASSERT_TRUE(r.ended);
+        EXPECT_EQ(r.exitCode, 0u);
+        EXPECT_TRUE(r.boxes.empty()) << Joined(r.boxes);
+        EXPECT_EQ(inst().IniValue("Last", "User"), std::optional<std::string>(LoginName()));
+        EXPECT_EQ(inst().IniValue("Start", "NowUser"), std::optional<std::string>(""));
+    }
+
+    {
+        Process p;
+        HWND dialog = OpenSettings(p);
+        ASSERT_NE(dialog, nullptr);
+        const int row = RowOf(dialog, Own());
+        EXPECT_TRUE(Checked(dialog, kCheck0 + row)) << "the registered folder shows ticked";
+        ASSERT_TRUE(PressButton(dialog, kCheck0 + row));
+        PressAndEnd(p, dialog, kOk, "unticked");
+    }
+    EXPECT_FALSE(FileExists(Own() + "\\Tollervy.lnk"));
+}
+
+// A shortcut of the program's name to another copy of it shows unticked; a
+// tick replaces it with one to this program.
+TEST_F(Registration, AShortcutToAnotherCopyIsReplacedByATick) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nStatus=0\n[Last]\nMessage=0\n"));
+    const std::string old = Live("old\\Tollervy.exe");
+    ASSERT_TRUE(MakeFolders(Live("old")) && WriteBytes(old, "MZ"));
+    {
+        // Made by the shell's link object, as a setup program would.
+        CoInitialize(nullptr);
+        IShellLinkW* link = nullptr;
+        IPersistFile* file = nullptr;
+        ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                               reinterpret_cast<void**>(&link))));
+        link->SetPath(Wide(old).c_str());
+        ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+        ASSERT_TRUE(SUCCEEDED(file->Save(Wide(Own() + "\\Tollervy.lnk").c_str(), TRUE)));
+        file->Release();
+        link->Release();
+        CoUninitialize();
+    }
+    Process p;
+    HWND dialog = OpenSettings(p);
+    ASSERT_NE(dialog, nullptr);
+    const int row = RowOf(dialog, Own());
+    EXPECT_FALSE(Checked(dialog, kCheck0 + row)) << "another program's shortcut counts as registered";
+    ASSERT_TRUE(PressButton(dialog, kCheck0 + row));
+    PressAndEnd(p, dialog, kOk, "replaced");
+    ExpectOurShortcut(Own());
+}
+
+// A folder added earlier ([StartUp]) can be removed with its "x" after a
+// question; OK then removes its shortcut and its line.
+TEST_F(Registration, RemovingAnAddedFolderRemovesItsShortcutAndLine) {
+    const std::string added = Live("Boot");
+    ASSERT_TRUE(MakeFolders(added));
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nStatus=0\n[Last]\nMessage=0\n[StartUp]\n" + added + "=1\n"));
+    {
+        Process p;
+        HWND dialog = OpenSettings(p);
+        ASSERT_NE(dialog, nullptr);
+        const int row = RowOf(dialog, added);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kButton0 + row)));
+        ASSERT_TRUE(PressButton(dialog, kCheck0 + row));
+        PressAndEnd(p, dialog, kOk, "added-ticked");
+    }
+    ExpectOurShortcut(added);
+    EXPECT_EQ(inst().IniValue("StartUp", added), std::optional<std::string>("1"));
+
+    Process p;
+    HWND dialog = OpenSettings(p);
+    ASSERT_NE(dialog, nullptr);
+    const int row = RowOf(dialog, added);
+    ASSERT_TRUE(PostClick(dialog, kButton0 + row));
+    HWND box = WaitForMessageBox(p, "Tollervy", kWait);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageText(box), added + "を\r\nリストから削除しますか?");
+    Screenshot(Shot("remove-question"));
+    ASSERT_TRUE(PressButton(box, IDOK));
+    ASSERT_TRUE(WaitWindowGone(box, kWait));
+    EXPECT_EQ(Rows(dialog).count(added), 0u);
+    PressAndEnd(p, dialog, kOk, "removed");
+    EXPECT_FALSE(FileExists(added + "\\Tollervy.lnk"));
+    EXPECT_EQ(inst().IniValue("StartUp", added), std::nullopt);
+}
+
+// On Windows 2000 the shortcut comes from the recent-documents list, where
+// the dialog put the program when it opened; it stays there as well.
+TEST_F(Registration, OnWindows2000TheRecentListsShortcutIsCopied) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nStatus=0\n[Last]\nMessage=0\n"));
+    WineVersion win2k("win2k");
+    ASSERT_TRUE(win2k.ok()) << "cannot set the Windows version of the prefix";
+    wchar_t recent[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_RECENT, nullptr, 0, recent)));
+    const std::string recentLink = Utf8(recent) + "\\Tollervy.exe.lnk";
+    DeleteFileW(Wide(recentLink).c_str());
+
+    Process p;
+    HWND dialog = OpenSettings(p);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(recentLink); }, kWait)) << "the dialog did not add the program to "
+                                                                            << recentLink;
+    const int row = RowOf(dialog, Own());
+    ASSERT_TRUE(PressButton(dialog, kCheck0 + row));
+    Screenshot(Shot("win2k"));
+    PressAndEnd(p, dialog, kOk, "win2k-ok");
+    ExpectOurShortcut(Own());
+    EXPECT_TRUE(FileExists(recentLink)) << "the recent entry is kept";
+    EXPECT_FALSE(FileExists(ProgramsFolder() + "\\Tollervy.LNK"));
+}
+
+}  // namespace
