@@ -45,6 +45,13 @@ std::string Win32Shell::SpecialFolderPath(int csidl) {
 }
 
 void Win32Shell::AddToRecentDocs(const std::string& path) {
+    // The ANSI form where the path has one (Wine's shell makes a shortcut to
+    // a wrong target from the wide form); the wide form otherwise.
+    const std::string ansi = ToAnsi(path);
+    if (FromAnsi(ansi) == path) {
+        SHAddToRecentDocs(SHARD_PATHA, ansi.c_str());
+        return;
+    }
     const std::wstring wide = Widen(path);
     SHAddToRecentDocs(SHARD_PATHW, wide.c_str());
 }

@@ -153,9 +153,10 @@ protected:
         }
         return it->second;
     }
-    // Presses a button and lets the program run to its end without a box.
+    // Presses a button that closes the dialog and lets the program run to
+    // its end without a box.
     void PressAndEnd(Process& p, HWND dialog, int id, const std::string& shot) {
-        ASSERT_TRUE(PressButton(dialog, id));
+        ASSERT_TRUE(PostClick(dialog, id));
         RunResult r = RunToEnd(p, kRun, Shot(shot));
         ASSERT_TRUE(r.ended) << "the program did not end";
         EXPECT_EQ(r.exitCode, 0u);
