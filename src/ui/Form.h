@@ -87,6 +87,8 @@ private:
     bool loaded_ = false;
     bool created_ = false;
     bool unloading_ = false;  // Form_QueryUnload or Form_Unload runs
+    bool loading_ = false;    // Form_Load runs
+    bool hiddenWhileLoading_ = false;
 };
 
 // What a form asks of the windowing system. The Win32 layer implements it with

@@ -13,6 +13,10 @@
 
 namespace tollervy::win32 {
 
+namespace host {
+struct HostWindow;
+}
+
 // The message the notification-area icon sends to its form's window; its
 // lParam is the mouse message over the icon.
 inline constexpr UINT TrayCallbackMessage = WM_APP + 1;
@@ -60,7 +64,7 @@ public:
     static ui::MenuItem* FindMenuItem(ui::MenuItem& item, int id);
 
 private:
-    struct Window;
+    using Window = host::HostWindow;
     struct ModalFrame {
         const ui::Form* form;
         std::vector<HWND> disabled;
@@ -73,6 +77,9 @@ private:
     void Push(Window& w, ui::Control& control);
     void PushFont(Window& w, ui::Control& control, HWND child);
     void PushToolTip(Window& w, ui::Control& control, HWND child);
+    void PushBounds(Window& w, ui::Control& control, HWND child);
+    void KeepFocusUsable(Window& w);
+    static ui::Control* ControlOfWindow(Window& w, HWND child);
     bool NotifyTray(Window& w, DWORD action);
     bool PreTranslate(MSG& message);
     void EndModal(const ui::Form& form);
