@@ -11,6 +11,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <commctrl.h>
+
 #include <map>
 #include <set>
 
@@ -23,7 +25,7 @@ namespace {
 const char* kSettingsTitle = "Tollervy - [設定]";
 const std::string kTail = "\\スタート メニュー\\プログラム\\スタートアップ";
 constexpr int kOk = 402, kCancel = 403;
-constexpr int kText0 = 510, kCheck0 = 520, kButton0 = 530;
+constexpr int kText0 = 510, kCheck0 = 520, kButton0 = 530, kScroll = 540, kTab = 401, kListUser = 752;
 
 // One registry value set for the scenario's lifetime.
 class RegistryValue {
@@ -95,6 +97,19 @@ std::string Upper(std::string s) {
     for (char& ch : s)
         if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
     return s;
+}
+
+std::vector<std::string> ListItems(HWND dialog, int id) {
+    std::vector<std::string> items;
+    HWND list = GetDlgItem(dialog, id);
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t buf[512] = {};
+        if (SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) >= 511) continue;
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf));
+        items.push_back(Utf8(buf));
+    }
+    return items;
 }
 
 bool Checked(HWND dialog, int id) {
@@ -334,6 +349,68 @@ TEST_F(Registration, OnWindows2000TheRecentListsShortcutIsCopied) {
     ExpectOurShortcut(Own());
     EXPECT_TRUE(FileExists(recentLink)) << "the recent entry is kept";
     EXPECT_FALSE(FileExists(ProgramsFolder() + "\\Tollervy.LNK"));
+}
+
+// Twelve folders: ten rows show, the scroll bar reaches the adding row and
+// no further, and the users page offers the profiles' names ("Default User"
+// and "All Users" are no users).
+TEST_F(Registration, TwelveFoldersScrollToTheAddingRowAndTheUsersPageNamesTheProfiles) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nStatus=0\n[Last]\nMessage=0\n"));
+    std::set<std::string> users = {"■ Hanako", "■ " + LoginName()};
+    for (int i = 1; i <= 8; ++i) {
+        const std::string name = "User0" + std::to_string(i);
+        ASSERT_TRUE(MakeFolders(StartUpOf(name)));
+        users.insert("■ " + name);
+    }
+    Process p;
+    HWND dialog = OpenSettings(p);
+    ASSERT_NE(dialog, nullptr);
+    HWND bar = GetDlgItem(dialog, kScroll);
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(bar, SB_CTL, &info));
+    EXPECT_EQ(info.nMax - static_cast<int>(info.nPage) + 1, 3) << "12 folders + the adding row - 10 rows";
+    EXPECT_EQ(ControlText(dialog, kButton0 + 9), "x");
+    Screenshot(Shot("twelve-top"));
+
+    SendMessageW(dialog, WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), reinterpret_cast<LPARAM>(bar));
+    LetPaint(dialog);
+    EXPECT_EQ(GetScrollPos(bar, SB_CTL), 3);
+    EXPECT_EQ(ControlText(dialog, kButton0 + 9), "...") << "the last row shown is the adding row";
+    EXPECT_EQ(ControlText(dialog, kText0 + 9), "");
+    EXPECT_EQ(ControlText(dialog, kButton0 + 8), "x");
+    Screenshot(Shot("twelve-bottom"));
+    SendMessageW(dialog, WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), reinterpret_cast<LPARAM>(bar));
+    EXPECT_EQ(GetScrollPos(bar, SB_CTL), 3) << "no row past the adding row";
+
+    SendDlgItemMessageW(dialog, kTab, TCM_SETCURFOCUS, 3, 0);
+    LetPaint(dialog);
+    const std::vector<std::string> listed = ListItems(dialog, kListUser);
+    EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()), users);
+    EXPECT_EQ(listed.size(), users.size());
+    Screenshot(Shot("users"));
+    PressAndEnd(p, dialog, kCancel, "twelve-closed");
+}
+
+// A click on a path ticks its row; a second click leaves it ticked; OK
+// registers the folder.
+TEST_F(Registration, ClickingAPathTicksItsFolder) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nStatus=0\n[Last]\nMessage=0\n"));
+    Process p;
+    HWND dialog = OpenSettings(p);
+    ASSERT_NE(dialog, nullptr);
+    const int row = RowOf(dialog, StartUpOf("Hanako"));
+    HWND text = GetDlgItem(dialog, kText0 + row);
+    for (int i = 0; i < 2; ++i) {
+        PostMessageW(text, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageW(text, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        EXPECT_TRUE(WaitUntil([&] { return Checked(dialog, kCheck0 + row); }, kWait)) << "click " << i + 1;
+    }
+    LetPaint(dialog);
+    Screenshot(Shot("clicked"));
+    PressAndEnd(p, dialog, kOk, "clicked-ok");
+    ExpectOurShortcut(StartUpOf("Hanako"));
 }
 
 }  // namespace
