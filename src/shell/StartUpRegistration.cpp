@@ -1,5 +1,6 @@
 #include "shell/StartUpRegistration.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/FileOps.h"
@@ -145,8 +146,7 @@ void ScanStartUpFolders(Context& c) {
     }
 
     const std::string user = GetSpecialFolderPath(c, platform::CsidlStartup);
-    std::string login = GetLoginUserName(c);
-    ShowDebugMessage(c, login + "\r\n" + user, StyleInformation);
+    ShowDebugMessage(c, GetLoginUserName(c) + "\r\n" + user, StyleInformation);
 
     for (const std::string& folder : CandidateFolders(c, user)) {
         const std::string flag = firstRun ? "0" : RegisteredFlag(c, folder);

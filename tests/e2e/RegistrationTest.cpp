@@ -27,47 +27,6 @@ const std::string kTail = "\\スタート メニュー\\プログラム\\スタ�
 constexpr int kOk = 402, kCancel = 403;
 constexpr int kText0 = 510, kCheck0 = 520, kButton0 = 530, kScroll = 540, kTab = 401, kListUser = 752;
 
-// One registry value set for the scenario's lifetime.
-class RegistryValue {
-public:
-    RegistryValue(HKEY root, const wchar_t* key, const wchar_t* name, const std::string& value)
-        : root_(root), key_(key), name_(name) {
-        HKEY k = nullptr;
-        if (RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &k, nullptr) != ERROR_SUCCESS)
-            return;
-        wchar_t buf[2048] = {};
-        DWORD type = 0, size = sizeof buf - sizeof(wchar_t);
-        if (RegQueryValueExW(k, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS) {
-            previous_ = std::wstring(buf);
-            previousType_ = type;
-        }
-        const std::wstring wide = Wide(value);
-        ok_ = RegSetValueExW(k, name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
-                             static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-        RegCloseKey(k);
-    }
-    ~RegistryValue() {
-        HKEY k = nullptr;
-        if (RegOpenKeyExW(root_, key_.c_str(), 0, KEY_WRITE, &k) != ERROR_SUCCESS) return;
-        if (previous_)
-            RegSetValueExW(k, name_.c_str(), 0, previousType_, reinterpret_cast<const BYTE*>(previous_->c_str()),
-                           static_cast<DWORD>((previous_->size() + 1) * sizeof(wchar_t)));
-        else
-            RegDeleteValueW(k, name_.c_str());
-        RegCloseKey(k);
-    }
-    RegistryValue(const RegistryValue&) = delete;
-    RegistryValue& operator=(const RegistryValue&) = delete;
-    bool ok() const { return ok_; }
-
-private:
-    HKEY root_;
-    std::wstring key_, name_;
-    std::optional<std::wstring> previous_;
-    DWORD previousType_ = REG_EXPAND_SZ;
-    bool ok_ = false;
-};
-
 // A shortcut's target, arguments and working folder, read through the
 // shell's link object; nullopt when it cannot be read.
 struct Link {
@@ -126,11 +85,9 @@ protected:
         profiles_ = Live("Documents and Settings");
         for (const std::string& p : {std::string("All Users"), std::string("Default User"), std::string("Hanako"), LoginName()})
             ASSERT_TRUE(MakeFolders(StartUpOf(p))) << StartUpOf(p);
-        const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-        values_.push_back(std::make_unique<RegistryValue>(HKEY_CURRENT_USER, key, L"Startup", StartUpOf(LoginName())));
-        values_.push_back(std::make_unique<RegistryValue>(HKEY_CURRENT_USER, key, L"Programs", ProgramsFolder()));
-        values_.push_back(
-            std::make_unique<RegistryValue>(HKEY_LOCAL_MACHINE, key, L"Common Startup", StartUpOf("All Users")));
+        values_.push_back(std::make_unique<ShellFolder>(false, L"Startup", StartUpOf(LoginName())));
+        values_.push_back(std::make_unique<ShellFolder>(false, L"Programs", ProgramsFolder()));
+        values_.push_back(std::make_unique<ShellFolder>(true, L"Common Startup", StartUpOf("All Users")));
         for (const auto& v : values_) ASSERT_TRUE(v->ok()) << "cannot point the shell folders at the profile tree";
         ASSERT_TRUE(inst().MakeDataStore());
     }
@@ -188,7 +145,7 @@ protected:
 
 private:
     std::string profiles_;
-    std::vector<std::unique_ptr<RegistryValue>> values_;
+    std::vector<std::unique_ptr<ShellFolder>> values_;
 };
 
 // The first run proposes the common Start-up folder alone; the profiles'
