@@ -207,6 +207,7 @@ public:
     bool AppendLine(const std::string& p, const std::string& l) override { return Timed(KOther, [&] { return fs.AppendLine(p, l); }); }
     bool WriteFileAtomic(const std::string& p, const std::string& b) override { return Timed(KOther, [&] { return fs.WriteFileAtomic(p, b); }); }
     bool ReadFile(const std::string& p, std::string& b) override { return Timed(KOther, [&] { return fs.ReadFile(p, b); }); }
+    std::uint64_t Now() override { return fs.Now(); }
 
     void Print() const {
         for (int k = 0; k < Kinds; ++k)
@@ -221,9 +222,9 @@ public:
 private:
     template <typename F>
     bool Timed(Kind k, F f) {
-        const double t = Now();
+        const double t = ::Now();
         const bool ok = f();
-        seconds[k] += Now() - t;
+        seconds[k] += ::Now() - t;
         ++calls[k];
         return ok;
     }

@@ -1,6 +1,7 @@
 // The operating system and the process, as the tests set them. Public fields
 // are the answers; the fake records what the program did with it.
 #pragma once
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -25,6 +26,12 @@ public:
     int screenWidth = 1024;
     int screenHeight = 768;
 
+    // GetTickCount; Sleep moves it on, tests may too.
+    std::uint32_t tickCount = 1000;
+    // Runs at each Sleep with its milliseconds (the fake platform moves the
+    // file system's clock with it).
+    std::function<void(unsigned)> onSleep;
+
     // Holds Shift down (or releases it).
     void SetShiftDown(bool down);
 
@@ -48,6 +55,7 @@ public:
     // Records the code and throws ProcessEnded{exitCode}.
     [[noreturn]] void EndProcess(int exitCode) override;
     void Sleep(unsigned milliseconds) override;
+    std::uint32_t TickCount() override { return tickCount; }
 
 private:
     std::optional<bool> previousAnswer_;
