@@ -164,7 +164,9 @@ void WaitForTimeStep(Context& c, std::uint64_t lastWrite) {
     std::uint64_t now = c.fs.Now();
     if (now >= until || until - now > LongestWait) return;
     for (int i = 0; now < until && i < 100; ++i) {
-        c.system.Sleep(static_cast<unsigned>(std::min<std::uint64_t>((until - now) / 10'000 + 1, 100)));
+        c.system.Sleep(static_cast<unsigned>(std::min<std::uint64_t>((until - now) / 10'000 + 1, 50)));
+        // The window stays painted and movable meanwhile.
+        if (ShowsProgress(c) && c.status != nullptr) c.status->Repaint();
         now = c.fs.Now();
     }
 }

@@ -28,6 +28,9 @@ public:
 
     // GetTickCount; Sleep moves it on, tests may too.
     std::uint32_t tickCount = 1000;
+    // Added to tickCount after each TickCount call: time passing as the
+    // program works.
+    std::uint32_t tickStep = 0;
     // Runs at each Sleep with its milliseconds (the fake platform moves the
     // file system's clock with it).
     std::function<void(unsigned)> onSleep;
@@ -55,7 +58,11 @@ public:
     // Records the code and throws ProcessEnded{exitCode}.
     [[noreturn]] void EndProcess(int exitCode) override;
     void Sleep(unsigned milliseconds) override;
-    std::uint32_t TickCount() override { return tickCount; }
+    std::uint32_t TickCount() override {
+        const std::uint32_t now = tickCount;
+        tickCount += tickStep;
+        return now;
+    }
 
 private:
     std::optional<bool> previousAnswer_;
