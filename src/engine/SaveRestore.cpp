@@ -75,8 +75,9 @@ std::string UserOfFolder(const std::string& userFolder) {
 // meet (FAT keeps times in steps of two seconds). Two writes within one step
 // of it may carry the same time.
 constexpr std::uint64_t TimeResolution = 2 * platform::FileTimeSecond;
-// How long a copy waits at most for its source's time step to pass.
-constexpr std::uint64_t LongestWait = TimeResolution + platform::FileTimeSecond;
+// How long a copy waits at most for its source's time step to pass (FAT
+// rounds a time up, so a fresh file may carry one up to a step ahead).
+constexpr std::uint64_t LongestWait = 2 * TimeResolution + platform::FileTimeSecond;
 
 // Whether files whose copy is current are left alone ([Start] CopyAll is
 // not "1").
