@@ -174,6 +174,8 @@ void TollervyMain::PushProgress() {
 
 void TollervyMain::PaintProgress() {
     PushProgress();
+    // Whole: a window just mapped may not have been told what to paint yet.
+    Refresh();
     Host().DoPaintEvents(*this);
     lastPaint_ = c_.system.TickCount();
 }

@@ -108,8 +108,8 @@ public:
     virtual void SetForeground(Form& form) = 0;
     // Lets pending window messages run.
     virtual void DoEvents() = 0;
-    // While the program is busy inside a handler: paints what is invalid in
-    // the form's window and lets the window be moved by its frame. Input for
+    // While the program is busy inside a handler: lets the program's windows
+    // paint what is invalid and the form's window be moved by its frame. Input for
     // any other window waits in the queue, so that no handler runs again
     // inside the busy one.
     virtual void DoPaintEvents(Form& form) = 0;

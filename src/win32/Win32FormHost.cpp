@@ -511,8 +511,6 @@ void Win32FormHost::DoPaintEvents(ui::Form& form) {
     if (!w) return;
     Busy busy(*this);
     ++paintingOnly_;
-    // Only what is invalid is painted: the controls whose state changed.
-    RedrawWindow(w->hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     // The frame's mouse messages: a drag of the title bar moves the window
     // (the move runs its own loop until the button is released).
     MSG message;
