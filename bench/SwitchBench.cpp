@@ -269,11 +269,13 @@ public:
 };
 
 // The program's own progress window, made from its template by the real
-// window host; its start-up handler is left out (the bench is no start).
+// window host; its start-up and exit handlers are left out (the bench is no
+// start, and the exit handler ends the process).
 class BenchMain : public tollervy::TollervyMain {
 public:
     using TollervyMain::TollervyMain;
     void Form_Load() override {}
+    void Form_Unload() override {}
 };
 
 double PeakWorkingSetMB() {
