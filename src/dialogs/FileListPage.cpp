@@ -156,7 +156,11 @@ void FileListPage::AddFileListPath(const std::string& path) {
     // (A check that the settings file's code page can hold every character
     // of the path belongs here, before the path is looked up on disk.)
 
+    // A folder is listed with exactly one final backslash, however many it
+    // was typed with.
     std::string normalised = path;
+    while (normalised.size() > 3 && normalised.back() == '\\' && normalised[normalised.size() - 2] == '\\')
+        normalised.pop_back();
     if (!CheckPathExists(c, normalised)) {
         ShowMessage(c, std::string(InvalidPath) + "\r\n\r\n" + path, StyleStop);
         return;
