@@ -395,12 +395,17 @@ bool FileListPage::RemoveListedLine(InPlaceRecord& record, const std::string& li
         };
         if (!RestoreFileEntry(c, JoinPath(s.DataFolderPath, user), line, &hooks)) return false;
     }
-    if (!PurgeEntryData(c, line)) return false;
+    // A purge that stops half-way has taken some users' copies (perhaps
+    // the registration copy) and left others: kept in the list, the item
+    // would fail every later switch of those users. It leaves the list all
+    // the same, holding the chosen copy in place; what is left of its copies
+    // is never given to another path (see NextFreeKey). The save fails.
+    const bool purged = PurgeEntryData(c, line);
     DeleteIniKey(c, keys::FileSection, key);
     // A key still in [File] keeps its item: the copy in place stays recorded.
     if (ReadIniValue(c, keys::FileSection, key, "\x01") != "\x01") return false;
     if (!record.Set(c, key, "")) ShowRecordUnwritable(c);
-    return true;
+    return purged;
 }
 
 std::string FileListPage::RemovedPathOwner(const std::string& path) {
