@@ -509,6 +509,24 @@ void Win32FormHost::DoEvents() {
     }
 }
 
+void Win32FormHost::DoPaintEvents(ui::Form& form) {
+    Window* w = Find(form);
+    if (!w) return;
+    Busy busy(*this);
+    ++paintingOnly_;
+    // The frame's mouse messages: a drag of the title bar moves the window
+    // (the move runs its own loop until the button is released).
+    MSG message;
+    for (int i = 0; i < 64 && PeekMessageW(&message, w->hwnd, WM_NCMOUSEMOVE, WM_NCMBUTTONDBLCLK, PM_REMOVE); ++i) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    // Paint requests of every window of the program (what a move uncovered).
+    for (int i = 0; i < 64 && PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
+        DispatchMessageW(&message);
+    --paintingOnly_;
+}
+
 int Win32FormHost::Run() {
     MSG message;
     BOOL got;
@@ -608,6 +626,7 @@ INT_PTR Win32FormHost::Handle(Window& w, UINT message, WPARAM wParam, LPARAM lPa
             if (w.alive) SetWindowLongPtrW(w.hwnd, DWLP_MSGRESULT, 0);
             return TRUE;
         case TrayCallbackMessage:
+            if (paintingOnly_ > 0) return TRUE;
             form.Form_TrayMessage(static_cast<int>(LOWORD(lParam)));
             return TRUE;
         default:

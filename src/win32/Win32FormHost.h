@@ -44,6 +44,7 @@ public:
     bool DisableCloseCommand(ui::Form& form) override;
     void SetForeground(ui::Form& form) override;
     void DoEvents() override;
+    void DoPaintEvents(ui::Form& form) override;
     void PopupMenu(ui::Form& form, ui::MenuItem& menu) override;
     bool AddTrayIcon(ui::Form& form, const std::string& tip) override;
     bool RemoveTrayIcon(ui::Form& form) override;
@@ -96,6 +97,9 @@ private:
     // Windows of unloaded forms, freed when no handler of theirs is running.
     std::vector<std::unique_ptr<Window>> retired_;
     int busy_ = 0;
+    // Inside DoPaintEvents (and the move loop it may start): the icon's
+    // messages are dropped, they would run a handler inside the busy one.
+    int paintingOnly_ = 0;
     std::vector<ModalFrame> modal_;
     // The key already offered to Form_KeyDown while the dialog manager turns
     // it into IDOK or IDCANCEL.

@@ -49,7 +49,8 @@ void FakeSystem::EndProcess(int exitCode) {
 void FakeSystem::Sleep(unsigned milliseconds) {
     ++sleeps;
     sleptMilliseconds += milliseconds;
-    if (onSleep) onSleep();
+    tickCount += milliseconds;
+    if (onSleep) onSleep(milliseconds);
 }
 
 }  // namespace tollervy::fakes

@@ -258,7 +258,7 @@ TEST(StartUpShortcut, OtherWindowsCopyTheRecentListsShortcut) {
         if (!k.already.empty()) AddShortcut(d, Recent, k.alreadyTarget, k.already);
         d.p.shell.recentMakesShortcut = k.shellMakesOne;
         if (k.appearsAfterSleeps > 0)
-            d.p.system.onSleep = [&d, &k] {
+            d.p.system.onSleep = [&d, &k](unsigned) {
                 if (d.p.system.sleeps == k.appearsAfterSleeps) AddShortcut(d, Recent, Exe, "Tollervy.exe.lnk");
             };
         if (!k.debug.empty()) d.p.messages.Expect(k.debug, 1);
