@@ -355,6 +355,11 @@ TEST_F(FileList, RemovedPathsAskWhichCopyStaysThenSwitchesUseTheNewList) {
         EXPECT_TRUE(Responds(dialog, kWait));
         EXPECT_EQ(ListRows(dialog, kFileList), (std::vector<std::string>{docs() + "\\", pattern}));
         EXPECT_TRUE(IsWindowVisible(dialog));
+        // Rows longer than the list can be scrolled to their ends.
+        RECT client{};
+        GetClientRect(GetDlgItem(dialog, kFileList), &client);
+        EXPECT_GT(SendDlgItemMessageW(dialog, kFileList, LB_GETHORIZONTALEXTENT, 0, 0), client.right)
+            << "the list does not scroll sideways";
         LetPaint(dialog);
         ASSERT_TRUE(Screenshot(Shot("applied")));
         ASSERT_TRUE(PostClick(dialog, kOk));
