@@ -21,8 +21,8 @@
 #include "win32/WinApi.h"
 
 #include "Clock.h"
-
-#include <psapi.h>
+#include "Engine.h"
+#include "Tree.h"
 
 #include <commctrl.h>
 
@@ -55,117 +55,13 @@ using tollervy::Context;
 using tollervy::win32::Narrow;
 using tollervy::win32::Widen;
 
-struct Options {
+struct Options : bench::TreeShape {
     std::string dir;
     std::string phase;
-    int files = 2000;
-    int folders = 100;
-    std::uint64_t bytes = 200ull << 20;
-    bool small = false;  // small files: 0.5 to 4 KB each
 };
 
 using tollervy::scratch::RemoveTree;
-
-struct Count {
-    std::uint64_t files = 0, bytes = 0;
-};
-
-void CountTree(const std::wstring& folder, Count& count) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            CountTree(folder + L"\\" + name, count);
-        } else {
-            ++count.files;
-            count.bytes += (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-}
-
-// --- The tree ----------------------------------------------------------------
-
-std::uint32_t Next(std::uint32_t& x) {
-    x = x * 1664525u + 1013904223u;
-    return x >> 8;
-}
-
-// Ten top folders each with (folders / 10 - 1) subfolders; files spread
-// over all of them in turn, sizes mixed (or small), scaled to the total.
-bool MakeTree(const Options& o, const std::wstring& root) {
-    CreateDirectoryW(root.c_str(), nullptr);
-    std::vector<std::wstring> folders;
-    const int top = std::max(1, std::min(10, o.folders));
-    const int subPerTop = std::max(0, o.folders / top - 1);
-    for (int t = 0; t < top; ++t) {
-        const std::wstring f = root + L"\\top" + std::to_wstring(t);
-        CreateDirectoryW(f.c_str(), nullptr);
-        folders.push_back(f);
-        for (int s = 0; s < subPerTop; ++s) {
-            const std::wstring g = f + L"\\sub" + std::to_wstring(s);
-            CreateDirectoryW(g.c_str(), nullptr);
-            folders.push_back(g);
-        }
-    }
-    std::uint32_t seed = 12345;
-    std::vector<std::uint64_t> sizes(o.files);
-    double sum = 0;
-    for (auto& s : sizes) {
-        const double r = (Next(seed) % 1000) / 1000.0;
-        if (o.small) s = 512 + Next(seed) % (4096 - 512);
-        else if (r < 0.6) s = 2048 + Next(seed) % (30 << 10);
-        else if (r < 0.9) s = (64 << 10) + Next(seed) % (448 << 10);
-        else s = (1 << 20) + Next(seed) % (3 << 20);
-        sum += static_cast<double>(s);
-    }
-    if (!o.small) {
-        const double scale = static_cast<double>(o.bytes) / sum;
-        for (auto& s : sizes) s = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(static_cast<double>(s) * scale));
-    }
-    std::vector<char> noise(8 << 20);
-    for (auto& ch : noise) ch = static_cast<char>(Next(seed));
-    for (int i = 0; i < o.files; ++i) {
-        const std::wstring path = folders[i % folders.size()] + L"\\file" + std::to_wstring(i) + L".dat";
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return false;
-        std::uint64_t left = sizes[i];
-        std::size_t offset = (static_cast<std::size_t>(i) * 4099) % (noise.size() / 2);
-        while (left > 0) {
-            const DWORD chunk = static_cast<DWORD>(std::min<std::uint64_t>(left, noise.size() / 2));
-            DWORD written = 0;
-            if (!WriteFile(h, noise.data() + offset, chunk, &written, nullptr)) {
-                CloseHandle(h);
-                return false;
-            }
-            left -= written;
-        }
-        CloseHandle(h);
-    }
-    return true;
-}
-
-// --- The three contenders --------------------------------------------------------
-
-// The bare baseline: a recursive FindFirstFileW / CopyFileW copy.
-bool CopyTreeBare(const std::wstring& from, const std::wstring& to) {
-    if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((from + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    bool ok = true;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ok = CopyTreeBare(from + L"\\" + name, to + L"\\" + name) && ok;
-        else ok = CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) && ok;
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return ok;
-}
+using namespace bench;
 
 bool RunXcopy(const std::wstring& from, const std::wstring& to) {
     std::wstring command = L"xcopy.exe \"" + from + L"\" \"" + to + L"\\\" /E /H /K /I /Q /Y";
@@ -191,84 +87,6 @@ bool RunXcopy(const std::wstring& from, const std::wstring& to) {
     return code == 0;
 }
 
-// The engine's view of the machine: the program lives in `folder`; no
-// message box is ever shown, only counted.
-class BenchSystem : public tollervy::win32::Win32System {
-public:
-    explicit BenchSystem(std::string folder) : folder_(std::move(folder)) {}
-    std::string ProgramFolder() override { return folder_; }
-
-private:
-    std::string folder_;
-};
-
-// The Win32 file system with the time spent in each kind of call.
-class TimedFileSystem : public tollervy::platform::FileSystem {
-public:
-    enum Kind { KAttr, KSetAttr, KList, KCopy, KDelete, KMakeFolder, KRemoveFolder, KOther, Kinds };
-    static constexpr const char* Names[Kinds] = {"GetAttributes", "SetAttributes", "List",         "CopyFile",
-                                                  "DeleteFile",    "CreateFolder",  "RemoveFolder", "other"};
-    bool GetAttributes(const std::string& p, std::uint32_t& a) override { return Timed(KAttr, [&] { return fs.GetAttributes(p, a); }); }
-    bool SetAttributes(const std::string& p, std::uint32_t a) override { return Timed(KSetAttr, [&] { return fs.SetAttributes(p, a); }); }
-    bool List(const std::string& s, std::uint32_t f, std::vector<std::string>& n) override { return Timed(KList, [&] { return fs.List(s, f, n); }); }
-    bool ListEntries(const std::string& s, std::uint32_t f, std::vector<Entry>& e) override { return Timed(KList, [&] { return fs.ListEntries(s, f, e); }); }
-    bool CopyFile(const std::string& a, const std::string& b, bool f) override { return Timed(KCopy, [&] { return fs.CopyFile(a, b, f); }); }
-    std::uint32_t LastError() override { return fs.LastError(); }
-    std::string LastErrorText() override { return fs.LastErrorText(); }
-    bool MoveFile(const std::string& a, const std::string& b) override { return Timed(KOther, [&] { return fs.MoveFile(a, b); }); }
-    bool DeleteFile(const std::string& p) override { return Timed(KDelete, [&] { return fs.DeleteFile(p); }); }
-    bool CreateFolder(const std::string& p) override { return Timed(KMakeFolder, [&] { return fs.CreateFolder(p); }); }
-    bool RemoveFolder(const std::string& p) override { return Timed(KRemoveFolder, [&] { return fs.RemoveFolder(p); }); }
-    bool FileLength(const std::string& p, std::uint64_t& l) override { return Timed(KOther, [&] { return fs.FileLength(p, l); }); }
-    bool ReadLines(const std::string& p, std::vector<std::string>& l) override { return Timed(KOther, [&] { return fs.ReadLines(p, l); }); }
-    bool AppendLine(const std::string& p, const std::string& l) override { return Timed(KOther, [&] { return fs.AppendLine(p, l); }); }
-    bool WriteFileAtomic(const std::string& p, const std::string& b) override { return Timed(KOther, [&] { return fs.WriteFileAtomic(p, b); }); }
-    bool ReadFile(const std::string& p, std::string& b) override { return Timed(KOther, [&] { return fs.ReadFile(p, b); }); }
-    std::vector<std::string> Drives() override { return fs.Drives(); }
-    std::uint64_t Now() override { return fs.Now(); }
-
-    void Print() const {
-        for (int k = 0; k < Kinds; ++k)
-            if (calls[k]) std::printf("  %-13s %7ld calls %8.3f s  %6.3f ms each\n", Names[k], calls[k], seconds[k], 1000 * seconds[k] / calls[k]);
-    }
-    void Reset() {
-        for (int k = 0; k < Kinds; ++k) calls[k] = 0, seconds[k] = 0;
-    }
-    long calls[Kinds] = {};
-    double seconds[Kinds] = {};
-
-private:
-    template <typename F>
-    bool Timed(Kind k, F f) {
-        const double t = ::Now();
-        const bool ok = f();
-        seconds[k] += ::Now() - t;
-        ++calls[k];
-        return ok;
-    }
-    tollervy::win32::Win32FileSystem fs;
-};
-
-class CountedMessages : public tollervy::platform::Messages {
-public:
-    int Show(const std::string& text, const std::string&, unsigned) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        ++shown;
-        return tollervy::platform::AnswerNo;
-    }
-    int shown = 0;
-};
-
-class QuietStatus : public tollervy::StatusDisplay {
-public:
-    void SetPhaseText(const std::string&) override {}
-    void SetDetailText(const std::string&) override { ++lines; }
-    void SetBar(float) override {}
-    void MakeVisible() override {}
-    void Repaint() override {}
-    long lines = 0;
-};
-
 // The program's own progress window, made from its template by the real
 // window host; its start-up and exit handlers are left out (the bench is no
 // start, and the exit handler ends the process).
@@ -278,13 +96,6 @@ public:
     void Form_Load() override {}
     void Form_Unload() override {}
 };
-
-double PeakWorkingSetMB() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
-    return static_cast<double>(counters.PeakWorkingSetSize) / (1 << 20);
-}
 
 // Rewrites every twentieth file of a tree (same size, other bytes): the
 // changes of a day.
@@ -309,29 +120,6 @@ void ChangeFiles(const std::wstring& folder, std::uint32_t& seed, int& counter) 
     } while (FindNextFileW(find, &data));
     FindClose(find);
 }
-
-struct Engine {
-    explicit Engine(const std::string& program)
-        : system(program), c{fs, profile, messages, system, shell, {}, &status} {
-        c.state.IniFilePath = program + "\\Tollervy.ini";
-        c.state.DataFolderPath = program + "\\Data";
-        c.state.StartStatus = "1";
-        c.state.StartDebug = "0";
-        c.state.DeleteReadOnly = "0";
-        c.state.LastErrorNext = 1;
-    }
-    void CopyAll(bool all) {
-        const std::string value = all ? "1" : "0";
-        profile.WriteString(c.state.IniFilePath, "Start", "CopyAll", &value);
-    }
-    TimedFileSystem fs;
-    tollervy::win32::Win32Profile profile;
-    CountedMessages messages;
-    BenchSystem system;
-    tollervy::win32::Win32Shell shell;
-    QuietStatus status;
-    Context c;
-};
 
 bool Parse(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {

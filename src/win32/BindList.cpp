@@ -1,6 +1,10 @@
 // List boxes and drop-down lists (a ListBox model on a LISTBOX or a COMBOBOX
 // window): the rows, the selection, and the selection and double-click
 // notifications.
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "win32/Encoding.h"
 #include "win32/HostWindow.h"
 
@@ -19,6 +23,31 @@ ListMessages MessagesOf(HWND child) {
     return {LB_RESETCONTENT, LB_ADDSTRING, LB_SETCURSEL, LB_GETCURSEL, LBN_SELCHANGE, LBN_DBLCLK};
 }
 
+// A list box with a horizontal scroll bar scrolls as far as its widest row
+// reaches, so that a long path can be read to its end.
+void FitHorizontalExtent(HWND child, const std::vector<std::string>& items) {
+    // (A list box drops WS_HSCROLL from its style while the bar is not
+    // needed, so the style cannot tell; a list without the bar ignores the
+    // range.)
+    if (!IsClass(child, L"ListBox")) return;
+    int widest = 0;
+    if (HDC dc = GetDC(child)) {
+        auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+        HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+        for (const std::string& item : items) {
+            const std::wstring text = Widen(item);
+            SIZE size = {0, 0};
+            if (GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size))
+                widest = std::max(widest, static_cast<int>(size.cx));
+        }
+        if (old) SelectObject(dc, old);
+        ReleaseDC(child, dc);
+    }
+    // The row's text starts a few pixels in from the left edge.
+    constexpr int Margin = 6;
+    SendMessageW(child, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest > 0 ? widest + Margin : 0), 0);
+}
+
 }  // namespace
 
 bool PushList(HostWindow& w, ui::Control& control, HWND child, Pushed& pushed) {
@@ -34,6 +63,7 @@ bool PushList(HostWindow& w, ui::Control& control, HWND child, Pushed& pushed) {
             const std::wstring text = Widen(item);
             SendMessageW(child, m.add, 0, reinterpret_cast<LPARAM>(text.c_str()));
         }
+        FitHorizontalExtent(child, list->Items());
         SendMessageW(child, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(child, nullptr, TRUE);
         pushed.items = list->Items();
@@ -43,6 +73,10 @@ bool PushList(HostWindow& w, ui::Control& control, HWND child, Pushed& pushed) {
         SendMessageW(child, m.setSel, static_cast<WPARAM>(list->ListIndex()), 0);
     --w.settingText;
     return true;
+}
+
+void FitListWidth(ui::Control& control, HWND child) {
+    if (auto* list = dynamic_cast<ui::ListBox*>(&control)) FitHorizontalExtent(child, list->Items());
 }
 
 bool CommandList(HostWindow& w, ui::Control& control, HWND child, int code) {

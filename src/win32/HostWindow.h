@@ -66,6 +66,9 @@ bool CommandTextBox(HostWindow& w, ui::Control& control, HWND child, int code);
 
 // List boxes and drop-down lists.
 bool PushList(HostWindow& w, ui::Control& control, HWND child, Pushed& pushed);
+// A list box's horizontal scroll range follows its widest row in its font:
+// again after the font changed.
+void FitListWidth(ui::Control& control, HWND child);
 bool CommandList(HostWindow& w, ui::Control& control, HWND child, int code);
 
 // Tab strips: tabs, selection and each tab's tool tip.

@@ -323,6 +323,7 @@ void Win32FormHost::PushFont(Window& w, ui::Control& control, HWND child) {
     if (pushed.font) DeleteObject(pushed.font);
     pushed.font = font;
     pushed.fontSpec = spec;
+    host::FitListWidth(control, child);
 }
 
 void Win32FormHost::PushToolTip(Window& w, ui::Control& control, HWND child) {

@@ -283,6 +283,55 @@ TEST_F(Win32Host, FontFollowsTheControl) {
     EXPECT_EQ(SendMessageW(user, WM_GETFONT, 0, 0), SendMessageW(host.WindowOf(logOn), WM_GETFONT, 0, 0));
 }
 
+// A form on the settings dialog's layout, with its file list only.
+class FileListForm : public ui::Form {
+public:
+    explicit FileListForm(ui::FormHost& host) : Form(host, "LervIni", 400) {}
+    ui::ListBox FileList{*this, 601, "FileList"};
+};
+
+// The pixel width of a text in a window's font.
+int TextWidthIn(HWND window, const std::string& text) {
+    const std::wstring wide = Widen(text);
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return size.cx;
+}
+
+// A list of long paths scrolls sideways as far as its widest row reaches in
+// the list's current font, so that every path can be read to its end; a
+// list of short rows does not scroll.
+TEST_F(Win32Host, ListScrollsSidewaysToItsWidestRow) {
+    FileListForm form{host};
+    form.Load();
+    HWND list = host.ControlWindowOf(form, form.FileList);
+    ASSERT_NE(list, nullptr) << "the dialog template 400 has no file list";
+    const std::string longPath =
+        "C:\\Documents and Settings\\" + std::string(50, 'x') + "\\とても長い名前のフォルダ\\" + std::string(50, 'y');
+    form.FileList.AddItem("C:\\a.ini");
+    form.FileList.AddItem(longPath);
+    RECT client{};
+    GetClientRect(list, &client);
+    ASSERT_GT(TextWidthIn(list, longPath), client.right) << "the row is not longer than the list";
+    auto extent = [&] { return static_cast<int>(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0)); };
+    EXPECT_GE(extent(), TextWidthIn(list, longPath));
+    EXPECT_LE(extent(), TextWidthIn(list, longPath) + 12);
+
+    // Another font: the range follows it.
+    form.FileList.SetFont({"ＭＳ ゴシック", 128});
+    EXPECT_GE(extent(), TextWidthIn(list, longPath));
+    EXPECT_LE(extent(), TextWidthIn(list, longPath) + 12);
+
+    form.FileList.Clear();
+    form.FileList.AddItem("C:\\a.ini");
+    EXPECT_LT(extent(), client.right);
+    form.Unload();
+}
+
 // The tool tip window the host made for a form, if any.
 HWND ToolTipOf(HWND dialog) {
     struct Search {

@@ -1,0 +1,127 @@
+// The switching engine as the benchmarks run it: the Win32 layer with the
+// time spent in each kind of file-system call, message boxes counted and
+// never shown, a progress display that only counts its lines, and the
+// program living in a folder of the benchmark's choosing.
+#pragma once
+#include "win32/WinApi.h"
+
+#include "Clock.h"
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "settings/Context.h"
+#include "settings/Settings.h"
+#include "win32/Win32FileSystem.h"
+#include "win32/Win32Profile.h"
+#include "win32/Win32Shell.h"
+#include "win32/Win32System.h"
+
+namespace bench {
+
+using tollervy::Context;
+
+// The engine's view of the machine: the program lives in `folder`; no
+// message box is ever shown, only counted.
+class BenchSystem : public tollervy::win32::Win32System {
+public:
+    explicit BenchSystem(std::string folder) : folder_(std::move(folder)) {}
+    std::string ProgramFolder() override { return folder_; }
+
+private:
+    std::string folder_;
+};
+
+// The Win32 file system with the time spent in each kind of call.
+class TimedFileSystem : public tollervy::platform::FileSystem {
+public:
+    enum Kind { KAttr, KSetAttr, KList, KCopy, KDelete, KMakeFolder, KRemoveFolder, KOther, Kinds };
+    static constexpr const char* Names[Kinds] = {"GetAttributes", "SetAttributes", "List",         "CopyFile",
+                                                  "DeleteFile",    "CreateFolder",  "RemoveFolder", "other"};
+    bool GetAttributes(const std::string& p, std::uint32_t& a) override { return Timed(KAttr, [&] { return fs.GetAttributes(p, a); }); }
+    bool SetAttributes(const std::string& p, std::uint32_t a) override { return Timed(KSetAttr, [&] { return fs.SetAttributes(p, a); }); }
+    bool List(const std::string& s, std::uint32_t f, std::vector<std::string>& n) override { return Timed(KList, [&] { return fs.List(s, f, n); }); }
+    bool ListEntries(const std::string& s, std::uint32_t f, std::vector<Entry>& e) override { return Timed(KList, [&] { return fs.ListEntries(s, f, e); }); }
+    bool CopyFile(const std::string& a, const std::string& b, bool f) override { return Timed(KCopy, [&] { return fs.CopyFile(a, b, f); }); }
+    std::uint32_t LastError() override { return fs.LastError(); }
+    std::string LastErrorText() override { return fs.LastErrorText(); }
+    bool MoveFile(const std::string& a, const std::string& b) override { return Timed(KOther, [&] { return fs.MoveFile(a, b); }); }
+    bool DeleteFile(const std::string& p) override { return Timed(KDelete, [&] { return fs.DeleteFile(p); }); }
+    bool CreateFolder(const std::string& p) override { return Timed(KMakeFolder, [&] { return fs.CreateFolder(p); }); }
+    bool RemoveFolder(const std::string& p) override { return Timed(KRemoveFolder, [&] { return fs.RemoveFolder(p); }); }
+    bool FileLength(const std::string& p, std::uint64_t& l) override { return Timed(KOther, [&] { return fs.FileLength(p, l); }); }
+    bool ReadLines(const std::string& p, std::vector<std::string>& l) override { return Timed(KOther, [&] { return fs.ReadLines(p, l); }); }
+    bool AppendLine(const std::string& p, const std::string& l) override { return Timed(KOther, [&] { return fs.AppendLine(p, l); }); }
+    bool WriteFileAtomic(const std::string& p, const std::string& b) override { return Timed(KOther, [&] { return fs.WriteFileAtomic(p, b); }); }
+    bool ReadFile(const std::string& p, std::string& b) override { return Timed(KOther, [&] { return fs.ReadFile(p, b); }); }
+    std::vector<std::string> Drives() override { return fs.Drives(); }
+    std::uint64_t Now() override { return fs.Now(); }
+
+    void Print() const {
+        for (int k = 0; k < Kinds; ++k)
+            if (calls[k]) std::printf("  %-13s %7ld calls %8.3f s  %6.3f ms each\n", Names[k], calls[k], seconds[k], 1000 * seconds[k] / calls[k]);
+    }
+    void Reset() {
+        for (int k = 0; k < Kinds; ++k) calls[k] = 0, seconds[k] = 0;
+    }
+    long calls[Kinds] = {};
+    double seconds[Kinds] = {};
+
+private:
+    template <typename F>
+    bool Timed(Kind k, F f) {
+        const double t = ::Now();
+        const bool ok = f();
+        seconds[k] += ::Now() - t;
+        ++calls[k];
+        return ok;
+    }
+    tollervy::win32::Win32FileSystem fs;
+};
+
+class CountedMessages : public tollervy::platform::Messages {
+public:
+    int Show(const std::string& text, const std::string&, unsigned) override {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+        ++shown;
+        return tollervy::platform::AnswerNo;
+    }
+    int shown = 0;
+};
+
+class QuietStatus : public tollervy::StatusDisplay {
+public:
+    void SetPhaseText(const std::string&) override {}
+    void SetDetailText(const std::string&) override { ++lines; }
+    void SetBar(float) override {}
+    void MakeVisible() override {}
+    void Repaint() override {}
+    long lines = 0;
+};
+
+struct Engine {
+    explicit Engine(const std::string& program)
+        : system(program), c{fs, profile, messages, system, shell, {}, &status} {
+        c.state.IniFilePath = program + "\\Tollervy.ini";
+        c.state.DataFolderPath = program + "\\Data";
+        c.state.StartStatus = "1";
+        c.state.StartDebug = "0";
+        c.state.DeleteReadOnly = "0";
+        c.state.LastErrorNext = 1;
+    }
+    void CopyAll(bool all) {
+        const std::string value = all ? "1" : "0";
+        profile.WriteString(c.state.IniFilePath, "Start", "CopyAll", &value);
+    }
+    TimedFileSystem fs;
+    tollervy::win32::Win32Profile profile;
+    CountedMessages messages;
+    BenchSystem system;
+    tollervy::win32::Win32Shell shell;
+    QuietStatus status;
+    Context c;
+};
+
+}  // namespace bench
