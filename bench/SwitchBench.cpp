@@ -5,7 +5,14 @@
 //            a restore of it, by the switching engine on the Win32 layer;
 //   bare     times the same tree copied twice with FindFirstFileW/CopyFileW;
 //   xcopy    times the same two copies with Wine's "xcopy /E /H /K";
+//   window   the engine phase with the real progress window on screen, as a
+//            person sees the switch ([Start] Status "1", the default);
+//   incr     a switch A to B and back where 5 % of the files changed in
+//            between, each way (the changes made and settled untimed);
+//   incrfull the same with the comparison off ([Start] CopyAll "1");
 //   clean    removes everything.
+// The engine, window and bare phases copy every file ([Start] CopyAll "1").
+// Each timed phase also prints its peak working set.
 // Each timed phase prints "<phase> <seconds>" on a line of its own.
 //
 //   switch_bench.exe --dir Z:\tmp\bench --phase make [--files 2000]
@@ -15,7 +22,12 @@
 
 #include "Clock.h"
 
+#include <psapi.h>
+
+#include <commctrl.h>
+
 #include <algorithm>
+#include <memory>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,7 +35,12 @@
 #include <string>
 #include <vector>
 
+#include "driver/Forms.h"
+#include "driver/TollervyMain.h"
 #include "engine/SaveRestore.h"
+#include "settings/Settings.h"
+#include "win32/Win32FormHost.h"
+#include "win32/Win32Messages.h"
 #include "settings/Context.h"
 #include "win32/Encoding.h"
 #include "win32/Win32FileSystem.h"
@@ -208,6 +225,7 @@ public:
     bool WriteFileAtomic(const std::string& p, const std::string& b) override { return Timed(KOther, [&] { return fs.WriteFileAtomic(p, b); }); }
     bool ReadFile(const std::string& p, std::string& b) override { return Timed(KOther, [&] { return fs.ReadFile(p, b); }); }
     std::vector<std::string> Drives() override { return fs.Drives(); }
+    std::uint64_t Now() override { return fs.Now(); }
 
     void Print() const {
         for (int k = 0; k < Kinds; ++k)
@@ -222,9 +240,9 @@ public:
 private:
     template <typename F>
     bool Timed(Kind k, F f) {
-        const double t = Now();
+        const double t = ::Now();
         const bool ok = f();
-        seconds[k] += Now() - t;
+        seconds[k] += ::Now() - t;
         ++calls[k];
         return ok;
     }
@@ -251,6 +269,47 @@ public:
     long lines = 0;
 };
 
+// The program's own progress window, made from its template by the real
+// window host; its start-up and exit handlers are left out (the bench is no
+// start, and the exit handler ends the process).
+class BenchMain : public tollervy::TollervyMain {
+public:
+    using TollervyMain::TollervyMain;
+    void Form_Load() override {}
+    void Form_Unload() override {}
+};
+
+double PeakWorkingSetMB() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+    return static_cast<double>(counters.PeakWorkingSetSize) / (1 << 20);
+}
+
+// Rewrites every twentieth file of a tree (same size, other bytes): the
+// changes of a day.
+void ChangeFiles(const std::wstring& folder, std::uint32_t& seed, int& counter) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = folder + L"\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            ChangeFiles(path, seed, counter);
+        } else if (++counter % 20 == 0) {
+            HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            if (h == INVALID_HANDLE_VALUE) continue;
+            const std::uint32_t value = Next(seed);
+            DWORD written = 0;
+            WriteFile(h, &value, sizeof value, &written, nullptr);
+            CloseHandle(h);
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
 struct Engine {
     explicit Engine(const std::string& program)
         : system(program), c{fs, profile, messages, system, shell, {}, &status} {
@@ -260,6 +319,10 @@ struct Engine {
         c.state.StartDebug = "0";
         c.state.DeleteReadOnly = "0";
         c.state.LastErrorNext = 1;
+    }
+    void CopyAll(bool all) {
+        const std::string value = all ? "1" : "0";
+        profile.WriteString(c.state.IniFilePath, "Start", "CopyAll", &value);
     }
     TimedFileSystem fs;
     tollervy::win32::Win32Profile profile;
@@ -328,28 +391,49 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no tree: run --phase make first\n");
         return 1;
     }
-    if (o.phase == "engine") {
+    if (o.phase == "engine" || o.phase == "window") {
         // The first switch of a user: the store starts without Aoi's copy.
         RemoveTree(program + L"\\Data\\Aoi");
         Engine engine(Narrow(program));
+        engine.CopyAll(true);
+        // The window: the real host and main window, centred and shown by
+        // the first file line as in a switch run.
+        std::unique_ptr<tollervy::win32::Win32FormHost> host;
+        std::unique_ptr<tollervy::Forms> forms;
+        std::unique_ptr<BenchMain> main;
+        if (o.phase == "window") {
+            INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+            InitCommonControlsEx(&controls);
+            host = std::make_unique<tollervy::win32::Win32FormHost>(GetModuleHandleW(nullptr));
+            forms = std::make_unique<tollervy::Forms>(engine.c, *host);
+            main = std::make_unique<BenchMain>(*forms);
+            main->Load();
+            main->Move((engine.system.ScreenWidth() - main->Width()) / 2,
+                       (engine.system.ScreenHeight() - main->Height()) / 2);
+            engine.c.status = main.get();
+        }
         const double t = Now();
         const bool saved = tollervy::SaveUserData(engine.c, "Aoi");
         const double saveTime = Now() - t;
         const bool restored = saved && tollervy::RestoreUserData(engine.c, "Aoi", "Ken");
+        if (main) main->ShowProgressNow();
         const double total = Now() - t;
+        const bool onScreen = !main || main->Visible();
+        if (main) main->Unload();
         Count after;
         CountTree(tree, after);
         // Leave nothing behind for the next phase to pay for: the script
         // flushes the disk between phases, the bare copies remove their
         // trees the same way.
         RemoveTree(program + L"\\Data\\Aoi");
-        if (!restored || engine.messages.shown != 0 || after.files != original.files || after.bytes != original.bytes) {
+        if (!restored || !onScreen || engine.messages.shown != 0 || after.files != original.files ||
+            after.bytes != original.bytes) {
             std::fprintf(stderr, "engine run failed (saved %d, restored %d, %llu files)\n", saved, restored,
                          static_cast<unsigned long long>(after.files));
             return 1;
         }
-        std::printf("engine %.3f\n  save %.2f s, restore %.2f s, %ld status lines\n", total, saveTime,
-                    total - saveTime, engine.status.lines);
+        std::printf("%s %.3f\n  save %.2f s, restore %.2f s, %ld status lines, peak working set %.1f MB\n",
+                    o.phase.c_str(), total, saveTime, total - saveTime, engine.status.lines, PeakWorkingSetMB());
         engine.fs.Print();
         return 0;
     }
@@ -372,7 +456,44 @@ int main(int argc, char** argv) {
                          static_cast<unsigned long long>(copied.files));
             return 1;
         }
-        std::printf("%s %.3f\n", o.phase.c_str(), total);
+        std::printf("%s %.3f\n  peak working set %.1f MB\n", o.phase.c_str(), total, PeakWorkingSetMB());
+        return 0;
+    }
+    if (o.phase == "incr" || o.phase == "incrfull") {
+        // Untimed: both users have stored copies; 5 % of the live files and
+        // of B's copy changed since; the changes settle (a switch copies a
+        // file written in the last two seconds only once its time has passed).
+        const std::wstring aoi = program + L"\\Data\\Aoi";
+        const std::wstring ken = program + L"\\Data\\Ken";
+        CreateDirectoryW(aoi.c_str(), nullptr);
+        CreateDirectoryW(ken.c_str(), nullptr);
+        if (GetFileAttributesW((aoi + L"\\F1").c_str()) == INVALID_FILE_ATTRIBUTES) CopyTreeBare(tree, aoi + L"\\F1");
+        if (GetFileAttributesW((ken + L"\\F1").c_str()) == INVALID_FILE_ATTRIBUTES) CopyTreeBare(tree, ken + L"\\F1");
+        std::uint32_t seed = GetTickCount();
+        int counter = 0;
+        ChangeFiles(tree, seed, counter);
+        counter = 7;
+        ChangeFiles(ken + L"\\F1", seed, counter);
+        Sleep(2500);
+        Engine engine(Narrow(program));
+        engine.CopyAll(o.phase == "incrfull");
+        double t = Now();
+        bool ok = tollervy::SaveUserData(engine.c, "Aoi") && tollervy::RestoreUserData(engine.c, "Ken", "Aoi");
+        double total = Now() - t;
+        counter = 3;
+        ChangeFiles(tree, seed, counter);
+        Sleep(2500);
+        t = Now();
+        ok = ok && tollervy::SaveUserData(engine.c, "Ken") && tollervy::RestoreUserData(engine.c, "Aoi", "Ken");
+        total += Now() - t;
+        Count after;
+        CountTree(tree, after);
+        if (!ok || engine.messages.shown != 0 || after.files != original.files) {
+            std::fprintf(stderr, "%s run failed\n", o.phase.c_str());
+            return 1;
+        }
+        std::printf("%s %.3f\n  peak working set %.1f MB\n", o.phase.c_str(), total, PeakWorkingSetMB());
+        engine.fs.Print();
         return 0;
     }
     std::fprintf(stderr, "unknown phase %s\n", o.phase.c_str());

@@ -29,6 +29,10 @@ set_target_properties(Tollervy PROPERTIES OUTPUT_NAME Tollervy)
 target_compile_options(Tollervy PRIVATE -municode)
 target_link_libraries(Tollervy PRIVATE tollervy_win32 tollervy_core)
 target_link_options(Tollervy PRIVATE ${TOLLERVY_STATIC_LINK} -municode -mwindows)
+# The readme ships beside the program (code page 932, CR LF, as it is kept).
+add_custom_command(TARGET Tollervy POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/readme.txt
+            $<TARGET_FILE_DIR:Tollervy>/readme.txt)
 
 if(NOT TOLLERVY_TESTS)
     return()

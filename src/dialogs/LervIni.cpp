@@ -45,9 +45,13 @@ constexpr TabSpec Tabs[] = {
 bool SaveCheck(Context& c, const ui::CheckBox& box, std::string& mirror, const SettingKey& key, bool* written = nullptr) {
     if (written) *written = false;
     if (box.Value() == CheckValueOf(mirror, key)) return true;
-    mirror = std::to_string(box.Value());
+    // The mirror follows the file only once the file holds the value, so a
+    // save that failed here writes it again the next time.
+    const std::string value = std::to_string(box.Value());
+    if (!WriteIniValue(c, key, value)) return false;
+    mirror = value;
     if (written) *written = true;
-    return WriteIniValue(c, key, mirror);
+    return true;
 }
 
 }  // namespace
@@ -177,8 +181,9 @@ bool LervIni::SaveSettings() {
     if (!ApplyStartUpRegistration()) return false;
 
     if (OptionLogOn.Selected() != OptionIndexOf(s.LogonUse, OptionLogOn.Count(), keys::LogonUse)) {
-        s.LogonUse = OptionLogOn[0].Value() ? "0" : "1";
-        if (!WriteIniValue(c_, keys::LogonUse, s.LogonUse)) return false;
+        const std::string value = OptionLogOn[0].Value() ? "0" : "1";
+        if (!WriteIniValue(c_, keys::LogonUse, value)) return false;
+        s.LogonUse = value;
     }
 
     if (!SaveCheck(c_, CheckStatus, s.StartStatus, keys::StartStatus)) return false;
@@ -187,16 +192,16 @@ bool LervIni::SaveSettings() {
 
     const int deleteType = OptionDelete[0].Value() ? 0 : 1;
     if (deleteType != OptionIndexOf(s.DeleteType, OptionDelete.Count(), keys::DeleteType)) {
+        if (!WriteIniValue(c_, keys::DeleteType, std::to_string(deleteType))) return false;
         s.DeleteType = std::to_string(deleteType);
-        if (!WriteIniValue(c_, keys::DeleteType, s.DeleteType)) return false;
     }
 
     if (!SaveCheck(c_, CheckReadOnly, s.DeleteReadOnly, keys::DeleteReadOnly)) return false;
 
     const int shownError = OptionIndexOf(std::to_string(s.LastErrorNext), OptionError.Count(), keys::LastErrorNext);
     if (OptionError.Selected() != shownError && OptionError.Selected() >= 0) {
+        if (!WriteIniValue(c_, keys::LastErrorNext, std::to_string(OptionError.Selected()))) return false;
         s.LastErrorNext = static_cast<std::int16_t>(OptionError.Selected());
-        if (!WriteIniValue(c_, keys::LastErrorNext, std::to_string(s.LastErrorNext))) return false;
     }
 
     bool written = false;

@@ -272,6 +272,9 @@ void UsersPage::CommandUserDelete_Click() {
 }
 
 void UsersPage::CheckUseUser_Click() {
+    // The option shows, and governs the editing, only while the logon dialog
+    // is used; without it the users stay editable.
+    if (!CheckUseUser.Visible()) return;
     const bool on = CheckUseUser.Value() == 1;
     for (ui::Control* c : std::initializer_list<ui::Control*>{&ListUser, &FrameUserIni, &CheckUserUse, &LabelUserName,
                                                               &TextUserName, &LabelUserPass, &TextUserPass})

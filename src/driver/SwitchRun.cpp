@@ -116,6 +116,7 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
         const std::string previous = heldByCommon ? std::string(AllUsers) : std::string(BeingOverwritten);
         RestoreUserData(c_, target, previous, &hooks);
     }
+    if (s.StartStatus == "1") ShowProgressNow();
     c_.status = previousStatus;
     // A record left behind would keep an item marked as being overwritten
     // while its owner works on it, and the next switch would not save it.

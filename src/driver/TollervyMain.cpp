@@ -125,12 +125,59 @@ void TollervyMain::Form_Unload() {
     c_.system.EndProcess(0);
 }
 
-void TollervyMain::SetPhaseText(const std::string& text) { StatusMess.SetCaption(text); }
-void TollervyMain::SetDetailText(const std::string& text) { StatusDetail.SetCaption(text); }
-void TollervyMain::SetBar(float value) { StatusBar.SetValue(value); }
-void TollervyMain::MakeVisible() {
-    if (!Visible()) Show();
+void TollervyMain::SetPhaseText(const std::string& text) {
+    StatusMess.SetCaption(text);
+    ShowProgressNow();
 }
-void TollervyMain::Repaint() { Refresh(); }
+
+void TollervyMain::SetDetailText(const std::string& text) {
+    // The item's last file gets on the window before the line is cleared.
+    if (text.empty() && !detailPainted_ && Visible()) PaintProgress();
+    detail_ = text;
+    detailPainted_ = text.empty();
+    progressPending_ = true;
+}
+
+void TollervyMain::SetBar(float value) {
+    bar_ = value;
+    progressPending_ = true;
+}
+
+void TollervyMain::MakeVisible() {
+    if (Visible()) return;
+    PushProgress();
+    Show();
+    Refresh();
+    lastPaint_ = c_.system.TickCount();
+}
+
+void TollervyMain::Repaint() {
+    if (!Visible()) return;
+    // Unsigned difference: right across the tick count's wrap. Even with
+    // nothing new the window is painted and can be moved at that rate.
+    if (c_.system.TickCount() - lastPaint_ >= PaintInterval) PaintProgress();
+}
+
+void TollervyMain::ShowProgressNow() {
+    PushProgress();
+    if (Visible()) Refresh();
+    lastPaint_ = c_.system.TickCount();
+}
+
+void TollervyMain::PushProgress() {
+    if (!progressPending_) return;
+    StatusDetail.SetCaption(detail_);
+    StatusBar.SetValue(bar_);
+    progressPending_ = false;
+    if (!detail_.empty()) detailPainted_ = true;
+}
+
+void TollervyMain::PaintProgress() {
+    PushProgress();
+    // Whole: a window just mapped may not have been told what to paint yet.
+    Refresh();
+    Host().DoPaintEvents(*this);
+    lastPaint_ = c_.system.TickCount();
+}
 
 }  // namespace tollervy

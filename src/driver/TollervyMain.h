@@ -2,6 +2,7 @@
 // drive the switch with its progress display, stay resident and put the
 // start-time copies back at the end.
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "settings/Context.h"
@@ -38,12 +39,20 @@ public:
     // in place cannot be written: the previous user's copies stay in place.
     bool SetData(const std::string& instrBeforUser, std::string& iostrAfterUser);
 
-    // StatusDisplay
+    // StatusDisplay. The file line and the bar reach the window at a steady
+    // rate (every PaintInterval milliseconds at most, by the system's tick
+    // count) instead of at every file: a repaint costs more than a copy. A
+    // phase line, the window's first showing and ShowProgressNow paint at
+    // once; the last file of an item is painted before the line is cleared.
     void SetPhaseText(const std::string& text) override;
     void SetDetailText(const std::string& text) override;
     void SetBar(float value) override;
     void MakeVisible() override;
     void Repaint() override;
+    // Puts the latest file line and bar on the window and repaints it (the
+    // end of a switch).
+    void ShowProgressNow();
+    static constexpr std::uint32_t PaintInterval = 80;
 
     // A command line of a user name in double quotes.
     struct QuotedName {
@@ -66,6 +75,15 @@ private:
     bool secondInstance_ = false;
     bool fatalAtStart_ = false;
     bool logOnDone_ = false;
+
+    // The progress not yet on the window.
+    void PushProgress();
+    void PaintProgress();
+    std::string detail_;
+    float bar_ = 0;
+    bool progressPending_ = false;
+    bool detailPainted_ = true;  // the latest file line has been on the window
+    std::uint32_t lastPaint_ = 0;
 };
 
 }  // namespace tollervy

@@ -103,7 +103,7 @@ bool ClearPath(Context& c, const std::string& path, const std::string& pattern) 
 }
 
 bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pattern,
-                      const std::set<std::string>& replaced) {
+                      const std::set<std::string>& replaced, const std::set<std::string>* kept) {
     if (!ListingYields(c, path, ListAll)) {
         Diagnostic(c, path, engine_text::DoesNotExist);
         return false;
@@ -169,6 +169,8 @@ bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pa
             const std::string file = JoinPath(folder, f.name);
             if (replaced.count(relative + f.name) == 0) {
                 if (!DeleteFileForce(c, file)) return false;
+            } else if (kept != nullptr && kept->count(relative + f.name) != 0) {
+                continue;  // a current copy stays exactly as it is
             } else if ((f.attributes & AttrReadOnly) && !c.fs.SetAttributes(file, 0)) {
                 Diagnostic(c, file, engine_text::FileDeleteFailed);
                 return false;

@@ -39,8 +39,10 @@ bool ClearPath(Context& c, const std::string& path, const std::string& pattern);
 // "\", names compared exactly) are left for it to replace instead of being
 // deleted first. Every check is made as for ClearPath; after the copy the
 // folder holds the same as after ClearPath and the copy.
+// Files in `kept` (a part of `replaced`) are current copies that the copy
+// leaves as they are: not even their attributes are touched.
 bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pattern,
-                      const std::set<std::string>& replaced);
+                      const std::set<std::string>& replaced, const std::set<std::string>* kept = nullptr);
 
 // True (after the message path + "\r\n" + "読み取り専用です") when the path
 // is read-only and [Delete] ReadOnly is not "1": do not touch it.

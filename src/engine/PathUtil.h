@@ -85,6 +85,8 @@ bool BuildFolderTree(Context& c, const std::string& root, bool keepProgramFolder
 struct FileEntry {
     std::string name;
     std::uint32_t attributes = 0;
+    std::uint64_t size = 0;
+    std::uint64_t lastWrite = 0;  // file time (100 ns units)
 };
 // GetFolderFiles (pattern null) and GetMatchingFiles with the attributes.
 bool ListPlainFiles(Context& c, const std::string& folder, const std::string* pattern, std::vector<FileEntry>& files);

@@ -1,7 +1,9 @@
 #include "engine/SaveRestore.h"
 
+#include <algorithm>
 #include <cmath>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/EngineText.h"
@@ -69,12 +71,55 @@ std::string UserOfFolder(const std::string& userFolder) {
 // Every listing and every check of an item is done before its destructive
 // step, so that an item that cannot be completed fails with nothing changed.
 
+// The widest last-write time resolution of the file systems the program may
+// meet (FAT keeps times in steps of two seconds). Two writes within one step
+// of it may carry the same time.
+constexpr std::uint64_t TimeResolution = 2 * platform::FileTimeSecond;
+// How long a copy waits at most for its source's time step to pass (FAT
+// rounds a time up, so a fresh file may carry one up to a step ahead).
+constexpr std::uint64_t LongestWait = 2 * TimeResolution + platform::FileTimeSecond;
+
+// Whether files whose copy is current are left alone ([Start] CopyAll is
+// not "1").
+bool ComparesCopies(Context& c) {
+    return ReadIniValue(c, keys::StartCopyAll) != "1";
+}
+
+// The plain files a copy is about to overwrite, by name.
+using Existing = std::unordered_map<std::string, FileEntry>;
+
+void ListExisting(Context& c, const std::string& folder, const std::string* pattern, Existing& existing) {
+    existing.clear();
+    std::vector<platform::FileSystem::Entry> entries;
+    const std::string base = WithTrailingBackslash(folder);
+    // A folder that is missing or cannot be listed holds nothing current:
+    // everything is copied.
+    if (!c.fs.ListEntries(pattern ? base + *pattern : base, platform::ListFiles, entries)) return;
+    for (auto& e : entries) {
+        if ((e.attributes & platform::AttrDirectory) != 0) continue;
+        std::string name = e.name;
+        existing.emplace(std::move(name), FileEntry{std::move(e.name), e.attributes, e.size, e.lastWrite});
+    }
+}
+
+// A copy is current when it has its source's size, last-write time and
+// attributes, and the source's time can no longer be shared by a later
+// write (its time step has passed). A time set back by a program, a copy
+// cut off half-way (it carries the time it was written at), a read-only
+// or hidden difference: all differ, and the file is copied.
+bool IsCurrent(const FileEntry& source, const FileEntry& copy, std::uint64_t now) {
+    return source.size == copy.size && source.lastWrite == copy.lastWrite && source.attributes == copy.attributes &&
+           source.lastWrite != 0 && source.lastWrite + TimeResolution <= now;
+}
+
 struct PlannedCopy {
     std::string shown;     // the live path, for the status line
     std::string from;
     std::uint32_t attributes = 0;  // of `from`, as listed
+    std::uint64_t lastWrite = 0;   // of `from`, as listed
     std::string to;
     std::string relative;  // `to` relative to the folder being filled
+    bool current = false;  // `to` is a current copy of `from`: left as it is
 };
 
 struct PlannedFolder {
@@ -86,6 +131,7 @@ struct PlannedFolder {
 struct CopyPlan {
     std::vector<PlannedFolder> folders;
     bool barPerFile = false;  // pattern entries move the bar per file, folders per folder
+    bool compares = false;    // copies were compared; copying waits for their time step
 };
 
 // What the plan writes, relative to the folder it fills: the emptying before
@@ -100,6 +146,32 @@ std::set<std::string> Replaced(const CopyPlan& plan) {
     return replaced;
 }
 
+// The current copies the plan leaves as they are.
+std::set<std::string> Kept(const CopyPlan& plan) {
+    std::set<std::string> kept;
+    for (const auto& f : plan.folders)
+        for (const auto& copy : f.copies)
+            if (copy.current) kept.insert(copy.relative);
+    return kept;
+}
+
+// A copy made while its source's time step is still open could later match
+// a source written again within the same step: such a copy waits for the
+// step to pass first (at most a few seconds once per run, as the clock only
+// moves on). A time far ahead of the clock is not waited for; its copies
+// never count as current until the clock has passed it.
+void WaitForTimeStep(Context& c, std::uint64_t lastWrite) {
+    const std::uint64_t until = lastWrite + TimeResolution;
+    std::uint64_t now = c.fs.Now();
+    if (now >= until || until - now > LongestWait) return;
+    for (int i = 0; now < until && i < 100; ++i) {
+        c.system.Sleep(static_cast<unsigned>(std::min<std::uint64_t>((until - now) / 10'000 + 1, 50)));
+        // The window stays painted and movable meanwhile.
+        if (ShowsProgress(c) && c.status != nullptr) c.status->Repaint();
+        now = c.fs.Now();
+    }
+}
+
 bool RunPlan(Context& c, const CopyPlan& plan) {
     std::size_t total = 0;
     for (const auto& f : plan.folders) total += f.copies.size();
@@ -111,14 +183,28 @@ bool RunPlan(Context& c, const CopyPlan& plan) {
         if (!folder.create.empty() && !c.fs.CreateFolder(folder.create) && !IsDirectory(c, folder.create))
             return false;
         for (const auto& copy : folder.copies) {
+            // A current copy is shown and counted like one that is made.
             ShowStatus(c, copy.shown, false);
-            if (!CopyFileWithAttributes(c, copy.from, copy.attributes, copy.to)) return false;
+            if (!copy.current) {
+                if (plan.compares) WaitForTimeStep(c, copy.lastWrite);
+                if (!CopyFileWithAttributes(c, copy.from, copy.attributes, copy.to)) return false;
+            }
             ++done;
             if (plan.barPerFile) MoveBarInBand(c, done, total);
         }
         if (!plan.barPerFile) MoveBarInBand(c, i + 1, plan.folders.size());
     }
     return true;
+}
+
+PlannedCopy Planned(const std::string& shown, const std::string& from, const FileEntry& source, const std::string& to,
+                    const std::string& relative, const CopyPlan& plan, const Existing& existing, std::uint64_t now) {
+    PlannedCopy copy{shown, from, source.attributes, source.lastWrite, to, relative, false};
+    if (plan.compares) {
+        const auto found = existing.find(source.name);
+        copy.current = found != existing.end() && IsCurrent(source, found->second, now);
+    }
+    return copy;
 }
 
 // The plain files of `from` that match `pattern`, copied flat into `to`.
@@ -129,12 +215,17 @@ bool PlanPattern(Context& c, const std::string& from, const std::string& pattern
     std::vector<FileEntry> files;
     if (!ListPlainFiles(c, from, &pattern, files)) return false;
     plan.barPerFile = true;
+    plan.compares = ComparesCopies(c);
+    Existing existing;
+    if (plan.compares) ListExisting(c, to, &pattern, existing);
+    const std::uint64_t now = c.fs.Now();
     plan.folders.push_back({});
     for (const auto& f : files) {
         const std::string src = JoinPath(from, f.name);
         if (IsReadOnlyBlocked(c, src, f.attributes)) return false;
         const std::string dst = JoinPath(to, f.name);
-        plan.folders.back().copies.push_back({liveIsSource ? src : dst, src, f.attributes, dst, f.name});
+        plan.folders.back().copies.push_back(
+            Planned(liveIsSource ? src : dst, src, f, dst, f.name, plan, existing, now));
     }
     return true;
 }
@@ -144,8 +235,11 @@ bool PlanTree(Context& c, const std::string& from, bool keepProgramFolder, const
               CopyPlan& plan) {
     std::vector<TreeFolder> tree;
     if (!BuildFolderTree(c, from, keepProgramFolder, tree)) return false;
+    plan.compares = ComparesCopies(c);
+    const std::uint64_t now = c.fs.Now();
     const std::string root = WithTrailingBackslash(tree[0].path);
     const std::string target = WithTrailingBackslash(to);
+    Existing existing;
     for (std::size_t i = 0; i < tree.size(); ++i) {
         const std::string& f = tree[i].path;
         const std::string r = i == 0 ? std::string() : f.substr(root.size());
@@ -157,15 +251,37 @@ bool PlanTree(Context& c, const std::string& from, bool keepProgramFolder, const
         }
         std::vector<FileEntry> files;
         if (!ListPlainFiles(c, f, nullptr, files)) return false;
+        if (plan.compares) ListExisting(c, target + r, nullptr, existing);
         for (const auto& file : files) {
             const std::string src = JoinPath(f, file.name);
             if (IsReadOnlyBlocked(c, src, file.attributes)) return false;
             const std::string dst = target + r + file.name;
-            planned.copies.push_back({liveIsSource ? src : dst, src, file.attributes, dst, r + file.name});
+            planned.copies.push_back(
+                Planned(liveIsSource ? src : dst, src, file, dst, r + file.name, plan, existing, now));
         }
         plan.folders.push_back(std::move(planned));
     }
     return true;
+}
+
+// A file entry: whether `copy` (a file path) is a current copy of `source`.
+// False whenever either cannot be listed as a plain file.
+bool FileIsCurrent(Context& c, const std::string& source, const std::string& copy) {
+    if (!ComparesCopies(c)) return false;
+    std::vector<platform::FileSystem::Entry> a, b;
+    if (!c.fs.ListEntries(source, platform::ListFiles, a) || a.size() != 1) return false;
+    if (!c.fs.ListEntries(copy, platform::ListFiles, b) || b.size() != 1) return false;
+    if (((a[0].attributes | b[0].attributes) & platform::AttrDirectory) != 0) return false;
+    const FileEntry s{a[0].name, a[0].attributes, a[0].size, a[0].lastWrite};
+    const FileEntry d{b[0].name, b[0].attributes, b[0].size, b[0].lastWrite};
+    return IsCurrent(s, d, c.fs.Now());
+}
+
+// The last-write time of a file entry's source, for the wait before its copy.
+void WaitBeforeFileCopy(Context& c, const std::string& source) {
+    if (!ComparesCopies(c)) return;
+    std::vector<platform::FileSystem::Entry> a;
+    if (c.fs.ListEntries(source, platform::ListFiles, a) && a.size() == 1) WaitForTimeStep(c, a[0].lastWrite);
 }
 
 // Checks shared by save and restore: the line names an item, the item is
@@ -210,13 +326,22 @@ bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
     if (e.kind == EntryKind::Folder && !PlanTree(c, WithTrailingBackslash(e.path), false, store, true, plan))
         return false;
 
+    // A file entry whose stored copy is current keeps it.
+    const std::string storedFile = JoinPath(store, e.name);
+    const bool fileCurrent = e.kind == EntryKind::File && FileIsCurrent(c, e.path, storedFile);
+
     const bool saved = Wrapped(hooks, step, [&] {
         std::string existing = store;
         if (CheckPathExists(c, existing)) {
             // A file entry's copy is made with "replace nothing": its old
-            // copy goes first. Otherwise what the copy replaces stays for it.
-            const bool emptied = e.kind == EntryKind::File ? ClearPath(c, existing, "")
-                                                            : ClearPathForCopy(c, existing, "", Replaced(plan));
+            // copy goes first, unless it is current. Otherwise what the copy
+            // replaces stays for it.
+            const std::set<std::string> keptFile{e.name};
+            const std::set<std::string> kept = Kept(plan);
+            const bool emptied = e.kind == EntryKind::File
+                                     ? (fileCurrent ? ClearPathForCopy(c, existing, "", keptFile, &keptFile)
+                                                    : ClearPath(c, existing, ""))
+                                     : ClearPathForCopy(c, existing, "", Replaced(plan), &kept);
             if (!emptied) {
                 StoreUnwritable(c, existing);
                 return false;
@@ -227,9 +352,11 @@ bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
         }
         if (e.kind == EntryKind::File) {
             ShowStatus(c, e.path, false);
+            if (fileCurrent) return true;
+            WaitBeforeFileCopy(c, e.path);
             // A copy that fails fails the item: the run must not go on to
             // overwrite the only complete version.
-            return c.fs.CopyFile(e.path, JoinPath(store, e.name), true);
+            return c.fs.CopyFile(e.path, storedFile, true);
         }
         return RunPlan(c, plan);
     });
@@ -271,24 +398,31 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
         switch (e.kind) {
             case EntryKind::File: {
                 ShowStatus(c, e.path, false);
+                const std::string storedFile = JoinPath(store, e.name);
+                if (FileIsCurrent(c, storedFile, e.path)) return true;
+                WaitBeforeFileCopy(c, storedFile);
                 // Read-only files may change: the one in place is made
                 // writable so that the copy can replace it.
                 std::uint32_t attributes = 0;
                 if (c.state.DeleteReadOnly == "1" && c.fs.GetAttributes(e.path, attributes) &&
                     (attributes & platform::AttrReadOnly))
                     c.fs.SetAttributes(e.path, attributes & ~static_cast<std::uint32_t>(platform::AttrReadOnly));
-                if (c.fs.CopyFile(JoinPath(store, e.name), e.path, false)) return true;
+                if (c.fs.CopyFile(storedFile, e.path, false)) return true;
                 const std::uint32_t number = c.fs.LastError();
                 ShowDebugMessage(c, std::to_string(number) + "\r\n" + c.fs.LastErrorText(), StyleStop);
                 // The live file still holds the previous user's version.
                 return false;
             }
-            case EntryKind::Pattern:
-                if (!ClearPathForCopy(c, e.folder, e.name, Replaced(plan))) return false;
+            case EntryKind::Pattern: {
+                const std::set<std::string> kept = Kept(plan);
+                if (!ClearPathForCopy(c, e.folder, e.name, Replaced(plan), &kept)) return false;
                 return RunPlan(c, plan);
-            case EntryKind::Folder:
-                if (!ClearPathForCopy(c, WithTrailingBackslash(e.path), "", Replaced(plan))) return false;
+            }
+            case EntryKind::Folder: {
+                const std::set<std::string> kept = Kept(plan);
+                if (!ClearPathForCopy(c, WithTrailingBackslash(e.path), "", Replaced(plan), &kept)) return false;
                 return RunPlan(c, plan);
+            }
         }
         return false;
     });

@@ -43,9 +43,13 @@ public:
     // The same listing with each entry's attributes as the listing found them
     // (as GetAttributes would answer), so that a walk over a tree needs no
     // query per entry.
+    // Sizes in bytes; times in 100-nanosecond units since 1601 (UTC), as
+    // Windows keeps them.
     struct Entry {
         std::string name;
         std::uint32_t attributes = 0;
+        std::uint64_t size = 0;       // files; 0 for folders
+        std::uint64_t lastWrite = 0;  // last-write time
     };
     virtual bool ListEntries(const std::string& spec, std::uint32_t filter, std::vector<Entry>& entries) = 0;
 
@@ -75,6 +79,11 @@ public:
 
     // The drives that exist, as "C:", "D:", ... in letter order.
     virtual std::vector<std::string> Drives() = 0;
+    // The time a file written now would carry (same units as Entry::lastWrite).
+    virtual std::uint64_t Now() = 0;
 };
+
+// One second in the units of file times.
+inline constexpr std::uint64_t FileTimeSecond = 10'000'000;
 
 }  // namespace tollervy::platform

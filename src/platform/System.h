@@ -49,6 +49,9 @@ public:
     // Ends the process at once with the exit code; never returns.
     [[noreturn]] virtual void EndProcess(int exitCode) = 0;
     virtual void Sleep(unsigned milliseconds) = 0;
+    // Milliseconds since some fixed moment (GetTickCount): for measuring
+    // short intervals only; it wraps after 49 days.
+    virtual std::uint32_t TickCount() = 0;
 };
 
 }  // namespace tollervy::platform

@@ -24,6 +24,9 @@ inline constexpr SettingKey StartAllWay{"Start", "AllWay", "0"};
 inline constexpr SettingKey StartTask{"Start", "Task", "1"};
 inline constexpr SettingKey StartDebug{"Start", "Debug", "0"};
 inline constexpr SettingKey StartJapanese{"Start", "Japanese", "0"};
+// "1": every file is copied at every switch. Otherwise a file whose copy is
+// already current (same size, last-write time and attributes) is left as it is.
+inline constexpr SettingKey StartCopyAll{"Start", "CopyAll", "0"};
 inline constexpr SettingKey LastUser{"Last", "User", "All Users"};
 inline constexpr SettingKey LastMessage{"Last", "Message", "1"};
 inline constexpr SettingKey LastErrorNext{"Last", "ErrorNext", "2"};

@@ -36,12 +36,21 @@ void Form::Load() {
         host_.Create(*this);
         created_ = true;
     }
+    loading_ = true;
+    hiddenWhileLoading_ = false;
     Form_Load();
+    loading_ = false;
 }
 
 void Form::Show() {
     Load();
     if (!loaded_) return;  // Form_Load unloaded it
+    // Hidden by what its load did (another window took its place): the show
+    // that loaded it does not bring it back.
+    if (hiddenWhileLoading_) {
+        hiddenWhileLoading_ = false;
+        return;
+    }
     visible_ = true;
     host_.Show(*this, false);
 }
@@ -54,6 +63,7 @@ void Form::ShowModal() {
 }
 
 void Form::Hide() {
+    if (loading_) hiddenWhileLoading_ = true;
     if (!visible_) return;
     visible_ = false;
     if (created_) host_.Hide(*this);

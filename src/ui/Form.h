@@ -87,6 +87,8 @@ private:
     bool loaded_ = false;
     bool created_ = false;
     bool unloading_ = false;  // Form_QueryUnload or Form_Unload runs
+    bool loading_ = false;    // Form_Load runs
+    bool hiddenWhileLoading_ = false;
 };
 
 // What a form asks of the windowing system. The Win32 layer implements it with
@@ -114,6 +116,11 @@ public:
     virtual void SetForeground(Form& form) = 0;
     // Lets pending window messages run.
     virtual void DoEvents() = 0;
+    // While the program is busy inside a handler: lets the program's windows
+    // paint what is invalid and the form's window be moved by its frame. Input for
+    // any other window waits in the queue, so that no handler runs again
+    // inside the busy one.
+    virtual void DoPaintEvents(Form& form) = 0;
     // Shows a menu item's sub-items as a pop-up menu at the mouse position;
     // the chosen item's Click runs before this returns.
     virtual void PopupMenu(Form& form, MenuItem& menu) = 0;

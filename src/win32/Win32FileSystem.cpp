@@ -90,10 +90,21 @@ bool Win32FileSystem::ListEntries(const std::string& spec, std::uint32_t filter,
         if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(filter & platform::AttrDirectory)) continue;
         if ((a & FILE_ATTRIBUTE_HIDDEN) && !(filter & platform::AttrHidden)) continue;
         if ((a & FILE_ATTRIBUTE_SYSTEM) && !(filter & platform::AttrSystem)) continue;
-        entries.push_back({Narrow(data.cFileName, wcslen(data.cFileName)), a == 0 ? FILE_ATTRIBUTE_NORMAL : a});
+        platform::FileSystem::Entry& e = entries.emplace_back();
+        e.name = Narrow(data.cFileName, wcslen(data.cFileName));
+        e.attributes = a == 0 ? FILE_ATTRIBUTE_NORMAL : a;
+        e.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        e.lastWrite = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                      data.ftLastWriteTime.dwLowDateTime;
     } while (FindNextFileW(find, &data));
     FindClose(find);
     return true;
+}
+
+std::uint64_t Win32FileSystem::Now() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
 bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {

@@ -28,6 +28,7 @@ public:
     bool WriteFileAtomic(const std::string& path, const std::string& bytes) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;
     std::vector<std::string> Drives() override;
+    std::uint64_t Now() override;
 
     // Splits the bytes of a text file into lines: CR LF or a lone LF ends a
     // line; a last line without an ending counts; no line after a final end.

@@ -8,20 +8,11 @@
 #include <cwchar>
 
 #include "win32/Encoding.h"
+#include "win32/HostWindow.h"
 
 namespace tollervy::win32 {
 
-namespace {
-
-// The last pushed state of a control that the window cannot tell back.
-struct Pushed {
-    HFONT font = nullptr;
-    ui::Font fontSpec;
-    std::string tip;
-    bool tipAdded = false;
-    int progress = -1;
-    int masked = -1;
-};
+namespace host {
 
 bool HasStyle(HWND h, LONG_PTR style) { return (GetWindowLongPtrW(h, GWL_STYLE) & style) == style; }
 
@@ -31,30 +22,11 @@ bool IsClass(HWND h, const wchar_t* name) {
     return _wcsicmp(buffer, name) == 0;
 }
 
-int ProgressPercent(const ui::ProgressBar& bar) {
-    const float span = bar.Max() - bar.Min();
-    if (!(span > 0)) return 0;
-    const float percent = (bar.Value() - bar.Min()) * 100.0f / span;
-    return std::clamp(static_cast<int>(std::lround(percent)), 0, 100);
-}
+}  // namespace host
 
-}  // namespace
-
-struct Win32FormHost::Window {
-    Win32FormHost* host = nullptr;
-    ui::Form* form = nullptr;
-    HWND hwnd = nullptr;
-    bool alive = true;
-    std::map<int, ui::Control*> controls;  // by id
-    std::map<const ui::Control*, HWND> children;
-    std::map<const ui::Control*, Pushed> pushed;
-    HWND tooltip = nullptr;
-    HWND pendingFocus = nullptr;
-    int settingText = 0;  // > 0 while the host itself writes an edit's text
-    bool closeRemoved = false;
-    bool trayUp = false;
-    std::string trayTip;
-};
+using host::HasStyle;
+using host::IsClass;
+using host::Pushed;
 
 // Marks a handler of the host as running: windows unloaded meanwhile are
 // freed only when the outermost one returns.
@@ -142,8 +114,16 @@ void Win32FormHost::Create(ui::Form& form) {
         if (!child) continue;
         auto* textBox = dynamic_cast<ui::TextBox*>(control);
         if (textBox && HasStyle(child, ES_PASSWORD) && !textBox->PasswordMasked()) textBox->SetPasswordMasked(true);
-        const bool hasText = !dynamic_cast<ui::ProgressBar*>(control) && !dynamic_cast<ui::PictureBox*>(control);
+        const bool hasText = dynamic_cast<ui::TextBox*>(control) || dynamic_cast<ui::Label*>(control) ||
+                             dynamic_cast<ui::CommandButton*>(control) || dynamic_cast<ui::CheckBox*>(control) ||
+                             dynamic_cast<ui::OptionButton*>(control) || dynamic_cast<ui::Frame*>(control);
         if (hasText && control->Caption().empty()) control->SetCaption(WindowText(child));
+        RECT r;
+        if (GetWindowRect(child, &r)) {
+            MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+            control->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        }
+        host::AttachInput(w, *control, child);
     }
     RECT r;
     GetWindowRect(hwnd, &r);
@@ -277,42 +257,49 @@ void Win32FormHost::Update(ui::Form& form, ui::Control* control) {
 
 void Win32FormHost::Push(Window& w, ui::Control& control) {
     const auto found = w.children.find(&control);
-    if (found == w.children.end() || !found->second) return;
-    HWND child = found->second;
-    Pushed& pushed = w.pushed[&control];
+    HWND child = found == w.children.end() ? nullptr : found->second;
+    if (child) {
+        Pushed& pushed = w.pushed[&control];
+        host::PushTextBox(w, control, child, pushed) || host::PushList(w, control, child, pushed) ||
+            host::PushTabs(w, control, child, pushed) || host::PushScroll(w, control, child, pushed) ||
+            host::PushProgress(w, control, child, pushed) || host::PushButtonLike(w, control, child);
 
-    if (auto* textBox = dynamic_cast<ui::TextBox*>(&control)) {
-        const int masked = textBox->PasswordMasked() ? 1 : 0;
-        if (pushed.masked != masked) {
-            SendMessageW(child, EM_SETPASSWORDCHAR, masked ? L'*' : 0, 0);
-            InvalidateRect(child, nullptr, TRUE);
-            pushed.masked = masked;
-        }
-        if (WindowText(child) != textBox->Text()) {
-            ++w.settingText;  // the EN_CHANGE this causes is not the user's
-            SetWindowTextUtf8(child, textBox->Text());
-            --w.settingText;
-        }
-    } else if (auto* bar = dynamic_cast<ui::ProgressBar*>(&control)) {
-        const int percent = ProgressPercent(*bar);
-        if (pushed.progress != percent) {
-            if (pushed.progress < 0) SendMessageW(child, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-            SendMessageW(child, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
-            pushed.progress = percent;
-        }
-    } else if (!dynamic_cast<ui::PictureBox*>(&control)) {
-        if (WindowText(child) != control.Caption()) SetWindowTextUtf8(child, control.Caption());
-        if (auto* check = dynamic_cast<ui::CheckBox*>(&control)) {
-            const WPARAM state = check->Value() ? BST_CHECKED : BST_UNCHECKED;
-            if (static_cast<WPARAM>(SendMessageW(child, BM_GETCHECK, 0, 0)) != state)
-                SendMessageW(child, BM_SETCHECK, state, 0);
-        }
+        // A control shows and takes input only as far as the frames around
+        // it let it.
+        const bool enabled = control.Usable();
+        const bool visible = control.ShownOnScreen();
+        if ((IsWindowEnabled(child) != FALSE) != enabled) EnableWindow(child, enabled ? TRUE : FALSE);
+        if (HasStyle(child, WS_VISIBLE) != visible) ShowWindow(child, visible ? SW_SHOWNA : SW_HIDE);
+        if (!(pushed.fontSpec == control.GetFont())) PushFont(w, control, child);
+        if (pushed.tip != control.ToolTipText()) PushToolTip(w, control, child);
+        PushBounds(w, control, child);
     }
+    if (auto* frame = dynamic_cast<ui::Frame*>(&control)) {
+        for (ui::Control* inner : frame->Children()) Push(w, *inner);
+        KeepFocusUsable(w);
+    }
+}
 
-    if ((IsWindowEnabled(child) != FALSE) != control.Enabled()) EnableWindow(child, control.Enabled() ? TRUE : FALSE);
-    if (HasStyle(child, WS_VISIBLE) != control.Visible()) ShowWindow(child, control.Visible() ? SW_SHOWNA : SW_HIDE);
-    if (!(pushed.fontSpec == control.GetFont())) PushFont(w, control, child);
-    if (pushed.tip != control.ToolTipText()) PushToolTip(w, control, child);
+void Win32FormHost::PushBounds(Window& w, ui::Control& control, HWND child) {
+    if (control.Width() <= 0 || control.Height() <= 0) return;
+    RECT r;
+    if (!GetWindowRect(child, &r)) return;
+    MapWindowPoints(nullptr, w.hwnd, reinterpret_cast<POINT*>(&r), 2);
+    if (r.left == control.Left() && r.top == control.Top() && r.right - r.left == control.Width() &&
+        r.bottom - r.top == control.Height())
+        return;
+    SetWindowPos(child, nullptr, control.Left(), control.Top(), control.Width(), control.Height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32FormHost::KeepFocusUsable(Window& w) {
+    // A page that hides takes its focused control with it: the focus moves
+    // to the first control that can take it.
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(w.hwnd, focus)) return;
+    if (IsWindowVisible(focus) && IsWindowEnabled(focus)) return;
+    HWND next = GetNextDlgTabItem(w.hwnd, nullptr, FALSE);
+    if (next) SendMessageW(w.hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
 }
 
 void Win32FormHost::PushFont(Window& w, ui::Control& control, HWND child) {
@@ -522,6 +509,24 @@ void Win32FormHost::DoEvents() {
     }
 }
 
+void Win32FormHost::DoPaintEvents(ui::Form& form) {
+    Window* w = Find(form);
+    if (!w) return;
+    Busy busy(*this);
+    ++paintingOnly_;
+    // The frame's mouse messages: a drag of the title bar moves the window
+    // (the move runs its own loop until the button is released).
+    MSG message;
+    for (int i = 0; i < 64 && PeekMessageW(&message, w->hwnd, WM_NCMOUSEMOVE, WM_NCMBUTTONDBLCLK, PM_REMOVE); ++i) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    // Paint requests of every window of the program (what a move uncovered).
+    for (int i = 0; i < 64 && PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
+        DispatchMessageW(&message);
+    --paintingOnly_;
+}
+
 int Win32FormHost::Run() {
     MSG message;
     BOOL got;
@@ -544,6 +549,7 @@ bool Win32FormHost::PreTranslate(MSG& message) {
     if (message.message == WM_KEYDOWN) {
         // The form sees a key before its controls do.
         const int key = static_cast<int>(message.wParam);
+        if (host::TabKey(*w, key)) return true;
         if (w->form->Form_KeyDown(key)) return true;
         if (!w->alive) return true;
         offeredKey_ = key;
@@ -576,6 +582,22 @@ INT_PTR Win32FormHost::Handle(Window& w, UINT message, WPARAM wParam, LPARAM lPa
         case WM_COMMAND:
             Command(w, LOWORD(wParam), HIWORD(wParam));
             return TRUE;
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            if (!header) return FALSE;
+            for (ui::Control* control : form.Controls()) {
+                HWND child = w.children[control];
+                if (child && host::NotifyTabs(w, *control, child, *header)) return TRUE;
+            }
+            return FALSE;
+        }
+        case WM_VSCROLL:
+        case WM_HSCROLL: {
+            HWND bar = reinterpret_cast<HWND>(lParam);
+            ui::Control* control = bar ? ControlOfWindow(w, bar) : nullptr;
+            if (control && host::ScrollRequest(w, *control, bar, LOWORD(wParam))) return TRUE;
+            return FALSE;
+        }
         case WM_PAINT: {
             PAINTSTRUCT paint;
             BeginPaint(w.hwnd, &paint);
@@ -604,6 +626,7 @@ INT_PTR Win32FormHost::Handle(Window& w, UINT message, WPARAM wParam, LPARAM lPa
             if (w.alive) SetWindowLongPtrW(w.hwnd, DWLP_MSGRESULT, 0);
             return TRUE;
         case TrayCallbackMessage:
+            if (paintingOnly_ > 0) return TRUE;
             form.Form_TrayMessage(static_cast<int>(LOWORD(lParam)));
             return TRUE;
         default:
@@ -628,15 +651,15 @@ void Win32FormHost::Command(Window& w, int id, int code) {
     }
     ui::Control& control = *found->second;
     HWND child = w.children[&control];
-    if (auto* textBox = dynamic_cast<ui::TextBox*>(&control)) {
-        if (code == EN_CHANGE && w.settingText == 0 && child) textBox->SetText(WindowText(child));
-    } else if (auto* button = dynamic_cast<ui::CommandButton*>(&control)) {
-        if (code == BN_CLICKED) button->Click();
-    } else if (auto* check = dynamic_cast<ui::CheckBox*>(&control)) {
-        if (code == BN_CLICKED && child) {
-            check->SetValue(SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
-        }
-    }
+    if (!child) return;
+    host::CommandTextBox(w, control, child, code) || host::CommandList(w, control, child, code) ||
+        host::CommandButtonLike(w, control, child, code);
+}
+
+ui::Control* Win32FormHost::ControlOfWindow(Window& w, HWND child) {
+    for (auto& [control, window] : w.children)
+        if (window == child && window) return const_cast<ui::Control*>(control);
+    return nullptr;
 }
 
 }  // namespace tollervy::win32

@@ -13,6 +13,10 @@
 
 namespace tollervy::win32 {
 
+namespace host {
+struct HostWindow;
+}
+
 // The message the notification-area icon sends to its form's window; its
 // lParam is the mouse message over the icon.
 inline constexpr UINT TrayCallbackMessage = WM_APP + 1;
@@ -40,6 +44,7 @@ public:
     bool DisableCloseCommand(ui::Form& form) override;
     void SetForeground(ui::Form& form) override;
     void DoEvents() override;
+    void DoPaintEvents(ui::Form& form) override;
     void PopupMenu(ui::Form& form, ui::MenuItem& menu) override;
     bool AddTrayIcon(ui::Form& form, const std::string& tip) override;
     bool RemoveTrayIcon(ui::Form& form) override;
@@ -60,7 +65,7 @@ public:
     static ui::MenuItem* FindMenuItem(ui::MenuItem& item, int id);
 
 private:
-    struct Window;
+    using Window = host::HostWindow;
     struct ModalFrame {
         const ui::Form* form;
         std::vector<HWND> disabled;
@@ -73,6 +78,9 @@ private:
     void Push(Window& w, ui::Control& control);
     void PushFont(Window& w, ui::Control& control, HWND child);
     void PushToolTip(Window& w, ui::Control& control, HWND child);
+    void PushBounds(Window& w, ui::Control& control, HWND child);
+    void KeepFocusUsable(Window& w);
+    static ui::Control* ControlOfWindow(Window& w, HWND child);
     bool NotifyTray(Window& w, DWORD action);
     bool PreTranslate(MSG& message);
     void EndModal(const ui::Form& form);
@@ -89,6 +97,9 @@ private:
     // Windows of unloaded forms, freed when no handler of theirs is running.
     std::vector<std::unique_ptr<Window>> retired_;
     int busy_ = 0;
+    // Inside DoPaintEvents (and the move loop it may start): the icon's
+    // messages are dropped, they would run a handler inside the busy one.
+    int paintingOnly_ = 0;
     std::vector<ModalFrame> modal_;
     // The key already offered to Form_KeyDown while the dialog manager turns
     // it into IDOK or IDCANCEL.

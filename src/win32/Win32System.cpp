@@ -163,4 +163,6 @@ void Win32System::EndProcess(int exitCode) { ExitProcess(static_cast<UINT>(exitC
 
 void Win32System::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
 
+std::uint32_t Win32System::TickCount() { return GetTickCount(); }
+
 }  // namespace tollervy::win32

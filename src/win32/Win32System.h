@@ -29,6 +29,7 @@ public:
     int ScreenHeight() override;
     [[noreturn]] void EndProcess(int exitCode) override;
     void Sleep(unsigned milliseconds) override;
+    std::uint32_t TickCount() override;
 
     // The argument text of a process command line: the program path (quoted
     // or not) and the one blank after it are skipped, the rest is kept as it

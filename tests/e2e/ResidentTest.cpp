@@ -147,6 +147,47 @@ TEST_F(Resident, TheIconsMenuEndsTheProgramAndPutsTheStartTimeCopiesBack) {
     Screenshot(Shot("ended"));
 }
 
+// The icon's "設定" opens the settings dialog and takes the icon down while
+// it is open; closing the dialog leaves the program resident with its icon
+// back, and the menu's "終了" still puts A's copies back.
+TEST_F(Resident, TheIconsSettingsOpenTheDialogAndClosingItReturnsToTheIcon) {
+    ASSERT_NO_FATAL_FAILURE(SetUpUsers("Started=1\nStatus=0\nAllWay=1\nTask=1\n"));
+    ASSERT_TRUE(inst().SetIniValue("Last", "Message", "0"));
+    Process p;
+    ASSERT_NE(StartB(p), nullptr);
+    HWND menuOwner = p.FindWindowTitled(L"#32770", "Menu");
+    ASSERT_NE(menuOwner, nullptr);
+    const Tree b = BWorks();
+    POINT at;
+    ASSERT_TRUE(WaitUntil([&] { return OnlyTrayIconPoint(at); }, kWait)) << "the taskbar shows no icon";
+
+    HWND menu = OpenIconMenu(p, at);
+    ASSERT_NE(menu, nullptr) << "no menu at the icon";
+    ASSERT_TRUE(ClickMenuItem(menu, 0, 2));  // "設定"
+    HWND dialog = WaitForDialog(p, "Tollervy - [設定]", kWait);
+    ASSERT_NE(dialog, nullptr) << "the settings dialog did not open";
+    EXPECT_FALSE(TrayHasIcon(menuOwner, 1)) << "the icon stays while the dialog is open";
+    LetPaint(dialog);
+    Screenshot(Shot("dialog"));
+    // Nothing was switched by opening it.
+    EXPECT_EQ(inst().InPlaceOwners(), (std::map<std::string, std::string>{{"F1", "B"}, {"F2", "B"}}));
+
+    ASSERT_TRUE(PostClick(dialog, 403));  // キャンセル
+    EXPECT_TRUE(WaitWindowGone(dialog, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return TrayHasIcon(menuOwner, 1); }, kWait)) << "the icon did not come back";
+    EXPECT_TRUE(p.Running());
+    EXPECT_EQ(TreeDifference(b, ReadTree(live())), "") << "B's work changed while the dialog was open";
+
+    ASSERT_TRUE(WaitUntil([&] { return OnlyTrayIconPoint(at); }, kWait));
+    menu = OpenIconMenu(p, at);
+    ASSERT_NE(menu, nullptr) << "no menu at the icon after the dialog";
+    ASSERT_TRUE(ClickMenuItem(menu, 1, 2));  // "終了"
+    RunResult r = RunToEnd(p, kRun, Shot("exit"));
+    ASSERT_TRUE(r.ended) << "the program did not end from its menu";
+    EXPECT_TRUE(r.boxes.empty()) << Joined(r.boxes);
+    ExpectAsBeforeB(b);
+}
+
 // Windows ends the session: the resident program puts A's copies back while
 // it handles the end of the session, before Windows may end the process.
 TEST_F(Resident, TheEndOfTheWindowsSessionPutsTheStartTimeCopiesBackFirst) {

@@ -20,6 +20,7 @@ struct FakeFileSystem::Node {
     bool folder = false;
     std::uint32_t attrs = 0;  // folders include 16
     std::string content;
+    std::uint64_t lastWrite = 0;
     Node* parent = nullptr;
     std::map<std::string, std::unique_ptr<Node>> children;  // by folded name
 };
@@ -409,8 +410,14 @@ bool FakeFileSystem::List(const std::string& spec, std::uint32_t filter, std::ve
 bool FakeFileSystem::ListEntries(const std::string& spec, std::uint32_t filter, std::vector<Entry>& entries) {
     entries.clear();
     if (!Begin(Op::List, {&spec}, false)) return false;
-    auto add = [&](const std::string& name, std::uint32_t attrs) {
-        entries.push_back({name, attrs == 0 ? AttrNormal : attrs});
+    auto add = [&](const std::string& name, std::uint32_t attrs, const Node* node) {
+        Entry& e = entries.emplace_back();
+        e.name = name;
+        e.attributes = attrs == 0 ? AttrNormal : attrs;
+        if (node != nullptr && !node->folder) {
+            e.size = node->content.size();
+            e.lastWrite = node->lastWrite;
+        }
     };
     std::string s = spec;
     for (char& c : s)
@@ -429,7 +436,7 @@ bool FakeFileSystem::ListEntries(const std::string& spec, std::uint32_t filter, 
             if (error == ErrFileNotFound) return true;  // the folder exists, nothing matches
             return Fail(error);
         }
-        if (!IsRoot(node) && Admitted(node->attrs, filter)) add(node->name, node->attrs);
+        if (!IsRoot(node) && Admitted(node->attrs, filter)) add(node->name, node->attrs, node);
         return true;
     }
     if (last.empty()) last = "*";
@@ -438,10 +445,10 @@ bool FakeFileSystem::ListEntries(const std::string& spec, std::uint32_t filter, 
     if (dir == nullptr) return Fail(IsFileNamedAsFolder(folder) ? ErrInvalidName : ErrPathNotFound);
     if (!IsRoot(dir) && (filter & AttrDirectory) != 0) {
         for (const char* dot : {".", ".."})
-            if (WildMatch(last, dot)) add(dot, AttrDirectory);
+            if (WildMatch(last, dot)) add(dot, AttrDirectory, nullptr);
     }
     for (const auto& [key, child] : dir->children)
-        if (Admitted(child->attrs, filter) && WildMatch(last, child->name)) add(child->name, child->attrs);
+        if (Admitted(child->attrs, filter) && WildMatch(last, child->name)) add(child->name, child->attrs, child.get());
     return true;
 }
 
@@ -469,18 +476,48 @@ std::uint32_t FakeFileSystem::CheckCopy(const std::string& from, const std::stri
     return 0;
 }
 
-void FakeFileSystem::Put(CopyPlan& plan, std::string bytes, std::uint32_t attrs) {
+void FakeFileSystem::Put(CopyPlan& plan, std::string bytes, std::uint32_t attrs, std::uint64_t lastWrite) {
+    const std::uint64_t stamp = Stamp(plan.parent, lastWrite);
     if (plan.existing != nullptr) {
         plan.existing->content = std::move(bytes);
         plan.existing->attrs = attrs;
+        plan.existing->lastWrite = stamp;
         return;
     }
     auto node = std::make_unique<Node>();
     node->name = plan.name;
     node->attrs = attrs;
     node->content = std::move(bytes);
+    node->lastWrite = stamp;
     node->parent = plan.parent;
     plan.parent->children[Fold(plan.name)] = std::move(node);
+}
+
+std::uint64_t FakeFileSystem::Stamp(const Node* where, std::uint64_t time) const {
+    while (where->parent != nullptr) where = where->parent;
+    const auto found = resolution_.find(where->name.substr(0, 2));
+    const std::uint64_t step = found == resolution_.end() ? 1 : found->second;
+    return (time + step - 1) / step * step;  // rounded up, as FAT does
+}
+
+void FakeFileSystem::SetTimeResolution(const std::string& drive, std::uint64_t ticks) {
+    resolution_[Fold(drive.substr(0, 2))] = ticks == 0 ? 1 : ticks;
+}
+
+void FakeFileSystem::SetLastWrite(const std::string& path, std::uint64_t time) {
+    std::uint32_t error = 0;
+    Node* node = Find(path, error);
+    if (node == nullptr || node->folder) {
+        ADD_FAILURE() << "FakeFileSystem::SetLastWrite: no file " << path;
+        return;
+    }
+    node->lastWrite = Stamp(node->parent, time);
+}
+
+std::uint64_t FakeFileSystem::LastWrite(const std::string& path) const {
+    std::uint32_t error = 0;
+    const Node* node = Find(path, error);
+    return node == nullptr ? 0 : node->lastWrite;
 }
 
 bool FakeFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
@@ -488,12 +525,13 @@ bool FakeFileSystem::CopyFile(const std::string& from, const std::string& to, bo
         CopyPlan plan;
         if (CheckCopy(from, to, failIfExists, plan) != 0) return;
         const std::string& bytes = plan.source->content;
-        Put(plan, bytes.substr(0, bytes.size() / 2), AttrArchive);
+        // Written so far, stamped now; the source's time would come last.
+        Put(plan, bytes.substr(0, bytes.size() / 2), AttrArchive, Tick());
     };
     if (!BeginWith(Op::Copy, {&from, &to}, true, halfDone)) return false;
     CopyPlan plan;
     if (const std::uint32_t error = CheckCopy(from, to, failIfExists, plan); error != 0) return Fail(error);
-    Put(plan, plan.source->content, plan.source->attrs | AttrArchive);
+    Put(plan, plan.source->content, plan.source->attrs | AttrArchive, plan.source->lastWrite);
     return true;
 }
 
@@ -610,8 +648,12 @@ bool FakeFileSystem::AppendLine(const std::string& path, const std::string& line
     std::uint32_t error = 0;
     if (!Writable(path, plan, error)) return Fail(error);
     const std::string bytes = cp932::FromUtf8(line) + "\r\n";
-    if (plan.existing != nullptr) plan.existing->content += bytes;
-    else Put(plan, bytes, AttrArchive);
+    if (plan.existing != nullptr) {
+        plan.existing->content += bytes;
+        plan.existing->lastWrite = Stamp(plan.parent, Tick());
+    } else {
+        Put(plan, bytes, AttrArchive, Tick());
+    }
     return true;
 }
 
@@ -621,7 +663,7 @@ bool FakeFileSystem::WriteFileAtomic(const std::string& path, const std::string&
     std::uint32_t error = 0;
     if (!Writable(path, plan, error)) return Fail(error);
     // The new file is renamed over the old one: it has a new file's bits.
-    Put(plan, bytes, AttrArchive);
+    Put(plan, bytes, AttrArchive, Tick());
     return true;
 }
 
@@ -640,7 +682,7 @@ bool FakeFileSystem::WriteOther(const std::string& path, const std::string& byte
     if (PathFaulted(Op::Write, path, error)) return Fail(error);
     CopyPlan plan;
     if (!Writable(path, plan, error)) return Fail(error);
-    Put(plan, bytes, plan.existing != nullptr ? plan.existing->attrs : AttrArchive);
+    Put(plan, bytes, plan.existing != nullptr ? plan.existing->attrs : AttrArchive, Tick());
     return true;
 }
 
@@ -720,6 +762,7 @@ void FakeFileSystem::AddFile(const std::string& path, const std::string& bytes, 
     }
     node->content = bytes;
     node->attrs = attributes & ~AttrDirectory & ~AttrNormal;
+    node->lastWrite = Stamp(parent, Tick());
 }
 
 void FakeFileSystem::AddTextFile(const std::string& path, const std::vector<std::string>& lines,

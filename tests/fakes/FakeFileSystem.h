@@ -79,6 +79,7 @@ public:
     bool AppendLine(const std::string& path, const std::string& line) override;
     bool WriteFileAtomic(const std::string& path, const std::string& bytes) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;
+    std::uint64_t Now() override { return now_; }
 
     // --- Setting up (not counted, no faults) -----------------------------
     // A drive such as "D:" (its root "D:\\" then exists).
@@ -93,6 +94,17 @@ public:
     // A folder and its missing parents; `attributes` (16 implied) for the
     // folder itself.
     void AddFolder(const std::string& path, std::uint32_t attributes = platform::AttrDirectory);
+    // The clock: every write is stamped with it (copies keep their source's
+    // time), rounded up to the drive's resolution. It starts at 2024-01-01
+    // and moves on by a microsecond at each write, so that two writes never
+    // share a time on a drive of exact times; otherwise it moves only when
+    // told to (the fake system's Sleep moves it).
+    void AdvanceClock(std::uint64_t ticks) { now_ += ticks; }
+    // A drive's last-write time resolution in 100 ns ticks (FAT: two
+    // seconds); 1 (exact) unless set.
+    void SetTimeResolution(const std::string& drive, std::uint64_t ticks);
+    // Sets a file's last-write time, as a program may (rounded to its drive).
+    void SetLastWrite(const std::string& path, std::uint64_t time);
     // Removes a file or a whole folder tree, read-only or not.
     void Remove(const std::string& path);
 
@@ -107,6 +119,8 @@ public:
     // Stored attribute bits (16 for folders included, 0 for a plain file with
     // no bit); std::nullopt when missing.
     std::optional<std::uint32_t> Attributes(const std::string& path) const;
+    // A file's last-write time (0 when missing).
+    std::uint64_t LastWrite(const std::string& path) const;
     // The exact stored spelling of an existing path ("" when missing).
     std::string StoredPath(const std::string& path) const;
     // Everything under a folder, by path relative to it in stored case:
@@ -179,9 +193,14 @@ private:
                        const std::string& path);
     std::uint32_t CheckCopy(const std::string& from, const std::string& to, bool failIfExists, CopyPlan& plan) const;
     bool Writable(const std::string& path, CopyPlan& plan, std::uint32_t& error) const;
-    void Put(CopyPlan& plan, std::string bytes, std::uint32_t attrs);
+    void Put(CopyPlan& plan, std::string bytes, std::uint32_t attrs, std::uint64_t lastWrite);
+    std::uint64_t Stamp(const Node* where, std::uint64_t time) const;
+    // The time of a write made now; the clock moves on past it.
+    std::uint64_t Tick() { const std::uint64_t t = now_; now_ += 10; return t; }
 
     std::map<std::string, std::unique_ptr<Node>> drives_;
+    std::map<std::string, std::uint64_t> resolution_;  // by folded drive
+    std::uint64_t now_ = 133'485'408'000'000'000ull;    // 2024-01-01 00:00 UTC
     std::uint32_t lastError_ = 0;
     std::array<int, OpCount> calls_{};
     int mutations_ = 0;

@@ -94,6 +94,11 @@ bool FakeFormHost::DisableCloseCommand(ui::Form& form) {
 
 void FakeFormHost::SetForeground(ui::Form& form) { foreground.push_back(form.Name()); }
 
+void FakeFormHost::DoPaintEvents(ui::Form& form) {
+    ++counts_[form.Name()].paintEvents;
+    if (onRepaint) onRepaint(form);
+}
+
 void FakeFormHost::DoEvents() {
     ++doEvents;
     if (onDoEvents) onDoEvents();

@@ -36,12 +36,13 @@ public:
     void OnPopup(std::function<void(ui::MenuItem&)> script);
     // Runs at each DoEvents (messages arriving while the program waits).
     std::function<void()> onDoEvents;
-    // Runs at each Repaint (a form shows its progress).
+    // Runs at each Repaint and DoPaintEvents (a form shows its progress).
     std::function<void(ui::Form&)> onRepaint;
 
     // --- Records ------------------------------------------------------------
     struct Counts {
         int created = 0, destroyed = 0, shown = 0, shownModal = 0, hidden = 0, repainted = 0, updated = 0;
+        int paintEvents = 0;  // DoPaintEvents
     };
     // Counts of one form (zeros for a form never seen).
     Counts CountsOf(const std::string& formName) const;
@@ -92,6 +93,7 @@ public:
     bool DisableCloseCommand(ui::Form& form) override;
     void SetForeground(ui::Form& form) override;
     void DoEvents() override;
+    void DoPaintEvents(ui::Form& form) override;
     void PopupMenu(ui::Form& form, ui::MenuItem& menu) override;
     bool AddTrayIcon(ui::Form& form, const std::string& tip) override;
     bool RemoveTrayIcon(ui::Form& form) override;

@@ -28,6 +28,7 @@ struct FakePlatform {
         for (const auto& [csidl, path] : shell.specialFolders) fs.AddFolder(path);
         context.state.IniFilePath = IniPath();
         context.state.DataFolderPath = DataPath();
+        system.onSleep = [this](unsigned ms) { fs.AdvanceClock(static_cast<std::uint64_t>(ms) * 10'000); };
     }
     FakePlatform(const FakePlatform&) = delete;
     FakePlatform& operator=(const FakePlatform&) = delete;

@@ -49,6 +49,8 @@ void FakeSystem::EndProcess(int exitCode) {
 void FakeSystem::Sleep(unsigned milliseconds) {
     ++sleeps;
     sleptMilliseconds += milliseconds;
+    tickCount += milliseconds;
+    if (onSleep) onSleep(milliseconds);
 }
 
 }  // namespace tollervy::fakes

@@ -1,6 +1,7 @@
 // The operating system and the process, as the tests set them. Public fields
 // are the answers; the fake records what the program did with it.
 #pragma once
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -27,6 +28,15 @@ public:
     int screenWidth = 1024;
     int screenHeight = 768;
 
+    // GetTickCount; Sleep moves it on, tests may too.
+    std::uint32_t tickCount = 1000;
+    // Added to tickCount after each TickCount call: time passing as the
+    // program works.
+    std::uint32_t tickStep = 0;
+    // Runs at each Sleep with its milliseconds (the fake platform moves the
+    // file system's clock with it).
+    std::function<void(unsigned)> onSleep;
+
     // Holds Shift down (or releases it).
     void SetShiftDown(bool down);
 
@@ -52,6 +62,11 @@ public:
     // Records the code and throws ProcessEnded{exitCode}.
     [[noreturn]] void EndProcess(int exitCode) override;
     void Sleep(unsigned milliseconds) override;
+    std::uint32_t TickCount() override {
+        const std::uint32_t now = tickCount;
+        tickCount += tickStep;
+        return now;
+    }
 
 private:
     std::optional<bool> previousAnswer_;

@@ -1,0 +1,287 @@
+// The settings dialog as a person meets it: the first start of a fresh
+// folder opens it, its tabs show one page each, options and users set
+// through its controls reach Tollervy.ini and Data\User.dat, the closing
+// questions keep the dialog open on the page that needs attention, and the
+// keyboard works as in any Windows dialog.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Scenario.h"
+
+#include <commctrl.h>
+
+using namespace e2e;
+
+namespace {
+
+const char* const kDialogTitle = "Tollervy - [設定]";
+
+// Control ids of the dialog's layout.
+enum : int {
+    kTab = 401, kOk = 402, kCancel = 403, kApply = 404,
+    kLogOnNo = 702, kLogOnYes = 703, kStatus = 704, kEnd = 705, kDeleteCheck = 707, kReadOnly = 710,
+    kErrorIgnore = 712, kErrorEnd = 713, kErrorAsk = 714, kJapanese = 715,
+    kListUser = 752, kUserName = 755, kUserPass = 757, kUserUse = 758,
+    kUserAdd = 759, kUserChange = 760, kUserDelete = 761, kUseUser = 762,
+    kHelp = 801, kVersion = 805,
+};
+
+const char* const kNotRegistered = "スタートアップにTollervyを登録しない場合";
+const char* const kNoFiles = "Tollervyにて使い分けるファイルを設定しない場合";
+const char* const kShiftQuestion = "「Shift」キーを押しながら起動することで";
+
+bool Visible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
+bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+bool Checked(HWND dialog, int id) { return SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+int SelectedTab(HWND dialog) { return static_cast<int>(SendDlgItemMessageW(dialog, kTab, TCM_GETCURSEL, 0, 0)); }
+
+// Selects a tab (0-based) as a click on it does.
+void SelectTab(HWND dialog, int index) {
+    SendDlgItemMessageW(dialog, kTab, TCM_SETCURFOCUS, static_cast<WPARAM>(index), 0);
+}
+
+// A key pressed while the focus is in the dialog.
+void PressKey(HWND dialog, UINT key) {
+    HWND target = GetFocus();
+    DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus) target = info.hwndFocus;
+    if (!target) target = dialog;
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
+class SettingsDialog : public Scenario {
+protected:
+    // Starts the program and waits for its settings dialog.
+    HWND Open(Process& p, const std::string& args) {
+        if (!Start(p, args)) return nullptr;
+        HWND dialog = WaitForDialog(p, kDialogTitle, kWait);
+        if (!dialog) ADD_FAILURE() << "no settings dialog";
+        return dialog;
+    }
+
+    // Waits for the next message box, checks that its text starts with
+    // `start`, photographs it and presses `button`.
+    void Answer(const Process& p, const std::string& start, int button, const std::string& shot) {
+        HWND box = WaitForMessageBox(p, "Tollervy", kWait);
+        ASSERT_NE(box, nullptr) << "no message box starting " << start;
+        const std::string text = MessageText(box);
+        EXPECT_EQ(text.substr(0, start.size()), start) << text;
+        EXPECT_TRUE(IsSystemModal(box)) << text;
+        if (!shot.empty()) {
+            LetPaint(box);
+            Screenshot(Shot(shot));
+        }
+        ASSERT_TRUE(PressButton(box, button));
+        EXPECT_TRUE(WaitWindowGone(box, kWait));
+    }
+
+    // The tab order of the visible page: every control the Tab key reaches
+    // from the first one until it comes back, with its top edge.
+    static std::vector<std::pair<int, int>> TabOrder(HWND dialog) {
+        std::vector<std::pair<int, int>> order;
+        HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
+        for (HWND h = first; h && order.size() < 64;) {
+            RECT r;
+            GetWindowRect(h, &r);
+            order.emplace_back(GetDlgCtrlID(h), r.top);
+            h = GetNextDlgTabItem(dialog, h, FALSE);
+            if (h == first) break;
+        }
+        return order;
+    }
+};
+
+// A fresh folder: the first start opens the dialog. Each tab shows its own
+// page only. Options and two users set through the controls, OK, the two
+// closing questions answered Yes and the last one No: the settings file and
+// the user file hold exactly that, and the program ends.
+TEST_F(SettingsDialog, FirstStartOpensItAndOkWritesWhatWasSet) {
+    Process p;
+    HWND dialog = Open(p, "");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(FolderExists(inst().dataPath())) << "the data store was not made";
+    EXPECT_EQ(inst().IniValue("Start", "Started"), std::optional<std::string>("1"));
+    EXPECT_EQ(inst().IniValue("Last", "User"), std::optional<std::string>("All Users"));
+    EXPECT_EQ(SelectedTab(dialog), 0);
+
+    // Each tab shows its page and hides the others.
+    const char* names[] = {"startup", "files", "options", "users", "version"};
+    for (int tab = 0; tab < 5; ++tab) {
+        SelectTab(dialog, tab);
+        EXPECT_EQ(SelectedTab(dialog), tab);
+        EXPECT_EQ(Visible(dialog, kStatus), tab == 2) << "tab " << tab;
+        EXPECT_EQ(Visible(dialog, kListUser), tab == 3) << "tab " << tab;
+        EXPECT_EQ(Visible(dialog, kHelp), tab == 4) << "tab " << tab;
+        LetPaint(dialog);
+        Screenshot(Shot(std::string("tab-") + names[tab]));
+    }
+    EXPECT_EQ(ControlText(dialog, kVersion), "Version 1.1.0");
+
+    // The options page as a fresh settings file gives it.
+    SelectTab(dialog, 2);
+    EXPECT_TRUE(Checked(dialog, kLogOnNo));
+    EXPECT_TRUE(Checked(dialog, kStatus));
+    EXPECT_TRUE(Checked(dialog, kEnd));
+    EXPECT_TRUE(Checked(dialog, kDeleteCheck));
+    EXPECT_FALSE(Checked(dialog, kReadOnly));
+    EXPECT_TRUE(Checked(dialog, kErrorAsk));
+    EXPECT_FALSE(Checked(dialog, kJapanese));
+    ASSERT_TRUE(PressButton(dialog, kStatus));
+    ASSERT_TRUE(PressButton(dialog, kErrorIgnore));
+    ASSERT_TRUE(PressButton(dialog, kJapanese));
+    EXPECT_FALSE(Checked(dialog, kErrorAsk));
+
+    // Two users; the second one switched off.
+    SelectTab(dialog, 3);
+    EXPECT_FALSE(Enabled(dialog, kUserAdd));
+    ASSERT_TRUE(SetControlText(dialog, kUserName, "葵"));
+    ASSERT_TRUE(SetControlText(dialog, kUserPass, "pw,1"));
+    EXPECT_TRUE(Enabled(dialog, kUserAdd));
+    ASSERT_TRUE(PressButton(dialog, kUserAdd));
+    ASSERT_TRUE(SetControlText(dialog, kUserName, "Ben"));
+    ASSERT_TRUE(SetControlText(dialog, kUserPass, ""));
+    ASSERT_TRUE(PressButton(dialog, kUserUse));
+    ASSERT_TRUE(PressButton(dialog, kUserAdd));
+    EXPECT_EQ(SendDlgItemMessageW(dialog, kListUser, LB_GETCOUNT, 0, 0), 2);
+    EXPECT_TRUE(Enabled(dialog, kUserDelete));
+
+    // The logon dialog on: the cleanup option shows.
+    SelectTab(dialog, 2);
+    ASSERT_TRUE(PressButton(dialog, kLogOnYes));
+    SelectTab(dialog, 3);
+    EXPECT_TRUE(Visible(dialog, kUseUser));
+    LetPaint(dialog);
+    Screenshot(Shot("users-filled"));
+
+    ASSERT_TRUE(PostClick(dialog, kOk));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, kNotRegistered, IDYES, "question-startup"));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, kNoFiles, IDYES, "question-files"));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, kShiftQuestion, IDNO, "question-shift"));
+    DWORD code = 1;
+    ASSERT_TRUE(p.WaitExit(kWait, &code)) << "the program did not end after OK";
+    EXPECT_EQ(code, 0u);
+
+    const std::pair<const char*, const char*> written[] = {
+        {"Status", "0"}, {"Japanese", "1"}, {"Started", "1"}, {"NowUser", ""}};
+    for (const auto& [key, value] : written)
+        EXPECT_EQ(inst().IniValue("Start", key), std::optional<std::string>(value)) << "[Start] " << key;
+    EXPECT_EQ(inst().IniValue("Last", "ErrorNext"), std::optional<std::string>("0"));
+    EXPECT_EQ(inst().IniValue("Last", "Message"), std::optional<std::string>("0"));
+    EXPECT_EQ(inst().IniValue("Last", "User"), std::optional<std::string>(LoginName()));
+    EXPECT_EQ(inst().IniValue("Logon", "Use"), std::optional<std::string>("1"));
+    // Unchanged options are not written at all.
+    EXPECT_EQ(inst().IniValue("Delete", "Check"), std::nullopt);
+    EXPECT_EQ(inst().IniValue("Delete", "Type"), std::nullopt);
+    EXPECT_EQ(inst().IniValue("User", "Use"), std::nullopt);
+
+    std::string users;
+    ASSERT_TRUE(ReadBytes(inst().dataPath() + "\\User.dat", users));
+    // The comma inside the password is kept as "|" in its field.
+    EXPECT_EQ(users, ToCp932("葵,pw|1,1\r\nBen,,0\r\n"));
+}
+
+// Cancel asks the closing questions; No keeps the dialog open on the tab that
+// needs attention: the start-up tab, then the file tab. Yes to both and to
+// the Shift question ends the program without writing a setting.
+TEST_F(SettingsDialog, NoToAClosingQuestionReturnsToItsTab) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\n[Last]\nUser=" + LoginName() + "\n"));
+    ASSERT_TRUE(inst().MakeDataStore());
+    Process p;
+    HWND dialog = Open(p, "-s");
+    ASSERT_NE(dialog, nullptr);
+
+    SelectTab(dialog, 3);
+    ASSERT_TRUE(PostClick(dialog, kCancel));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, kNotRegistered, IDNO, ""));
+    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(dialog) == 0; }, kWait)) << "not back on the start-up tab";
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_FALSE(Visible(dialog, kListUser));
+
+    SelectTab(dialog, 4);
+    ASSERT_TRUE(PostClick(dialog, kCancel));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, kNotRegistered, IDYES, ""));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, kNoFiles, IDNO, ""));
+    ASSERT_TRUE(WaitUntil([&] { return SelectedTab(dialog) == 1; }, kWait)) << "not back on the file tab";
+    EXPECT_TRUE(p.Running());
+    EXPECT_FALSE(Visible(dialog, kHelp));
+    LetPaint(dialog);
+    Screenshot(Shot("back-on-files"));
+
+    ASSERT_TRUE(PostClick(dialog, kCancel));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, kNotRegistered, IDYES, ""));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, kNoFiles, IDYES, ""));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, kShiftQuestion, IDYES, ""));
+    ASSERT_TRUE(p.WaitExit(kWait));
+    EXPECT_EQ(inst().IniValue("Last", "Message"), std::nullopt);
+    EXPECT_EQ(inst().IniValue("Start", "Status"), std::nullopt);
+    EXPECT_EQ(inst().IniValue("Start", "NowUser"), std::optional<std::string>(""));
+}
+
+// The help button without readme.txt beside the program: the path of the
+// missing file followed by "の表示に失敗しました"; the dialog stays.
+TEST_F(SettingsDialog, HelpWithoutTheReadmeSaysWhichFileFailed) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\n[Last]\nMessage=0\n"));
+    ASSERT_TRUE(inst().MakeDataStore());
+    Process p;
+    HWND dialog = Open(p, "-s");
+    ASSERT_NE(dialog, nullptr);
+    SelectTab(dialog, 4);
+    ASSERT_TRUE(PostClick(dialog, kHelp));
+    HWND box = WaitForMessageBox(p, "Tollervy", kWait);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageText(box), inst().folder() + "\\readme.txt" + "の表示に失敗しました");
+    LetPaint(box);
+    Screenshot(Shot("help-failed"));
+    ASSERT_TRUE(PressButton(box, IDOK));
+    EXPECT_TRUE(WaitWindowGone(box, kWait));
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    ASSERT_TRUE(PostClick(dialog, kCancel));
+    ASSERT_TRUE(p.WaitExit(kWait)) << "with Message 0 Cancel ends at once";
+}
+
+// The keyboard: Tab goes through each page top to bottom, Escape is Cancel
+// and Enter is OK.
+TEST_F(SettingsDialog, TabGoesTopToBottomEscapeCancelsEnterSaves) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\n[Last]\nMessage=0\n"));
+    ASSERT_TRUE(inst().MakeDataStore());
+    {
+        Process p;
+        HWND dialog = Open(p, "-s");
+        ASSERT_NE(dialog, nullptr);
+        for (int tab : {2, 3, 4}) {
+            SelectTab(dialog, tab);
+            const auto order = TabOrder(dialog);
+            ASSERT_GE(order.size(), 3u) << "tab " << tab;
+            // The page's controls come first, top to bottom; the tab strip
+            // and the buttons after them.
+            std::size_t i = 0;
+            for (; i + 1 < order.size() && order[i + 1].first != kTab; ++i)
+                EXPECT_LE(order[i].second, order[i + 1].second)
+                    << "tab " << tab << ": control " << order[i + 1].first << " comes after " << order[i].first;
+            ASSERT_LT(i + 1, order.size()) << "the tab strip is not in the tab order";
+        }
+        SelectTab(dialog, 2);
+        ASSERT_TRUE(PressButton(dialog, kReadOnly));  // an edit that Escape throws away
+        PressKey(dialog, VK_ESCAPE);
+        ASSERT_TRUE(p.WaitExit(kWait)) << "Escape did not close the dialog";
+        EXPECT_EQ(inst().IniValue("Delete", "ReadOnly"), std::nullopt);
+    }
+    {
+        Process p;
+        HWND dialog = Open(p, "-s");
+        ASSERT_NE(dialog, nullptr);
+        SelectTab(dialog, 2);
+        ASSERT_TRUE(PressButton(dialog, kReadOnly));
+        PressKey(dialog, VK_RETURN);
+        ASSERT_TRUE(p.WaitExit(kWait)) << "Enter did not save and close the dialog";
+        EXPECT_EQ(inst().IniValue("Delete", "ReadOnly"), std::optional<std::string>("1"));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+// The main window's progress during a switch: the file line and the bar reach
+// the window at a steady rate however fast the files go, a phase line and the
+// end at once, and every item's last file is on the window before its line
+// is cleared.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Desk.h"
+
+namespace tollervy {
+namespace {
+
+constexpr const char* LiveDir = "C:\\Work\\Notes\\";
+constexpr int FilesPerFolder = 60;
+
+std::string Name(int i) { return "f" + std::to_string(100 + i) + ".txt"; }
+
+// Aoi's copies in place, Ben's stored: a folder entry of 60 files and a
+// pattern entry of 60 files.
+void Prepare(Desk& d) {
+    d.p.fs.AddFolder(Desk::Data);
+    d.Ini("Start", "Started", "1");
+    d.Ini("Last", "User", "Aoi");
+    d.Ini("File", "F1", LiveDir);
+    d.Ini("File", "F2", "C:\\Game\\*.sav");
+    const std::string data = Desk::Data;
+    for (int i = 0; i < FilesPerFolder; ++i) {
+        d.p.fs.AddFile(LiveDir + Name(i), "Aoi " + std::to_string(i));
+        d.p.fs.AddFile(data + "\\Ben\\F1\\" + Name(i), "Ben " + std::to_string(i));
+        d.p.fs.AddFile("C:\\Game\\" + std::to_string(i) + ".sav", "Aoi save");
+        d.p.fs.AddFile(data + "\\Ben\\F2\\" + std::to_string(i) + ".sav", "Ben save");
+    }
+    d.p.system.loginName = "Ben";
+}
+
+struct Paint {
+    std::uint32_t tick;
+    std::string phase, detail;
+    int bar;
+};
+
+TEST(ProgressDisplay, TheWindowFollowsAtASteadyRateWhateverTheSpeedOfTheFiles) {
+    struct Case {
+        std::uint32_t msPerFile;  // time that passes at each file
+        bool everyFileShown;      // files slower than the paint interval are each painted
+    };
+    for (const Case k : {Case{0, false}, Case{1, false}, Case{7, false}, Case{30, false}, Case{200, true}}) {
+        SCOPED_TRACE("ms per file " + std::to_string(k.msPerFile));
+        Desk d;
+        Prepare(d);
+        d.p.system.tickStep = k.msPerFile;
+        TollervyMain& main = d.forms.TollervyMain();
+        std::vector<Paint> paints;
+        // A paint repaints the window and then lets its messages run: one
+        // paint, seen twice by the host.
+        d.p.host.onRepaint = [&](ui::Form&) {
+            const Paint p{d.p.system.tickCount, main.StatusMess.Caption(), main.StatusDetail.Caption(),
+                          main.StatusBar.Value()};
+            if (!paints.empty() && paints.back().tick == p.tick && paints.back().phase == p.phase &&
+                paints.back().detail == p.detail && paints.back().bar == p.bar)
+                return;
+            paints.push_back(p);
+        };
+        EXPECT_EQ(d.Start(), 0);
+        ASSERT_EQ(d.p.fs.Content(LiveDir + Name(0)), "Ben 0");
+
+        // The end is on the window: the last phase and the full bar.
+        ASSERT_FALSE(paints.empty());
+        EXPECT_EQ(paints.back().phase, "Benの情報を回復中");
+        EXPECT_EQ(paints.back().bar, 100);
+
+        // Never more than one throttled paint per interval, besides the two
+        // phases, the first showing, the end and each item's last file.
+        const std::uint32_t elapsed = paints.back().tick - paints.front().tick;
+        const std::size_t bound = elapsed / TollervyMain::PaintInterval + 1 + 2 + 1 + 1 + 4;
+        EXPECT_LE(paints.size(), bound) << elapsed << " ms";
+        // And no long gap while the switch goes on: a paint at least once
+        // per interval plus the file (two ticks of it) or wait step that
+        // overran it.
+        for (std::size_t i = 1; i < paints.size(); ++i)
+            EXPECT_LE(paints[i].tick - paints[i - 1].tick, TollervyMain::PaintInterval + 2 * k.msPerFile + 50) << i;
+
+        // The last file of each item (in listing order) was painted; slow
+        // files each were.
+        std::set<std::string> shown;
+        for (const auto& p : paints) shown.insert(p.detail);
+        EXPECT_EQ(shown.count(LiveDir + Name(FilesPerFolder - 1)), 1u);
+        EXPECT_EQ(shown.count("C:\\Game\\9.sav"), 1u);
+        if (k.everyFileShown) {
+            for (int i = 0; i < FilesPerFolder; ++i) EXPECT_EQ(shown.count(LiveDir + Name(i)), 1u) << i;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tollervy

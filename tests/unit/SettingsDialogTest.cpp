@@ -1,0 +1,605 @@
+// The settings dialog on the fakes: what it loads and shows, what a save
+// writes and in which order, the closing questions and what the program does
+// after the dialog, the options page's enabling rules, the users page's
+// buttons and the version page.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "Desk.h"
+#include "shell/FormMenu.h"
+#include "users/UserList.h"
+
+namespace tollervy {
+namespace {
+
+using Answer = platform::Answer;
+using Ini = std::map<std::string, std::string>;
+
+// A program that has been set up before, opened with "-s" for `login`.
+struct Dialog {
+    Desk d;
+    explicit Dialog(const Ini& ini = {}) {
+        d.p.fs.AddFolder(Desk::Data);
+        d.Ini("Start", "Started", "1");
+        for (const auto& [sectionKey, value] : ini) {
+            const auto slash = sectionKey.find('/');
+            d.Ini(sectionKey.substr(0, slash), sectionKey.substr(slash + 1), value);
+        }
+        d.p.system.loginName = "Taro";
+        d.p.system.commandLine = "-s";
+    }
+    LervIni& Open() {
+        EXPECT_EQ(d.Start(), std::nullopt);
+        EXPECT_TRUE(d.SettingsOpen());
+        return d.forms.LervIni();
+    }
+    // The keys written since `from` (section/key), in order.
+    std::vector<std::string> WrittenKeys(std::size_t from = 0) const {
+        std::vector<std::string> keys;
+        const auto& writes = d.p.profile.Writes();
+        for (std::size_t i = from; i < writes.size(); ++i) keys.push_back(writes[i].section + "/" + writes[i].key);
+        return keys;
+    }
+    std::string UserFile() const { return std::string(Desk::Data) + "\\User.dat"; }
+};
+
+// ---------------------------------------------------------------------------
+// Loading
+
+// What each stored text shows. Values the buttons cannot show take the key's
+// default; a save without edits leaves every stored text as it stands.
+TEST(SettingsDialogLoad, StoredValuesShowAndUntouchedOnesAreNotRewritten) {
+    struct Case {
+        const char *logon, *deleteType, *errorNext, *status, *japanese;
+        int shownLogon, shownDelete, shownError, shownStatus, shownJapanese;
+    };
+    const Case cases[] = {
+        {"1", "1", "0", "0", "1", 1, 1, 0, 0, 1},
+        {"0", "0", "1", "1", "0", 0, 0, 1, 1, 0},
+        {"7", "5", "9", "2", "abc", 0, 0, 2, 1, 0},
+        {"abc", "-1", "x", "", "", 0, 0, 2, 1, 0},
+        {"", "1 ", "-1", "01", "00", 0, 1, 2, 1, 0},
+    };
+    for (const Case& k : cases) {
+        Dialog t(Ini{{"Logon/Use", k.logon}, {"Delete/Type", k.deleteType}, {"Last/ErrorNext", k.errorNext},
+                  {"Start/Status", k.status}, {"Start/Japanese", k.japanese}, {"Last/Message", "0"}});
+        LervIni& f = t.Open();
+        const std::string what = std::string("Logon=") + k.logon + " Type=" + k.deleteType + " ErrorNext=" +
+                                 k.errorNext + " Status=" + k.status + " Japanese=" + k.japanese;
+        EXPECT_EQ(f.OptionLogOn.Selected(), k.shownLogon) << what;
+        EXPECT_EQ(f.OptionDelete.Selected(), k.shownDelete) << what;
+        EXPECT_EQ(f.OptionError.Selected(), k.shownError) << what;
+        EXPECT_EQ(f.CheckStatus.Value(), k.shownStatus) << what;
+        EXPECT_EQ(f.CheckJapanese.Value(), k.shownJapanese) << what;
+
+        const std::size_t before = t.d.p.profile.Writes().size();
+        f.SetIniBtn.Click();
+        EXPECT_TRUE(t.WrittenKeys(before).empty()) << what << ": " << ::testing::PrintToString(t.WrittenKeys(before));
+    }
+}
+
+TEST(SettingsDialogLoad, FirstOpeningMarksTheProgramSetUpAndMakesTheStore) {
+    Desk d;  // nothing at all: no settings file, no data store
+    EXPECT_EQ(d.Start(), std::nullopt);
+    ASSERT_TRUE(d.SettingsOpen());
+    EXPECT_TRUE(d.p.fs.Exists(Desk::Data));
+    EXPECT_EQ(d.IniValue("Start", "Started"), "1");
+    EXPECT_EQ(d.IniValue("Last", "User"), "All Users");
+    // The main window stays out of sight while the dialog is open.
+    EXPECT_FALSE(d.forms.TollervyMain().Visible());
+    // The first closing makes the login user the one whose copies are in
+    // place, and ends the program.
+    EXPECT_EQ(d.CancelSettings(), 0);
+    EXPECT_EQ(d.IniValue("Last", "User"), "Taro");
+}
+
+TEST(SettingsDialogLoad, AStoreThatCannotBeMadeOrMarksThatCannotBeWrittenEndTheProgram) {
+    {
+        Desk d;
+        d.p.fs.FailPath(Desk::Data);
+        d.p.messages.Expect("書き込み権限がありません\r\n致命的なエラーです\r\n\r\nC:\\Program Files\\Tollervy", 1);
+        EXPECT_EQ(d.Start(), 0);
+        EXPECT_EQ(d.IniValue("Start", "NowUser"), "");
+    }
+    {
+        // Resident, then the settings file stops taking writes and the
+        // program looks as if never set up: the dialog's first marks fail,
+        // and it ends the program without a message.
+        Dialog t(Ini{{"Start/AllWay", "1"}, {"Last/User", "Aoi"}});
+        t.d.p.system.commandLine = "";
+        ASSERT_EQ(t.d.Start(), std::nullopt);
+        ASSERT_EQ(t.d.p.host.trays.size(), 1u);
+        t.d.Ini("Start", "Started", "0");
+        t.d.p.profile.SetWritesFail(true);
+        EXPECT_EQ(t.d.Run([&] { t.d.forms.FormMenu().mnuIni_Click(); }), 0);
+        EXPECT_EQ(t.d.p.messages.Count(), 0u);
+        EXPECT_TRUE(t.d.p.host.trays.empty());
+    }
+}
+
+TEST(SettingsDialogLoad, TheVersionPageAndTheRecentDocumentsEntry) {
+    for (const bool xp : {true, false}) {
+        Dialog t(Ini{{"Last/Message", "0"}});
+        if (!xp) t.d.p.system.version = {2, 5, 0};  // Windows 2000
+        LervIni& f = t.Open();
+        EXPECT_EQ(f.LabelVer.Caption(), "Version 1.1.0");
+        EXPECT_EQ(t.d.p.shell.recentDocs.empty(), xp);
+        if (!xp) EXPECT_EQ(t.d.p.shell.recentDocs, std::vector<std::string>{"C:\\Program Files\\Tollervy\\Tollervy.exe"});
+    }
+    Dialog t(Ini{{"Last/Message", "0"}});
+    t.d.p.system.versionRecord = {2, 10, 7, "https://tollervy.example.org/"};
+    LervIni& f = t.Open();
+    EXPECT_EQ(f.LabelVer.Caption(), "Version 2.10.7");
+    f.IniTab.Select(5);
+    f.URLBtn.Click();
+    t.d.p.shell.openResult = 2;  // the shell cannot open the help file
+    t.d.p.messages.Expect(1);
+    f.HelpBtn.Click();
+    EXPECT_EQ(t.d.p.shell.opened,
+              (std::vector<std::string>{"https://tollervy.example.org/", "C:\\Program Files\\Tollervy\\readme.txt"}));
+    EXPECT_EQ(t.d.p.messages.Last().text, "C:\\Program Files\\Tollervy\\readme.txtの表示に失敗しました");
+    EXPECT_EQ(t.d.p.messages.Last().style, 16u | 4096u);
+}
+
+// ---------------------------------------------------------------------------
+// Saving
+
+TEST(SettingsDialogSave, ChangedOptionsAreWrittenInTheirOrderAndASecondApplyWritesNothing) {
+    Dialog t(Ini{{"Last/Message", "0"}});
+    LervIni& f = t.Open();
+    f.OptionLogOn[1].SetValue(true);
+    f.CheckStatus.SetValue(0);
+    f.CheckEnd.SetValue(1);
+    f.CheckDelete.SetValue(0);
+    f.OptionDelete[1].SetValue(true);
+    f.CheckReadOnly.SetValue(1);
+    f.OptionError[0].SetValue(true);
+    f.CheckJapanese.SetValue(1);
+    f.CheckUseUser.SetValue(1);
+    f.CheckTask.SetValue(0);
+    f.IniTab.Select(4);
+    f.TextUserName.SetText("Aoi");
+    f.CommandUserAdd.Click();
+
+    std::size_t before = t.d.p.profile.Writes().size();
+    f.SetIniBtn.Click();
+    EXPECT_EQ(t.WrittenKeys(before),
+              (std::vector<std::string>{"Logon/Use", "Start/Status", "Last/Message", "Delete/Check", "Delete/Type",
+                                        "Delete/ReadOnly", "Last/ErrorNext", "Start/Japanese", "User/Use",
+                                        "Start/Task"}));
+    const std::pair<const char*, const char*> values[] = {
+        {"Logon/Use", "1"}, {"Start/Status", "0"}, {"Last/Message", "1"}, {"Delete/Check", "0"},
+        {"Delete/Type", "1"}, {"Delete/ReadOnly", "1"}, {"Last/ErrorNext", "0"}, {"Start/Japanese", "1"},
+        {"User/Use", "1"}, {"Start/Task", "0"}};
+    for (const auto& [key, value] : values) {
+        const std::string k = key;
+        EXPECT_EQ(t.d.IniValue(k.substr(0, k.find('/')), k.substr(k.find('/') + 1)), value) << key;
+    }
+    EXPECT_EQ(t.d.p.fs.Content(t.UserFile()), "Aoi,,1\r\n");
+    // The new face shows at once, on the main window's file line too.
+    EXPECT_EQ(t.d.forms.TollervyMain().StatusDetail.GetFont().face, "ＭＳ ゴシック");
+
+    before = t.d.p.profile.Writes().size();
+    const int userFileWrites = t.d.p.fs.Calls(fakes::FakeFileSystem::Op::Write);
+    f.SetIniBtn.Click();
+    EXPECT_TRUE(t.WrittenKeys(before).empty()) << ::testing::PrintToString(t.WrittenKeys(before));
+    EXPECT_EQ(t.d.p.fs.Calls(fakes::FakeFileSystem::Op::Write), userFileWrites);
+}
+
+TEST(SettingsDialogSave, AFailedWriteStopsTheSaveAndOkKeepsTheDialogOpen) {
+    Dialog t(Ini{{"Last/Message", "0"}});
+    LervIni& f = t.Open();
+    f.CheckStatus.SetValue(0);
+    f.CheckJapanese.SetValue(1);
+    t.d.p.profile.SetWritesFail(true);
+    f.OkIniBtn.Click();
+    EXPECT_TRUE(t.d.SettingsOpen());
+    EXPECT_EQ(t.d.p.messages.Count(), 0u);
+    t.d.p.profile.SetWritesFail(false);
+    EXPECT_EQ(t.d.IniValue("Start", "Japanese"), "<missing>");
+    // Once the file can be written the same OK saves both and closes.
+    EXPECT_EQ(t.d.Run([&] { f.OkIniBtn.Click(); }), 0);
+    EXPECT_EQ(t.d.IniValue("Start", "Status"), "0");
+    EXPECT_EQ(t.d.IniValue("Start", "Japanese"), "1");
+}
+
+// The resident options cannot be changed on the page, but the dialog keeps
+// them consistent: turned off from code, the switch to the current user runs
+// at once; turned on, the current user becomes the last one.
+TEST(SettingsDialogSave, TurningResidentModeOffSwitchesAtOnce) {
+    Dialog t(Ini{{"Last/Message", "0"}, {"Start/AllWay", "1"}, {"Last/User", "Aoi"}, {"File/F1", "C:\\Work\\memo.txt"}});
+    t.d.p.fs.AddFile("C:\\Work\\memo.txt", "Aoi memo");
+    t.d.p.fs.AddFile(std::string(Desk::Data) + "\\Taro\\F1\\memo.txt", "Taro memo");
+    LervIni& f = t.Open();
+    EXPECT_EQ(f.CheckAllway.Value(), 1);
+    EXPECT_TRUE(f.CheckTask.Enabled());
+    f.CheckAllway.SetValue(0);
+    EXPECT_FALSE(f.CheckTask.Enabled());
+    f.SetIniBtn.Click();
+    EXPECT_EQ(t.d.IniValue("Start", "AllWay"), "0");
+    EXPECT_EQ(t.d.p.fs.Content("C:\\Work\\memo.txt"), "Taro memo");
+    EXPECT_EQ(t.d.p.fs.Content(std::string(Desk::Data) + "\\Aoi\\F1\\memo.txt"), "Aoi memo");
+
+    f.CheckAllway.SetValue(1);
+    f.SetIniBtn.Click();
+    EXPECT_EQ(t.d.IniValue("Start", "AllWay"), "1");
+    EXPECT_EQ(t.d.IniValue("Last", "User"), "Taro");
+}
+
+// ---------------------------------------------------------------------------
+// Closing
+
+TEST(SettingsDialogClose, QuestionsComeInOrderAndNoKeepsTheDialogOnItsTab) {
+    struct Case {
+        std::vector<int> answers;  // to the start-up, files and Shift questions
+        bool open;
+        int tab;
+    };
+    const Case cases[] = {
+        {{Answer::AnswerNo}, true, 1},
+        {{Answer::AnswerYes, Answer::AnswerNo}, true, 2},
+        {{Answer::AnswerYes, Answer::AnswerYes, Answer::AnswerYes}, false, 0},
+    };
+    for (const Case& k : cases) {
+        Dialog t;
+        LervIni& f = t.Open();
+        f.IniTab.Select(4);
+        const char* starts[] = {"スタートアップにTollervyを登録しない場合、", "Tollervyにて使い分けるファイルを設定しない場合、",
+                                "「Shift」キーを押しながら起動することで"};
+        for (std::size_t i = 0; i < k.answers.size(); ++i) t.d.p.messages.Expect(starts[i], k.answers[i]);
+        const std::optional<int> ended = t.d.Run([&] { f.CancelIniBtn.Click(); });
+        EXPECT_EQ(ended.has_value(), !k.open);
+        if (!k.open) continue;
+        EXPECT_TRUE(t.d.SettingsOpen());
+        EXPECT_EQ(f.IniTab.SelectedIndex(), k.tab);
+        EXPECT_EQ(f.FrameStartUp.Visible(), k.tab == 1);
+        EXPECT_EQ(f.FrameFileList.Visible(), k.tab == 2);
+        EXPECT_FALSE(f.FrameUser.Visible());
+    }
+    Dialog t;
+    t.Open();
+    t.d.p.messages.Expect(Answer::AnswerYes);
+    t.d.p.messages.Expect(Answer::AnswerYes);
+    t.d.p.messages.Expect(Answer::AnswerYes);
+    t.d.Run([&] { t.d.forms.LervIni().CancelIniBtn.Click(); });
+    for (const auto& box : t.d.p.messages.Boxes()) EXPECT_EQ(box.caption, "Tollervy");
+    ASSERT_EQ(t.d.p.messages.Count(), 3u);
+    EXPECT_EQ(t.d.p.messages.Boxes()[0].style, 4388u);
+    EXPECT_EQ(t.d.p.messages.Boxes()[1].style, 4388u);
+    EXPECT_EQ(t.d.p.messages.Boxes()[2].style, 4164u);
+}
+
+// What the program does once the dialog is gone.
+TEST(SettingsDialogClose, TheProgramEndsOrStaysResident) {
+    struct Case {
+        const char *allWay, *task, *debug, *lastUser;
+        int shiftAnswer;
+        bool ends, icon;
+        std::vector<std::string> infoBoxes;
+        const char* message;  // [Last] Message afterwards
+    };
+    const Case cases[] = {
+        {"0", "1", "0", "Aoi", Answer::AnswerYes, true, false, {}, "<missing>"},
+        {"1", "1", "0", "Taro", Answer::AnswerNo, true, false, {}, "0"},
+        {"1", "1", "0", "Aoi", Answer::AnswerYes, false, true, {}, "<missing>"},
+        {"1", "0", "1", "Aoi", Answer::AnswerYes, false, false, {"常駐開始"}, "<missing>"},
+        {"1", "0", "0", "Aoi", Answer::AnswerYes, false, false, {}, "<missing>"},
+    };
+    for (const Case& k : cases) {
+        Dialog t(Ini{{"Start/AllWay", k.allWay}, {"Start/Task", k.task}, {"Start/Debug", k.debug},
+                  {"Last/User", k.lastUser}});
+        if (std::string(k.debug) == "1") {
+            t.d.p.messages.Expect("OSバージョン", 1);
+            t.d.p.messages.Expect("Command", 1);
+        }
+        LervIni& f = t.Open();
+        t.d.p.messages.Expect(Answer::AnswerYes);
+        t.d.p.messages.Expect(Answer::AnswerYes);
+        t.d.p.messages.Expect(k.shiftAnswer);
+        for (const auto& text : k.infoBoxes) t.d.p.messages.Expect(text, 1);
+        const std::string what = std::string("AllWay=") + k.allWay + " Task=" + k.task + " Last=" + k.lastUser;
+        EXPECT_EQ(t.d.Run([&] { f.CancelIniBtn.Click(); }).has_value(), k.ends) << what;
+        EXPECT_EQ(t.d.p.host.trays.size(), k.icon ? 1u : 0u) << what;
+        EXPECT_EQ(t.d.IniValue("Last", "Message"), k.message) << what;
+        if (!k.ends) EXPECT_FALSE(t.d.SettingsOpen()) << what;
+    }
+}
+
+// A write that fails in the closing step would leave a process with no
+// window at all; the program ends through its exit path instead.
+TEST(SettingsDialogClose, AFailedWriteInTheClosingStepEndsTheProgram) {
+    Dialog t(Ini{{"Start/AllWay", "1"}, {"Last/User", "Aoi"}});
+    LervIni& f = t.Open();
+    t.d.p.messages.Expect(Answer::AnswerYes);
+    t.d.p.messages.Expect(Answer::AnswerYes);
+    t.d.p.messages.Expect(Answer::AnswerNo);
+    t.d.p.profile.SetWritesFail(true);
+    EXPECT_EQ(t.d.Run([&] { f.CancelIniBtn.Click(); }), 0);
+}
+
+// A second opening starts from the dialog as it is made, not from what the
+// first one left in its controls.
+TEST(SettingsDialogClose, EachOpeningStartsAfresh) {
+    Dialog t(Ini{{"Start/AllWay", "1"}, {"Start/Task", "1"}, {"Last/User", "Aoi"}, {"Last/Message", "0"}});
+    LervIni& first = t.Open();
+    first.IniTab.Select(4);
+    first.TextUserName.SetText("half typed");
+    EXPECT_EQ(t.d.Run([&] { first.CancelIniBtn.Click(); }), std::nullopt);
+    ASSERT_EQ(t.d.p.host.trays.size(), 1u);
+    t.d.Run([&] { t.d.forms.FormMenu().mnuIni_Click(); });
+    ASSERT_TRUE(t.d.SettingsOpen());
+    LervIni& second = t.d.forms.LervIni();
+    EXPECT_EQ(second.TextUserName.Text(), "");
+    EXPECT_EQ(second.IniTab.SelectedIndex(), 1);
+    EXPECT_TRUE(second.FrameStartUp.Visible());
+    EXPECT_FALSE(second.FrameUser.Visible());
+}
+
+// ---------------------------------------------------------------------------
+// The options page
+
+TEST(SettingsDialogOptions, EnablingRules) {
+    struct Case {
+        const char* what;
+        std::function<void(LervIni&)> act;
+        std::function<bool(LervIni&)> holds;
+    };
+    const Case cases[] = {
+        {"logon used: the cleanup option shows", [](LervIni& f) { f.OptionLogOn[1].SetValue(true); },
+         [](LervIni& f) { return f.CheckUseUser.Visible() && !f.ListUser.Enabled() && !f.TextUserName.Enabled(); }},
+        {"logon used, cleanup on: editing enabled",
+         [](LervIni& f) {
+             f.OptionLogOn[1].SetValue(true);
+             f.CheckUseUser.SetValue(1);
+         },
+         [](LervIni& f) { return f.ListUser.Enabled() && f.TextUserPass.Enabled() && f.CheckUserUse.Enabled(); }},
+        {"logon not used: cleanup hidden, editing enabled",
+         [](LervIni& f) {
+             f.OptionLogOn[1].SetValue(true);
+             f.OptionLogOn[0].SetValue(true);
+         },
+         [](LervIni& f) {
+             return !f.CheckUseUser.Visible() && f.ListUser.Enabled() && f.FrameUserIni.Enabled() &&
+                    f.TextUserName.Enabled() && f.LabelUserPass.Enabled();
+         }},
+        {"asking which data: both choices disabled, selection kept",
+         [](LervIni& f) {
+             f.OptionDelete[1].SetValue(true);
+             f.CheckDelete.SetValue(0);
+         },
+         [](LervIni& f) {
+             return !f.OptionDelete[0].Enabled() && !f.OptionDelete[1].Enabled() && f.OptionDelete.Selected() == 1;
+         }},
+        {"not asking: both choices enabled",
+         [](LervIni& f) {
+             f.CheckDelete.SetValue(0);
+             f.CheckDelete.SetValue(1);
+         },
+         [](LervIni& f) { return f.OptionDelete[0].Enabled() && f.OptionDelete[1].Enabled(); }},
+        {"resident off: the icon option disabled", [](LervIni& f) { f.CheckAllway.SetValue(0); },
+         [](LervIni& f) { return !f.CheckTask.Enabled() && !f.FrameAllway.Visible(); }},
+    };
+    for (const Case& k : cases) {
+        Dialog t(Ini{{"Last/Message", "0"}, {"Start/AllWay", "1"}});
+        LervIni& f = t.Open();
+        k.act(f);
+        EXPECT_TRUE(k.holds(f)) << k.what;
+    }
+}
+
+TEST(SettingsDialogOptions, LoadedOptionsSetTheUsersPageAndTheFonts) {
+    struct Case {
+        const char *logon, *userUse, *japanese;
+        bool cleanupShown, editing;
+        const char* face;
+    };
+    const Case cases[] = {
+        {"1", "0", "1", true, false, "ＭＳ ゴシック"},
+        {"1", "1", "0", true, true, "ＭＳ Ｐゴシック"},
+        {"0", "0", "", false, true, "ＭＳ ゴシック"},
+    };
+    for (const Case& k : cases) {
+        Dialog t(Ini{{"Logon/Use", k.logon}, {"User/Use", k.userUse}, {"Last/Message", "0"}});
+        if (*k.japanese) t.d.Ini("Start", "Japanese", k.japanese);
+        LervIni& f = t.Open();
+        if (!*k.japanese) {
+            // A run that never read the option: the rule treats "" like "1".
+            t.d.state.StartJapanese = "";
+            f.ApplyJapaneseFont();
+        }
+        EXPECT_EQ(f.CheckUseUser.Visible(), k.cleanupShown) << k.logon << k.userUse;
+        EXPECT_EQ(f.TextUserName.Enabled(), k.editing) << k.logon << k.userUse;
+        for (ui::Control* c : std::vector<ui::Control*>{&t.d.forms.TollervyMain().StatusDetail, &f.FileList, &f.FilePath,
+                                                        &f.ListUser, &f.TextUserName, &f.TextStartPath[0],
+                                                        &f.TextStartPath[9]}) {
+            EXPECT_EQ(c->GetFont().face, k.face) << c->Name();
+            EXPECT_EQ(c->GetFont().charset, 128) << c->Name();
+        }
+        EXPECT_EQ(f.TextUserPass.GetFont().face, "") << "not a path or user-name control";
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The users page
+
+struct UsersPageCase : ::testing::Test {
+    std::unique_ptr<Dialog> dialog;
+    LervIni* f = nullptr;
+    // A fresh program on the users page: the profile user Taro and the user
+    // file's Aoi and Ben (switched off).
+    void SetUp() override {
+        dialog = std::make_unique<Dialog>(Ini{{"Last/Message", "0"}});
+        dialog->d.state.ProfileUserNames = {"Taro", ""};
+        dialog->d.p.fs.AddTextFile(dialog->UserFile(), {"Aoi,pw,1", "Ben,,0", "Taro,tp,1"});
+        f = &dialog->Open();
+        f->IniTab.Select(4);
+    }
+    Dialog& t() { return *dialog; }
+    std::vector<std::string> Buttons() const {
+        std::vector<std::string> on;
+        if (f->CommandUserAdd.Enabled()) on.push_back("Add");
+        if (f->CommandUserChange.Enabled()) on.push_back("Change");
+        if (f->CommandUserDelete.Enabled()) on.push_back("Delete");
+        return on;
+    }
+};
+
+TEST_F(UsersPageCase, TheListShowsProfileUsersFirstWithTheirMarks) {
+    EXPECT_EQ(f->ListUser.Items(), (std::vector<std::string>{"■ Taro", "■ Aoi", "□ Ben"}));
+    EXPECT_EQ(t().d.state.UserCount, 3);
+    EXPECT_TRUE(t().d.state.UserList[0].IsProfileUser);
+    EXPECT_EQ(t().d.state.UserList[0].Password, "tp");
+    EXPECT_FALSE(t().d.state.UserListChanged);
+}
+
+TEST_F(UsersPageCase, ButtonRules) {
+    struct Case {
+        const char* what;
+        int row;  // -1: no row selected
+        std::function<void(LervIni&)> edit;
+        std::vector<std::string> buttons;
+    };
+    const Case cases[] = {
+        {"a new name, nothing selected", -1, [](LervIni& f) { f.TextUserName.SetText("Chika"); }, {"Add"}},
+        {"a new name with a row selected", 1, [](LervIni& f) { f.TextUserName.SetText("Chika"); }, {"Add"}},
+        {"a row selected", 1, [](LervIni&) {}, {"Delete"}},
+        {"the selected name typed back", 1,
+         [](LervIni& f) {
+             f.TextUserName.SetText("Ao");
+             f.TextUserName.SetText("Aoi");
+         },
+         {}},
+        {"another password", 1, [](LervIni& f) { f.TextUserPass.SetText("new"); }, {"Change"}},
+        {"switched off", 1, [](LervIni& f) { f.CheckUserUse.SetValue(0); }, {"Change"}},
+        {"another user's name", 1, [](LervIni& f) { f.TextUserName.SetText("Ben"); }, {"Change"}},
+        {"a profile user selected", 0, [](LervIni&) {}, {}},
+        {"a profile user's password", 0, [](LervIni& f) { f.TextUserPass.SetText("x"); }, {"Change"}},
+        {"a profile user given another's name", 0, [](LervIni& f) { f.TextUserName.SetText("Aoi"); }, {}},
+    };
+    for (const Case& k : cases) {
+        SetUp();
+        if (k.row >= 0) f->ListUser.SetListIndex(k.row);
+        k.edit(*f);
+        EXPECT_EQ(Buttons(), k.buttons) << k.what;
+    }
+}
+
+TEST_F(UsersPageCase, ForbiddenCharactersAreRefusedAtEachChange) {
+    const std::string message = "これらの文字は使用できません\r\n\\ / : , ; * ? \" < > |";
+    for (const char* name : {"a\\b", "a/b", "a:b", "a,b", "a;b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b"}) {
+        SetUp();
+        t().d.p.messages.Expect(message, 1);
+        f->TextUserName.SetText(name);
+        EXPECT_TRUE(Buttons().empty()) << name;
+    }
+    // The message comes back with the next change of any field.
+    t().d.p.messages.Expect(message, 1);
+    f->TextUserPass.SetText("p");
+}
+
+TEST_F(UsersPageCase, AddChangeAndDelete) {
+    f->CheckUserUse.SetValue(0);
+    f->TextUserName.SetText("Chika");
+    f->TextUserPass.SetText("cp");
+    f->CommandUserAdd.Click();
+    EXPECT_EQ(f->ListUser.List(3), "□ Chika");
+    EXPECT_EQ(f->ListUser.ListIndex(), 3);
+    EXPECT_EQ(Buttons(), std::vector<std::string>{"Delete"});
+    EXPECT_TRUE(t().d.state.UserListChanged);
+
+    // A profile user's change keeps Delete off.
+    f->ListUser.SetListIndex(0);
+    f->TextUserPass.SetText("new");
+    f->CommandUserChange.Click();
+    EXPECT_TRUE(Buttons().empty());
+    EXPECT_EQ(t().d.state.UserList[0].Password, "new");
+
+    // Cancelling the question changes nothing; OK removes the row.
+    f->ListUser.SetListIndex(2);
+    t().d.p.messages.Expect("Benを\r\nリストから削除しますか?", Answer::AnswerCancel);
+    f->CommandUserDelete.Click();
+    EXPECT_EQ(f->ListUser.ListCount(), 4);
+    t().d.p.messages.Expect("Benを\r\nリストから削除しますか?", Answer::AnswerOK);
+    f->CommandUserDelete.Click();
+    EXPECT_EQ(f->ListUser.Items(), (std::vector<std::string>{"■ Taro", "■ Aoi", "□ Chika"}));
+    EXPECT_EQ(f->TextUserName.Text(), "");
+    EXPECT_EQ(f->CheckUserUse.Value(), 1);
+    EXPECT_EQ(t().d.p.messages.Boxes().back().style, 4129u);
+
+    f->SetIniBtn.Click();
+    EXPECT_EQ(t().d.p.fs.Content(t().UserFile()), "Taro,new,1\r\nAoi,pw,1\r\nChika,cp,0\r\n");
+    EXPECT_FALSE(t().d.state.UserListChanged);
+    // Ben's stored copies are not the page's to remove.
+    EXPECT_EQ(t().d.state.UserCount, 3);
+}
+
+// Two users never share a name, nor names that Windows takes for one folder
+// of the data store.
+TEST_F(UsersPageCase, NoTwoUsersGetOneName) {
+    const std::string refusal = "同じ名前のユーザがすでに登録されています";
+    f->ListUser.SetListIndex(1);
+    f->TextUserName.SetText("Ben");
+    t().d.p.messages.Expect(refusal, 1);
+    f->CommandUserChange.Click();
+    EXPECT_EQ(t().d.state.UserList[1].Name, "Aoi");
+
+    for (const char* name : {"aoi", "BEN"}) {
+        f->ListUser.SetListIndex(-1);
+        f->TextUserName.SetText(name);
+        EXPECT_TRUE(f->CommandUserAdd.Enabled()) << name;
+        t().d.p.messages.Expect(refusal, 1);
+        f->CommandUserAdd.Click();
+        EXPECT_EQ(f->ListUser.ListCount(), 3) << name;
+    }
+    EXPECT_FALSE(t().d.state.UserListChanged);
+    // Full-width letters are other names than ASCII ones, but fold by case
+    // among themselves.
+    f->TextUserName.SetText("ａｏｉ");
+    f->CommandUserAdd.Click();
+    EXPECT_EQ(f->ListUser.ListCount(), 4);
+    f->ListUser.SetListIndex(-1);
+    f->TextUserName.SetText("ＡＯＩ");
+    t().d.p.messages.Expect(refusal, 1);
+    f->CommandUserAdd.Click();
+    EXPECT_EQ(f->ListUser.ListCount(), 4);
+}
+
+TEST_F(UsersPageCase, DeletingTheLastUserLeavesNoUserFile) {
+    for (int i = 0; i < 2; ++i) {
+        f->ListUser.SetListIndex(1);
+        t().d.p.messages.Expect(Answer::AnswerOK);
+        f->CommandUserDelete.Click();
+    }
+    EXPECT_EQ(f->ListUser.Items(), std::vector<std::string>{"■ Taro"});
+    // A profile user cannot be deleted: the button stays off for it.
+    f->ListUser.SetListIndex(0);
+    EXPECT_FALSE(f->CommandUserDelete.Enabled());
+    // Without profiles, the last user goes too and the file with it.
+    Dialog plain(Ini{{"Last/Message", "0"}});
+    plain.d.p.fs.AddTextFile(plain.UserFile(), {"Aoi,pw,1"});
+    LervIni& g = plain.Open();
+    g.IniTab.Select(4);
+    g.ListUser.SetListIndex(0);
+    plain.d.p.messages.Expect(Answer::AnswerOK);
+    g.CommandUserDelete.Click();
+    EXPECT_EQ(g.ListUser.ListCount(), 0);
+    g.SetIniBtn.Click();
+    EXPECT_FALSE(plain.d.p.fs.Exists(plain.UserFile()));
+}
+
+TEST_F(UsersPageCase, ACleanupOptionOffDisablesEveryEditingControl) {
+    f->OptionLogOn[1].SetValue(true);
+    f->CheckUseUser.SetValue(1);
+    f->ListUser.SetListIndex(1);
+    f->CheckUseUser.SetValue(0);
+    for (ui::Control* c : std::vector<ui::Control*>{&f->ListUser, &f->FrameUserIni, &f->CheckUserUse, &f->LabelUserName,
+                                                    &f->TextUserName, &f->LabelUserPass, &f->TextUserPass,
+                                                    &f->CommandUserAdd, &f->CommandUserChange, &f->CommandUserDelete})
+        EXPECT_FALSE(c->Enabled()) << c->Name();
+}
+
+}  // namespace
+}  // namespace tollervy
