@@ -35,7 +35,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/Forms.h"
+#include "ui/Forms.h"
 #include "driver/TollervyMain.h"
 #include "engine/SaveRestore.h"
 #include "settings/Settings.h"

@@ -1,17 +1,29 @@
 // The file list page of the settings dialog (tab "ファイル"): the files,
 // folders and patterns each user keeps a copy of.
+//
+// Rows added or removed on the page are pending until the dialog saves;
+// ApplyFileList then takes the registration copy ("All Users") of each new
+// path, disposes of the stored copies of each path that left the list, and
+// rewrites [File].
 #pragma once
+#include <string>
+#include <vector>
+
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
 namespace tollervy {
 
 class LervIni;
+class InPlaceRecord;
 
 enum FileListPageIds : int {
     IdFrameFileList = 600,
     IdFileList = 601,
     IdFilePath = 602,
+    IdFilePathGetButton = 603,
+    IdFileAdd = 604,
+    IdFileDelete = 605,
 };
 
 class FileListPage {
@@ -21,6 +33,9 @@ public:
     ui::Frame FrameFileList;
     ui::ListBox FileList;
     ui::TextBox FilePath;
+    ui::CommandButton FilePathGetButton;
+    ui::CommandButton FileAdd;
+    ui::CommandButton FileDelete;
 
     // Fills the page from [File] when the dialog loads.
     void LoadFileList();
@@ -28,8 +43,38 @@ public:
     // success. The last step of every save.
     bool ApplyFileList();
 
+    // Checks one path and appends it to the list when it passes; shows the
+    // reason otherwise.
+    void AddFileListPath(const std::string& path);
+    // True (after its message) when the path contains, or is contained in,
+    // a row of the list, without regard to case.
+    bool CheckFileListDuplicate(const std::string& path);
+
+    void FileAdd_Click();
+    void FileDelete_Click();
+    void FileList_Click();
+    void FileList_OLEDragDrop(const std::vector<std::string>& paths);
+    void FilePath_Change();
+    void FilePath_OLEDragDrop(const std::vector<std::string>& paths);
+    void FilePathGetButton_Click();
+
 private:
+    // Steps of ApplyFileList before its closing reload; true on success.
+    bool ApplyPendingList();
+    // Disposes of line i of n, whose path left the list.
+    bool RemoveListedLine(InPlaceRecord& record, const std::string& line, std::size_t i, std::size_t n);
+    // The next key number above `number` that no line of `lines` (nor of
+    // [File] as stored) uses and under which no user folder holds a copy.
+    // False when the data store cannot be looked through.
+    bool NextFreeKey(long& number, const std::vector<std::string>& lines);
+    // The copy to keep in place for a removed path: asked or configured.
+    std::string RemovedPathOwner(const std::string& path);
+
     LervIni& dialog_;
 };
+
+// The number of a key written as "F" and a decimal number without leading
+// zeros (F1, F2, ...); -1 for any other key.
+long FileKeyNumber(const std::string& key);
 
 }  // namespace tollervy

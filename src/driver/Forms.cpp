@@ -53,6 +53,8 @@ ui::Form& Forms::MainWindow() { return TollervyMain(); }
 
 ui::Label& Forms::MainFileLine() { return TollervyMain().StatusDetail; }
 
+StatusDisplay& Forms::MainStatus() { return TollervyMain(); }
+
 void Forms::EndProgram() { TollervyMain().Unload(); }
 
 bool Forms::SwitchUsers(const std::string& before, std::string& after) { return TollervyMain().SetData(before, after); }

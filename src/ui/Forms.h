@@ -9,6 +9,7 @@
 namespace tollervy {
 
 struct Context;
+class StatusDisplay;
 class TollervyMain;
 class FormLogOn;
 class FormMenu;
@@ -59,6 +60,8 @@ public:
     // The main window's file line, whose font follows the Japanese-path
     // option.
     ui::Label& MainFileLine();
+    // The main window as the engine's progress display.
+    StatusDisplay& MainStatus();
     // Unloads the main window: the program ends through its exit path.
     void EndProgram();
     // Switches from one user's copies to another's (the main window's switch

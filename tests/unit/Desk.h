@@ -57,8 +57,14 @@ struct Desk {
     std::optional<int> CancelSettings() {
         return Run([this] {
             LervIni& dialog = forms.LervIni();
-            if (state.LastMessage != "0")
-                for (int i = 0; i < 3; ++i) p.messages.Expect(platform::AnswerYes);
+            if (state.LastMessage != "0") {
+                // No start-up registration, an empty file list, then Shift.
+                bool registered = false;
+                for (int i = 0; i < state.StartUpCount && i < static_cast<int>(state.StartUpList.size()); ++i)
+                    registered = registered || state.StartUpList[static_cast<std::size_t>(i)].Registered == "1";
+                const int questions = (registered ? 0 : 1) + (dialog.FileList.ListCount() == 0 ? 1 : 0) + 1;
+                for (int i = 0; i < questions; ++i) p.messages.Expect(platform::AnswerYes);
+            }
             dialog.CancelIniBtn.Click();
         });
     }

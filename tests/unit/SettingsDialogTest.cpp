@@ -4,6 +4,7 @@
 // buttons and the version page.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -227,6 +228,29 @@ TEST(SettingsDialogSave, TurningResidentModeOffSwitchesAtOnce) {
     f.SetIniBtn.Click();
     EXPECT_EQ(t.d.IniValue("Start", "AllWay"), "1");
     EXPECT_EQ(t.d.IniValue("Last", "User"), "Taro");
+}
+
+// The switch of a resident mode turned off runs before the file list is
+// saved: a path added in the same save is not part of that switch.
+TEST(SettingsDialogSave, TheSwitchRunsBeforeTheFileListIsSaved) {
+    Dialog t(Ini{{"Last/Message", "0"}, {"Start/AllWay", "1"}, {"Last/User", "Aoi"}});
+    t.d.p.fs.AddFile("C:\\Work\\new.txt", "live new");
+    LervIni& f = t.Open();
+    f.CheckAllway.SetValue(0);
+    f.IniTab.Select(2);
+    f.FilePath.SetText("C:\\Work\\new.txt");
+    f.FileAdd.Click();
+    ASSERT_EQ(f.FileList.ListCount(), 1);
+    f.SetIniBtn.Click();
+    const auto keys = t.WrittenKeys();
+    const auto allWay = std::find(keys.begin(), keys.end(), "Start/AllWay");
+    const auto file = std::find(keys.begin(), keys.end(), "File/F1");
+    ASSERT_NE(allWay, keys.end());
+    ASSERT_NE(file, keys.end());
+    EXPECT_LT(allWay, file);
+    // Registered after the switch: only the common copy exists, nobody's.
+    EXPECT_EQ(t.d.p.fs.Content(std::string(Desk::Data) + "\\All Users\\F1\\new.txt"), "live new");
+    EXPECT_FALSE(t.d.p.fs.Exists(std::string(Desk::Data) + "\\Aoi\\F1"));
 }
 
 // ---------------------------------------------------------------------------
