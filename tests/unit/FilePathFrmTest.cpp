@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "FileListPageSupport.h"
 #include "PickerDesk.h"
 #include "dialogs/FilePathFrm.h"
 
@@ -228,6 +229,30 @@ TEST_F(FilePicker, PathControlsFollowTheJapanesePathOption) {
             form.CancelPathBtn.Click();
         });
     }
+}
+
+// The file list page's "..." opens the picker at the path typed in its box;
+// the file double-clicked comes back into that box, ready for "追加".
+TEST(FilePickerOnThePage, OpensAtTheTypedPathAndFillsThePathBox) {
+    Desk d;
+    filelist::SeedTwoItems(d);
+    LervIni& dlg = filelist::OpenSettings(d);
+    dlg.FilePath.SetText(filelist::Work + "memo.txt");
+    bool shown = false;
+    d.p.host.OnShowOnce("FilePathFrm", [&](ui::Form& f) {
+        shown = true;
+        auto& picker = static_cast<FilePathFrm&>(f);
+        EXPECT_EQ(picker.Folders.Path(), "C:\\Work");
+        EXPECT_EQ(picker.Files.FileName(), "memo.txt");
+        EXPECT_EQ(picker.PathFile.Items(), (std::vector<std::string>{"a.log", "memo.txt", "new.txt"}));
+        picker.PathFile.SetListIndex(2);
+        picker.PathFile.DblClick();
+    });
+    dlg.FilePathGetButton.Click();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(dlg.FilePath.Text(), filelist::Work + "new.txt");
+    EXPECT_TRUE(dlg.FileAdd.Enabled());
+    EXPECT_FALSE(d.forms.FilePathFrm().Loaded());
 }
 
 }  // namespace

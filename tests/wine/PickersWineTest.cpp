@@ -223,7 +223,8 @@ TEST_F(Pickers, FilePickerOpensAtTheTargetFileAndHandsBackADoubleClickedFile) {
             const Seen back = Look(d, IdFilePathDrive, IdFilePathDir, IdFilePathFile, IdFilePathDirFile);
             ChooseRow(d, IdFilePathFile, RowEndingWith(back.files, L"日本語.txt"), false);
             afterClick = Look(d, IdFilePathDrive, IdFilePathDir, IdFilePathFile, IdFilePathDirFile);
-            SendMessageW(d, WM_COMMAND, MAKEWPARAM(IdFilePathFile, LBN_DBLCLK),
+            // What closes the picker is posted, as the user's input is.
+            PostMessageW(d, WM_COMMAND, MAKEWPARAM(IdFilePathFile, LBN_DBLCLK),
                          reinterpret_cast<LPARAM>(GetDlgItem(d, IdFilePathFile)));
         });
         forms.FilePathFrm().ShowModal();
