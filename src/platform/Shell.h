@@ -23,6 +23,9 @@ public:
     // Makes a shortcut file `linkPath` to `target` with `arguments`.
     virtual bool CreateShortcut(const std::string& linkPath, const std::string& target,
                                 const std::string& arguments) = 0;
+    // The target path of an existing shortcut file; false when the file is
+    // missing or is no shortcut the shell can read.
+    virtual bool ShortcutTarget(const std::string& linkPath, std::string& target) = 0;
     // ShellExecuteEx "open"; returns the hInstApp value (> 32 on success).
     virtual int OpenDocument(const std::string& pathOrUrl) = 0;
 };

@@ -45,6 +45,13 @@ std::string Win32Shell::SpecialFolderPath(int csidl) {
 }
 
 void Win32Shell::AddToRecentDocs(const std::string& path) {
+    // The ANSI form where the path has one (Wine's shell makes a shortcut to
+    // a wrong target from the wide form); the wide form otherwise.
+    const std::string ansi = ToAnsi(path);
+    if (FromAnsi(ansi) == path) {
+        SHAddToRecentDocs(SHARD_PATHA, ansi.c_str());
+        return;
+    }
     const std::wstring wide = Widen(path);
     SHAddToRecentDocs(SHARD_PATHW, wide.c_str());
 }
@@ -66,6 +73,26 @@ bool Win32Shell::CreateShortcut(const std::string& linkPath, const std::string& 
     Release(file);
     Release(link);
     return ok;
+}
+
+bool Win32Shell::ShortcutTarget(const std::string& linkPath, std::string& target) {
+    ComScope com;
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link))))
+        return false;
+    IPersistFile* file = nullptr;
+    bool ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
+    if (ok) ok = SUCCEEDED(file->Load(Widen(linkPath).c_str(), STGM_READ));
+    wchar_t buffer[MAX_PATH + 1] = {};
+    // The path as stored, not resolved: a moved target must not be found
+    // again by the shell's search.
+    if (ok) ok = link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH) == S_OK;
+    Release(file);
+    Release(link);
+    if (!ok) return false;
+    target = Narrow(buffer, wcslen(buffer));
+    return true;
 }
 
 int Win32Shell::OpenDocument(const std::string& pathOrUrl) {

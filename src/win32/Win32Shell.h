@@ -13,6 +13,7 @@ public:
     void AddToRecentDocs(const std::string& path) override;
     bool CreateShortcut(const std::string& linkPath, const std::string& target,
                         const std::string& arguments) override;
+    bool ShortcutTarget(const std::string& linkPath, std::string& target) override;
     int OpenDocument(const std::string& pathOrUrl) override;
 };
 

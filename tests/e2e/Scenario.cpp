@@ -30,6 +30,39 @@ std::string Content(const std::string& owner, const std::string& name, std::size
     return s;
 }
 
+namespace {
+const wchar_t* const kShellFolders = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+}
+
+ShellFolder::ShellFolder(bool common, const std::wstring& name, const std::string& path)
+    : root_(common ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER), name_(name) {
+    HKEY k = nullptr;
+    if (RegCreateKeyExW(root_, kShellFolders, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &k, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    wchar_t buf[2048] = {};
+    DWORD type = 0, size = sizeof buf - sizeof(wchar_t);
+    if (RegQueryValueExW(k, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS) {
+        previous_ = std::wstring(buf);
+        previousType_ = type;
+    }
+    const std::wstring wide = Wide(path);
+    ok_ = RegSetValueExW(k, name.c_str(), 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                         static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    RegCloseKey(k);
+}
+
+ShellFolder::~ShellFolder() {
+    HKEY k = nullptr;
+    if (RegOpenKeyExW(root_, kShellFolders, 0, KEY_WRITE, &k) != ERROR_SUCCESS) return;
+    if (previous_)
+        RegSetValueExW(k, name_.c_str(), 0, previousType_, reinterpret_cast<const BYTE*>(previous_->c_str()),
+                       static_cast<DWORD>((previous_->size() + 1) * sizeof(wchar_t)));
+    else
+        RegDeleteValueW(k, name_.c_str());
+    RegCloseKey(k);
+}
+
 void Scenario::SetUp() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     prefix_ = std::string(info->test_suite_name()) + "-" + info->name();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,26 @@ std::string FileSection(const std::vector<std::pair<std::string, std::string>>& 
 // Content that a text conversion or a cut copy would change: a header naming
 // the owner, CR LF and bare LF, the bytes 0 to 255, and `size` bytes more.
 std::string Content(const std::string& owner, const std::string& name, std::size_t size = 0);
+
+// Points one of the shell's folders at `path` for its lifetime: the value
+// `name` ("Startup", "Programs", "Common Startup") of
+// Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders in
+// HKCU, or in HKLM for a common folder. The old value comes back afterwards.
+class ShellFolder {
+public:
+    ShellFolder(bool common, const std::wstring& name, const std::string& path);
+    ~ShellFolder();
+    ShellFolder(const ShellFolder&) = delete;
+    ShellFolder& operator=(const ShellFolder&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    HKEY root_;
+    std::wstring name_;
+    std::optional<std::wstring> previous_;
+    DWORD previousType_ = REG_EXPAND_SZ;
+    bool ok_ = false;
+};
 
 class Scenario : public ::testing::Test {
 protected:

@@ -5,6 +5,7 @@
 // keyboard works as in any Windows dialog.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,7 +22,7 @@ const char* const kDialogTitle = "Tollervy - [設定]";
 
 // Control ids of the dialog's layout.
 enum : int {
-    kTab = 401, kOk = 402, kCancel = 403, kApply = 404,
+    kTab = 401, kOk = 402, kCancel = 403, kApply = 404, kStartPath0 = 510, kCheckStartPath0 = 520,
     kLogOnNo = 702, kLogOnYes = 703, kStatus = 704, kEnd = 705, kDeleteCheck = 707, kReadOnly = 710,
     kErrorIgnore = 712, kErrorEnd = 713, kErrorAsk = 714, kJapanese = 715,
     kListUser = 752, kUserName = 755, kUserPass = 757, kUserUse = 758,
@@ -57,6 +58,19 @@ void PressKey(HWND dialog, UINT key) {
 
 class SettingsDialog : public Scenario {
 protected:
+    // The user's Start-up folder is one short path of its own: no profile
+    // layout around it, so no profile users, and nothing is written into the
+    // prefix's own Start-up folder.
+    void SetUp() override {
+        Scenario::SetUp();
+        if (HasFatalFailure()) return;
+        ASSERT_TRUE(MakeFolders(kStartUp));
+        startUp_ = std::make_unique<ShellFolder>(false, L"Startup", kStartUp);
+        ASSERT_TRUE(startUp_->ok());
+    }
+    static constexpr const char* kStartUp = "C:\\e2e-StartUp";
+    std::unique_ptr<ShellFolder> startUp_;
+
     // Starts the program and waits for its settings dialog.
     HWND Open(Process& p, const std::string& args) {
         if (!Start(p, args)) return nullptr;
@@ -159,6 +173,12 @@ TEST_F(SettingsDialog, FirstStartOpensItAndOkWritesWhatWasSet) {
     LetPaint(dialog);
     Screenshot(Shot("users-filled"));
 
+    // The first start proposes the user's Start-up folder; declined here.
+    SelectTab(dialog, 0);
+    EXPECT_EQ(ControlText(dialog, kStartPath0), kStartUp);
+    EXPECT_TRUE(Checked(dialog, kCheckStartPath0));
+    ASSERT_TRUE(PressButton(dialog, kCheckStartPath0));
+
     ASSERT_TRUE(PostClick(dialog, kOk));
     ASSERT_NO_FATAL_FAILURE(Answer(p, kNotRegistered, IDYES, "question-startup"));
     ASSERT_NO_FATAL_FAILURE(Answer(p, kNoFiles, IDYES, "question-files"));
@@ -184,6 +204,7 @@ TEST_F(SettingsDialog, FirstStartOpensItAndOkWritesWhatWasSet) {
     ASSERT_TRUE(ReadBytes(inst().dataPath() + "\\User.dat", users));
     // The comma inside the password is kept as "|" in its field.
     EXPECT_EQ(users, ToCp932("葵,pw|1,1\r\nBen,,0\r\n"));
+    EXPECT_FALSE(FileExists(std::string(kStartUp) + "\\Tollervy.lnk")) << "the declined folder got the shortcut";
 }
 
 // Cancel asks the closing questions; No keeps the dialog open on the tab that

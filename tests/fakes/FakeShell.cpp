@@ -18,7 +18,26 @@ std::string FakeShell::SpecialFolderPath(int csidl) {
     return it == specialFolders.end() ? std::string() : it->second;
 }
 
-void FakeShell::AddToRecentDocs(const std::string& path) { recentDocs.push_back(path); }
+void FakeShell::AddToRecentDocs(const std::string& path) {
+    recentDocs.push_back(path);
+    if (fs_ == nullptr || !recentMakesShortcut) return;
+    const std::string recent = SpecialFolderPath(platform::CsidlRecent);
+    if (recent.empty()) return;
+    const std::size_t slash = path.find_last_of('\\');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    fs_->WriteOther(recent + "\\" + name + ".lnk", ShortcutContent(path, ""));
+}
+
+bool FakeShell::ShortcutTarget(const std::string& linkPath, std::string& target) {
+    std::string bytes;
+    if (fs_ == nullptr || !fs_->ReadOther(linkPath, bytes)) return false;
+    const std::string head = "[Shortcut]\r\nTarget=";
+    if (bytes.rfind(head, 0) != 0) return false;
+    const std::size_t end = bytes.find("\r\n", head.size());
+    if (end == std::string::npos) return false;
+    target = bytes.substr(head.size(), end - head.size());
+    return true;
+}
 
 std::string FakeShell::ShortcutContent(const std::string& target, const std::string& arguments) {
     return "[Shortcut]\r\nTarget=" + target + "\r\nArguments=" + arguments + "\r\n";

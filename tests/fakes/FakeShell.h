@@ -28,8 +28,16 @@ public:
     std::vector<std::string> opened;          // OpenDocument calls
     int openResult = 42;                      // hInstApp (> 32 = success)
 
+    // With a file system, AddToRecentDocs leaves a shortcut to the document
+    // in the recent folder, named "<document name>.lnk", before it returns
+    // (as the shell does); false: it leaves none (a test may make one later,
+    // from FakeSystem::onSleep, as a slow shell would).
+    bool recentMakesShortcut = true;
+
     std::string SpecialFolderPath(int csidl) override;
     void AddToRecentDocs(const std::string& path) override;
+    // Reads a shortcut file made by this fake (its ShortcutContent).
+    bool ShortcutTarget(const std::string& linkPath, std::string& target) override;
     // With a file system: fails when the link's folder is missing or the file
     // cannot be written; the file's content is ShortcutContent(...).
     bool CreateShortcut(const std::string& linkPath, const std::string& target,
@@ -41,6 +49,7 @@ public:
 
 private:
     FakeFileSystem* fs_;
+
 };
 
 }  // namespace tollervy::fakes

@@ -179,7 +179,8 @@ TEST(SettingsDialogSave, ChangedOptionsAreWrittenInTheirOrderAndASecondApplyWrit
         const std::string k = key;
         EXPECT_EQ(t.d.IniValue(k.substr(0, k.find('/')), k.substr(k.find('/') + 1)), value) << key;
     }
-    EXPECT_EQ(t.d.p.fs.Content(t.UserFile()), "Aoi,,1\r\n");
+    // Taro's profile (his Start-up folder) makes him a user of the list too.
+    EXPECT_EQ(t.d.p.fs.Content(t.UserFile()), "Taro,,1\r\nAoi,,1\r\n");
     // The new face shows at once, on the main window's file line too.
     EXPECT_EQ(t.d.forms.TollervyMain().StatusDetail.GetFont().face, "ＭＳ ゴシック");
 
@@ -318,6 +319,7 @@ TEST(SettingsDialogClose, TheProgramEndsOrStaysResident) {
         if (std::string(k.debug) == "1") {
             t.d.p.messages.Expect("OSバージョン", 1);
             t.d.p.messages.Expect("Command", 1);
+            t.d.p.messages.Expect("Taro\r\n", 1);  // the user's Start-up folder
         }
         LervIni& f = t.Open();
         t.d.p.messages.Expect(Answer::AnswerYes);
@@ -603,6 +605,8 @@ TEST_F(UsersPageCase, DeletingTheLastUserLeavesNoUserFile) {
     EXPECT_FALSE(f->CommandUserDelete.Enabled());
     // Without profiles, the last user goes too and the file with it.
     Dialog plain(Ini{{"Last/Message", "0"}});
+    plain.d.p.shell.specialFolders[platform::CsidlStartup] = "C:\\StartUp";  // no profile layout
+    plain.d.p.fs.AddFolder("C:\\StartUp");
     plain.d.p.fs.AddTextFile(plain.UserFile(), {"Aoi,pw,1"});
     LervIni& g = plain.Open();
     g.IniTab.Select(4);

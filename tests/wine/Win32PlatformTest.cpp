@@ -218,5 +218,26 @@ TEST(Win32Shell, FoldersShortcutsAndDocuments) {
     EXPECT_LE(shell.OpenDocument(folder / "missing-readme.txt"), 32);
 }
 
+// The recent documents list: the shell leaves "<name>.lnk" in the Recent
+// folder before it returns, and that shortcut names the document.
+TEST(Win32Shell, TheRecentListsShortcutNamesTheDocument) {
+    if (!JapaneseCodePage()) GTEST_SKIP() << "needs the ANSI code page 932 (LANG=ja_JP.UTF-8)";
+    Win32Shell shell;
+    TempFolder folder;
+    const std::string name = "tollervy-最近-" + std::to_string(GetCurrentProcessId()) + ".exe";
+    const std::string document = folder / name;
+    ASSERT_TRUE(Win32FileSystem().WriteFileAtomic(document, "MZ"));
+    const std::string recent = shell.SpecialFolderPath(platform::CsidlRecent);
+    ASSERT_FALSE(recent.empty());
+    const std::string link = recent + "\\" + name + ".lnk";
+    DeleteFileW(Widen(link).c_str());
+
+    shell.AddToRecentDocs(document);
+    std::string target;
+    EXPECT_TRUE(shell.ShortcutTarget(link, target)) << link;
+    EXPECT_EQ(target, document);
+    DeleteFileW(Widen(link).c_str());
+}
+
 }  // namespace
 }  // namespace tollervy::win32
