@@ -8,6 +8,7 @@
 
 #include "PickerDesk.h"
 #include "dialogs/DirPathFrm.h"
+#include "dialogs/LervIni.h"
 
 namespace tollervy {
 namespace {
@@ -194,6 +195,33 @@ TEST_F(FolderPicker, PathControlsFollowTheJapanesePathOption) {
             form.CancelPathBtn.Click();
         });
     }
+}
+
+// The start-up page's "..." opens the picker at the Start-up folder; the
+// folder the user opens there comes back as a new, ticked row.
+TEST_F(FolderPicker, TheStartUpPageAddsTheFolderOpenedInThePicker) {
+    desk.p.fs.AddFolder(Desk::Data);
+    desk.p.fs.AddFolder("D:\\Boot");
+    desk.Ini("Start", "Started", "1");
+    desk.Ini("Last", "User", "All Users");
+    desk.p.system.commandLine = "-s";
+    ASSERT_EQ(desk.Start(), std::nullopt);
+    LervIni& l = desk.forms.LervIni();
+    const int before = desk.state.StartUpPathCount;
+    const int adding = before - l.ScrollStartUpList.Value();
+    desk.p.host.OnShowOnce("DirPathFrm", [&](ui::Form& form) {
+        auto& picker = static_cast<DirPathFrm&>(form);
+        EXPECT_EQ(desk.state.DirPathTarget, &l.TextStartPath[adding]);
+        EXPECT_EQ(picker.Folders.Path(), Startup);
+        picker.PathDrive.SetListIndex(1);  // D:
+        Open(picker, "D:\\Boot");
+        picker.SelectPathBtn.Click();
+    });
+    l.StartUpPathBtn[adding].Click();
+    ASSERT_EQ(desk.state.StartUpPathCount, before + 1);
+    EXPECT_EQ(desk.state.StartUpPathList[static_cast<std::size_t>(before)].Path, "D:\\Boot");
+    EXPECT_EQ(desk.state.StartUpPathList[static_cast<std::size_t>(before)].Registered, "1");
+    EXPECT_EQ(l.TextStartPath[adding].Text(), "D:\\Boot");
 }
 
 }  // namespace
