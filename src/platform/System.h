@@ -36,6 +36,9 @@ public:
     virtual std::string ProgramFolder() = 0;
     virtual std::string ProgramTitle() = 0;      // "Tollervy"
     virtual std::string ProgramExePath() = 0;
+    // The current folder of the process, without a trailing backslash
+    // (except for a drive root).
+    virtual std::string CurrentFolder() = 0;
     // The version record of the executable (zeros and "" when it has none).
     virtual ProgramVersion VersionRecord() = 0;
     // True when another instance of the program is already running. The first

@@ -168,6 +168,13 @@ void ListBox::Clear() {
     Changed();
 }
 
+void ListBox::SetItems(std::vector<std::string> items) {
+    if (items == items_ && listIndex_ < 0) return;
+    items_ = std::move(items);
+    listIndex_ = -1;
+    Changed();
+}
+
 void ListBox::SetListIndex(int index) {
     if (index < -1 || index >= ListCount()) index = -1;
     if (index == listIndex_) return;

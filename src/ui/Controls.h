@@ -198,6 +198,9 @@ public:
     void AddItem(const std::string& text, int index = -1);
     void RemoveItem(int index);
     void Clear();
+    // Replaces every row at once; no row is selected afterwards (no event,
+    // as with Clear).
+    void SetItems(std::vector<std::string> items);
     const std::vector<std::string>& Items() const { return items_; }
     // The selected row; -1 when none is.
     int ListIndex() const { return listIndex_; }

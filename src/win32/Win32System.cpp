@@ -94,6 +94,18 @@ std::string Win32System::ProgramExePath() {
     }
 }
 
+std::string Win32System::CurrentFolder() {
+    const DWORD size = GetCurrentDirectoryW(0, nullptr);
+    if (size == 0) return "";
+    std::vector<wchar_t> buffer(size);
+    const DWORD n = GetCurrentDirectoryW(size, buffer.data());
+    if (n == 0 || n >= size) return "";
+    std::wstring folder(buffer.data(), n);
+    // GetCurrentDirectory ends only a drive root with a backslash.
+    if (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+    return Narrow(folder);
+}
+
 platform::ProgramVersion Win32System::VersionRecord() {
     platform::ProgramVersion v;
     const std::wstring exe = Widen(ProgramExePath());

@@ -22,6 +22,7 @@ public:
     std::string ProgramFolder() override;
     std::string ProgramTitle() override;
     std::string ProgramExePath() override;
+    std::string CurrentFolder() override;
     platform::ProgramVersion VersionRecord() override;
     bool PreviousInstance() override;
     int ScreenWidth() override;

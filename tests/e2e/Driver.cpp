@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "../wine/Screen.h"
+
 namespace e2e {
 
 namespace {
@@ -737,44 +739,7 @@ bool Screenshot(const std::string& name) {
     const std::string& dir = GetConfig().screens;
     if (dir.empty()) return true;
     CreateDirectoryW(Wide(dir).c_str(), nullptr);
-
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    if (w <= 0 || h <= 0) return false;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;  // bottom-up, as a .bmp file stores it
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
-    if (dib && bits) {
-        HGDIOBJ old = SelectObject(mem, dib);
-        ok = BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY | CAPTUREBLT) != 0;
-        GdiFlush();
-        SelectObject(mem, old);
-    }
-    if (ok) {
-        DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
-        DWORD imageSize = stride * static_cast<DWORD>(h);
-        BITMAPFILEHEADER fh = {};
-        fh.bfType = 0x4D42;  // "BM"
-        fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-        fh.bfSize = fh.bfOffBits + imageSize;
-        bi.bmiHeader.biSizeImage = imageSize;
-        std::string file(reinterpret_cast<const char*>(&fh), sizeof fh);
-        file.append(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
-        file.append(static_cast<const char*>(bits), imageSize);
-        ok = WriteBytes(dir + "\\" + name + ".bmp", file);
-    }
-    if (dib) DeleteObject(dib);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return ok;
+    return tollervy::screen::SaveBmp(Wide(dir + "\\" + name + ".bmp"));
 }
 
 }  // namespace e2e

@@ -370,6 +370,7 @@ std::string FakeFileSystem::LastErrorText() {
         case ErrInvalidName: return "The filename, directory name, or volume label syntax is incorrect.";
         case ErrDirNotEmpty: return "The directory is not empty.";
         case ErrAlreadyExists: return "Cannot create a file when that file already exists.";
+        case 21: return "The device is not ready.";
         case 267: return "The directory name is invalid.";
         default: return "Error " + std::to_string(lastError_) + ".";
     }

@@ -22,6 +22,7 @@ public:
     std::string programFolder = "C:\\Program Files\\Tollervy";
     std::string title = "Tollervy";
     std::string exePath;                     // "" = programFolder\title.exe
+    std::string currentFolder = "C:\\Program Files\\Tollervy";
     bool previousInstance = false;           // read by the first call only
     platform::ProgramVersion versionRecord{1, 1, 0, "https://tollervy.example.org/support/"};
     int screenWidth = 1024;
@@ -53,6 +54,7 @@ public:
     std::string ProgramFolder() override { return programFolder; }
     std::string ProgramTitle() override { return title; }
     std::string ProgramExePath() override;
+    std::string CurrentFolder() override { return currentFolder; }
     platform::ProgramVersion VersionRecord() override { return versionRecord; }
     bool PreviousInstance() override;
     int ScreenWidth() override { return screenWidth; }
