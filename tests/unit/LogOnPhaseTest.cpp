@@ -328,5 +328,80 @@ TEST(SwitchRun, AnUnregisteredUsersCopiesAreThrownAway) {
     EXPECT_EQ(users, (std::vector<std::string>{".", "..", "All Users", "Aoi", "InPlace.dat"}));
 }
 
+
+// The folders of the data store's root.
+std::vector<std::string> StoreFolders(Desk& d) {
+    std::vector<std::string> names;
+    d.p.fs.List(std::string(Desk::Data) + "\\", 16, names);
+    std::vector<std::string> folders;
+    for (const auto& n : names)
+        if (n != "." && n != ".." && d.p.fs.IsFolder(std::string(Desk::Data) + "\\" + n)) folders.push_back(n);
+    return folders;
+}
+
+constexpr const char* LoginRefused =
+    "ログオン名に、このパソコンで保存できない文字が含まれているため、未登録のユーザとして扱います\r\n\r\n";
+
+// A login name that code page 932 cannot hold ("ë", Hangul) would come back
+// from the settings file as another name. Its person runs as an
+// unregistered user, with or without the user list, resident or not: the
+// common copies, and nothing saved under any name of theirs.
+TEST(LogOnPhase, ALoginNameOutsideTheCodePageRunsAsAnUnregisteredUser) {
+    struct Case {
+        const char* login;
+        const char* userUse;
+        const char* allWay;
+    };
+    for (const Case& k : {Case{"Zoë", "0", "0"}, Case{"Zoë", "1", "0"}, Case{"김민수", "0", "1"},
+                          Case{"김민수", "1", "1"}}) {
+        SCOPED_TRACE(std::string(k.login) + " user list " + k.userUse + " resident " + k.allWay);
+        Desk d;
+        Prepare(d, "Aoi", {});
+        d.Ini("User", "Use", k.userUse);
+        d.Ini("Start", "AllWay", k.allWay);
+        d.p.fs.AddTextFile(std::string(Desk::Data) + "\\User.dat", {"Aoi,,1", std::string(k.login) + ",,1"});
+        d.p.system.loginName = k.login;
+        d.p.messages.Expect(LoginRefused + std::string(k.login), 1);
+
+        const auto ended = d.Start();
+        ASSERT_EQ(d.p.messages.Count(), 1u);
+        EXPECT_EQ(d.p.messages.Last().style, 16u + 4096u);
+        ExpectInPlace(d, "All Users");
+        ExpectStored(d, "Aoi", "Aoi");
+        if (std::string(k.allWay) == "1") {
+            ASSERT_EQ(ended, std::nullopt);
+            d.p.fs.AddFile(Live, "changed");
+            EXPECT_EQ(d.Run([&] { d.forms.FormMenu().mnuEnd_Click(); }), 0);
+            ExpectInPlace(d, "Aoi");
+        } else {
+            EXPECT_EQ(ended, 0);
+            EXPECT_EQ(d.IniValue("Last", "User"), "\\");
+        }
+        // No store folder of a mangled or a real spelling of the name.
+        EXPECT_EQ(StoreFolders(d), (std::vector<std::string>{"All Users", "Aoi"}));
+        EXPECT_EQ(d.p.fs.Content(Store("All Users", "F1\\memo.txt")), "All Users memo");
+    }
+}
+
+// With the logon dialog the login name is not used, so it is not refused.
+TEST(LogOnPhase, TheLogonDialogTakesOverFromALoginNameOutsideTheCodePage) {
+    Desk d;
+    Prepare(d, "Aoi", {"Ben"});
+    d.Ini("Logon", "Use", "1");
+    d.p.fs.AddTextFile(std::string(Desk::Data) + "\\User.dat", {"Aoi,,1", "Ben,pw,1"});
+    d.p.system.loginName = "Zoë";
+    d.p.host.OnShow("FormLogOn", [&](ui::Form& f) {
+        auto& logon = static_cast<FormLogOn&>(f);
+        logon.Form_Paint();
+        logon.TextLogonUser.SetText("Ben");
+        logon.TextLogonPass.SetText("pw");
+        logon.CommandOK.Click();
+    });
+    EXPECT_EQ(d.Start(), 0);
+    EXPECT_EQ(d.p.messages.Count(), 0u);
+    ExpectInPlace(d, "Ben");
+    EXPECT_EQ(d.IniValue("Last", "User"), "Ben");
+}
+
 }  // namespace
 }  // namespace tollervy
