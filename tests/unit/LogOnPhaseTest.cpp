@@ -403,5 +403,59 @@ TEST(LogOnPhase, TheLogonDialogTakesOverFromALoginNameOutsideTheCodePage) {
     EXPECT_EQ(d.IniValue("Last", "User"), "Ben");
 }
 
+
+// Another program holds the listed file open without sharing while Ben logs
+// on after Aoi: it can be neither read nor replaced. The error policy's
+// question names the file. "No" stops with Aoi's files in place and nothing
+// lost; going on ("Yes", or the policy "ignore") leaves the held file as it
+// is (Aoi's, not saved, so not overwritten) and switches the rest. Either
+// way the next switch, the file free again, saves Aoi's latest as Aoi's.
+TEST(SwitchRun, AListedFileHeldOpenIsNeitherLostNorOverwritten) {
+    using Op = fakes::FakeFileSystem::Op;
+    const std::string question = "エラーが発生しました\r\n処理を続行した場合、データがどうなるかわかりません\r\n処理を続行しますか?";
+    const std::string runEnds = "異常が発生しました\r\n処理を終了します";
+    struct Case {
+        const char* policy;
+        int answer;  // to each question; 0: none asked
+    };
+    for (const Case& k : {Case{"2", platform::AnswerNo}, Case{"2", platform::AnswerYes}, Case{"0", 0}}) {
+        SCOPED_TRACE(std::string("policy ") + k.policy + " answer " + std::to_string(k.answer));
+        const bool goesOn = k.answer != platform::AnswerNo;
+        Desk d;
+        Prepare(d, "Aoi", {"Ben"});
+        d.Ini("Last", "ErrorNext", k.policy);
+        d.p.system.loginName = "Ben";
+        for (const Op op : {Op::Copy, Op::Delete, Op::Move}) d.p.fs.FailPath(Live, false, 32, op);
+        if (k.answer != 0) {
+            d.p.messages.Expect(question + "\r\n\r\n前ユーザのデータの待避に失敗しました\r\n" + Live, k.answer);
+            if (goesOn) d.p.messages.Expect(question + "\r\n\r\nユーザのデータの復活に失敗しました\r\n" + Live, k.answer);
+            else d.p.messages.Expect(runEnds, 1);
+        }
+        EXPECT_EQ(d.Start(), 0);
+        EXPECT_EQ(d.p.messages.Pending(), 0u);
+        EXPECT_EQ(d.p.fs.Content(Live), "Aoi memo");  // held: untouched
+        EXPECT_EQ(d.p.fs.Content(std::string(LiveDir) + "a.txt"), goesOn ? "Ben a" : "Aoi a");
+        EXPECT_FALSE(d.p.fs.Exists(Store("Aoi", "F1\\memo.txt")));  // no copy made of the held file
+        EXPECT_EQ(d.p.fs.Exists(Store("Aoi", "F2\\a.txt")), goesOn);
+        const std::string record = d.p.fs.Content(std::string(Desk::Data) + "\\InPlace.dat");
+        EXPECT_NE(record.find("F1=Aoi\r\n"), std::string::npos) << record;
+        EXPECT_NE(record.find(goesOn ? "F2=Ben\r\n" : "F2=Aoi\r\n"), std::string::npos) << record;
+
+        // Aoi's file changed meanwhile (Aoi's program wrote it), then the
+        // other program let go. Ben starts again.
+        Desk next;
+        next.TakeDiskOf(d);
+        next.p.fs.AddFile(Live, "Aoi latest");
+        next.p.system.loginName = "Ben";
+        EXPECT_EQ(next.Start(), 0);
+        EXPECT_EQ(next.p.messages.Count(), 0u);
+        EXPECT_EQ(next.p.fs.Content(Store("Aoi", "F1\\memo.txt")), "Aoi latest");
+        EXPECT_EQ(next.p.fs.Content(Store("Aoi", "F2\\a.txt")), "Aoi a");
+        EXPECT_EQ(next.p.fs.Content(Store("Aoi", "F2\\sub\\b.txt")), "Aoi b");
+        ExpectInPlace(next, "Ben");
+        EXPECT_EQ(next.p.fs.Content(std::string(Desk::Data) + "\\InPlace.dat").find("Aoi"), std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace tollervy
