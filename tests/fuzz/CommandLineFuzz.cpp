@@ -7,12 +7,26 @@
 // file's folder.
 #include "FuzzSupport.h"
 #include "engine/StoreNames.h"
+#include "platform/Text.h"
 #include "settings/Environment.h"
 #include "unit/Desk.h"
 
 using namespace tollervy;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string command = fuzz::Bytes(data, size);
+    // The reading of the command line itself, for every input.
+    const std::string trimmed = text::TrimRight(command);
+    const auto quoted = TollervyMain::ParseQuotedName(trimmed);
+    if (quoted.isQuoted) {
+        fuzz::Check(trimmed.size() >= 3 && quoted.name.size() == trimmed.size() - 2, "a quoted name of the wrong size");
+        if (quoted.usable) fuzz::Check(IsStoreUserName(quoted.name), "an unsafe quoted name is usable");
+    }
+    // A whole start costs some milliseconds: it runs for the command lines
+    // that reach the switch with a name of their own, or open the settings
+    // dialog; every other one is ignored as a plain start would be.
+    if (!(quoted.isQuoted || trimmed == "-s")) return 0;
+
     Desk d;
     d.p.fs.AddFolder(Desk::Data);
     d.Ini("Start", "Started", "1");
@@ -21,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     d.p.fs.AddFile("C:\\Work\\memo.txt", "Aoi's");
     d.p.fs.AddFile(std::string(Desk::Data) + "\\All Users\\F1\\memo.txt", "common");
     d.p.system.loginName = "Taro";
-    d.p.system.commandLine = fuzz::Bytes(data, size);
+    d.p.system.commandLine = command;
     const auto before = d.p.fs.Dump("C:\\");
     fuzz::AnsweredMessages answers(d.p.messages, 7);
 
