@@ -287,4 +287,44 @@ TEST_F(Hardening, AQuotedNameOutsideTheCodePageIsRefusedWithAMessage) {
     EXPECT_FALSE(FolderExists(inst().dataPath() + "\\Zoe"));
 }
 
+// A login name with a character code page 932 cannot hold: [Last] User
+// would come back as another name. The program says so and runs the person
+// as an unregistered user: A's copies saved, the common ones in place,
+// nothing saved under any spelling of the name. Wine takes the login name
+// from the environment's USER: tools/test runs this once more with
+// USER=Zoë (with an ordinary name it is skipped).
+TEST_F(Hardening, ALoginNameOutsideTheCodePageRunsAsAnUnregisteredUser) {
+    const std::string login = LoginName();
+    if (login != "Zoë") GTEST_SKIP() << "the login name is " << login << "; tools/test runs this with USER=Zoë";
+    ASSERT_NO_FATAL_FAILURE(SetUpUsers("Started=1\nStatus=0\n"));
+    const Tree common = Docs("共通");
+    const std::string commonMemo = Content("共通", "メモ");
+    ASSERT_TRUE(WriteTree(inst().StorePath("All Users", "F1"), common));
+    ASSERT_TRUE(WriteTree(inst().StorePath("All Users", "F2"), {{"メモ.txt", commonMemo}}));
+
+    Process p;
+    ASSERT_TRUE(Start(p, ""));
+    HWND box = WaitForMessageBox(p, "Tollervy", kWait);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageText(box),
+              "ログオン名に、このパソコンで保存できない文字が含まれているため、未登録のユーザとして扱います\r\n\r\nZoë");
+    EXPECT_TRUE(IsSystemModal(box));
+    LetPaint(box);
+    Screenshot(Shot("refused"));
+    ASSERT_TRUE(PressButton(box, IDOK));
+    RunResult r = RunToEnd(p, kRun, Shot("ends"));
+    ASSERT_TRUE(r.ended);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_TRUE(r.boxes.empty()) << Joined(r.boxes);
+
+    EXPECT_EQ(inst().IniValue("Last", "User"), std::optional<std::string>("\\"));
+    EXPECT_EQ(inst().InPlaceOwners(), (Owners{{"F1", "\\"}, {"F2", "\\"}}));
+    EXPECT_EQ(TreeDifference(a, ReadTree(inst().StorePath("A", "F1"))), "");
+    EXPECT_EQ(StoredMemo("A"), aMemo);
+    EXPECT_EQ(TreeDifference(common, ReadTree(live())), "");
+    EXPECT_EQ(MemoNow(), commonMemo);
+    for (const char* name : {"Zoë", "Zo?", "Zoe"})
+        EXPECT_FALSE(FolderExists(inst().dataPath() + "\\" + name)) << name;
+}
+
 }  // namespace
