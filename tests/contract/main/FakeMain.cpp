@@ -4,6 +4,7 @@
 #include "contract/ContractPlatform.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeProfile.h"
+#include "fakes/FakeSystem.h"
 
 namespace tollervy::contract {
 namespace {
@@ -12,6 +13,7 @@ class FakeContractPlatform : public ContractPlatform {
 public:
     platform::FileSystem& fs() override { return fs_; }
     platform::Profile& profile() override { return profile_; }
+    platform::System& system() override { return system_; }
     std::string scratch() override {
         const std::string path = "C:\\Temp\\contract" + std::to_string(++count_);
         fs_.AddFolder(path);
@@ -23,6 +25,7 @@ public:
 private:
     fakes::FakeFileSystem fs_;
     fakes::FakeProfile profile_{fs_};
+    fakes::FakeSystem system_;
     int count_ = 0;
 };
 
