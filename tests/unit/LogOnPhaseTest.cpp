@@ -457,5 +457,27 @@ TEST(SwitchRun, AListedFileHeldOpenIsNeitherLostNorOverwritten) {
     }
 }
 
+// A read-only file in a listed folder stops the folder's save before any
+// copy is made; with the policy "ignore" the run goes on. The restore must
+// then leave the folder alone: emptying it for Ben's copy would delete
+// Aoi's files, of which no copy was made.
+TEST(SwitchRun, AFolderThatCouldNotBeSavedIsNotEmptiedForTheNextUser) {
+    Desk d;
+    Prepare(d, "Aoi", {"Ben"});
+    d.Ini("Last", "ErrorNext", "0");
+    d.p.fs.AddFile(std::string(LiveDir) + "ro.txt", "Aoi read-only", platform::AttrReadOnly);
+    d.p.system.loginName = "Ben";
+    d.p.messages.Expect(std::string(LiveDir) + "ro.txt\r\n読み取り専用です", 1);
+
+    EXPECT_EQ(d.Start(), 0);
+    EXPECT_EQ(d.p.messages.Count(), 1u);
+    EXPECT_EQ(d.p.fs.Content(Live), "Ben memo");
+    EXPECT_EQ(d.p.fs.Content(std::string(LiveDir) + "a.txt"), "Aoi a");
+    EXPECT_EQ(d.p.fs.Content(std::string(LiveDir) + "sub\\b.txt"), "Aoi b");
+    EXPECT_EQ(d.p.fs.Content(std::string(LiveDir) + "ro.txt"), "Aoi read-only");
+    const std::string record = d.p.fs.Content(std::string(Desk::Data) + "\\InPlace.dat");
+    EXPECT_NE(record.find("F2=Aoi\r\n"), std::string::npos) << record;
+}
+
 }  // namespace
 }  // namespace tollervy
