@@ -21,7 +21,11 @@ void TollervyMain::RefuseUnstorableLoginName() {
     // as nobody's, or as someone else's. Such a person runs as an
     // unregistered user: the common copies, nothing of theirs kept.
     GrobalMod& s = c_.state;
-    if (s.CurrentUserName == NoUser || FitsAnsiCodePage(c_, s.CurrentUserName)) return;
+    // So would a name the profile functions change (enclosed in quotes,
+    // blanks at its ends, too long).
+    if (s.CurrentUserName == NoUser ||
+        (FitsAnsiCodePage(c_, s.CurrentUserName) && ReadsBackUnchanged(s.CurrentUserName)))
+        return;
     ShowMessage(c_,
                 "ログオン名に、このパソコンで保存できない文字が含まれているため、未登録のユーザとして扱います"
                 "\r\n\r\n" + s.CurrentUserName,

@@ -113,7 +113,8 @@ TollervyMain::QuotedName TollervyMain::ParseQuotedName(const std::string& comman
     if (text::Length(command) < 3 || command.front() != '"' || command.back() != '"') return q;
     q.isQuoted = true;
     q.name = command.substr(1, command.size() - 2);
-    q.usable = IsValidName(q.name) && IsStoreUserName(q.name);
+    // The name goes to [Last] User: it must read back as itself.
+    q.usable = IsValidName(q.name) && IsStoreUserName(q.name) && ReadsBackUnchanged(q.name);
     return q;
 }
 

@@ -4,6 +4,7 @@
 
 #include "Desk.h"
 #include "settings/Environment.h"
+#include "settings/Settings.h"
 
 namespace tollervy {
 namespace {
@@ -60,6 +61,41 @@ TEST(StartUp, AQuotedNameOutsideTheCodePageIsRefusedAndIgnored) {
     EXPECT_EQ(d.p.fs.Content(std::string(Desk::Data) + "\\Aoi\\F1\\memo.txt"), "Aoi's");
     EXPECT_FALSE(d.p.fs.Exists(std::string(Desk::Data) + "\\Zoë"));
     EXPECT_FALSE(d.p.fs.Exists(std::string(Desk::Data) + "\\Zo?"));
+}
+
+// What the profile functions give back as written: checked against the
+// settings file itself.
+TEST(ReadsBackUnchanged, MatchesWhatTheSettingsFileGivesBack) {
+    const std::string values[] = {"Aoi",   "山田 太郎", "'Aoi'", "\"Aoi\"", " Aoi",  "Aoi ",  "'",
+                                  "''",    "'Aoi",     "O'Neil", "a\"b",    "x y z", "表示'"};
+    fakes::FakePlatform p;
+    for (const std::string& value : values) {
+        SCOPED_TRACE("[" + value + "]");
+        ASSERT_TRUE(WriteIniValue(p.context, "Last", "User", value));
+        EXPECT_EQ(ReadIniValue(p.context, "Last", "User", "") == value, ReadsBackUnchanged(value));
+    }
+    // Longer names are refused before the 255-byte cut could change them.
+    EXPECT_TRUE(ReadsBackUnchanged(std::string(127, 'a')));
+    EXPECT_FALSE(ReadsBackUnchanged(std::string(128, 'a')));
+    EXPECT_FALSE(ReadsBackUnchanged("a\r\nb"));
+}
+
+// Found by fuzzing the command line: "''" in quotes is a name of two single
+// quotes, which [Last] User would give back as "". Such a name is ignored
+// like any other unusable one.
+TEST(StartUp, AQuotedNameTheSettingsFileWouldChangeIsIgnored) {
+    for (const char* command : {"\"''\"", "\"'Aoi'\"", "\" Aoi\""}) {
+        SCOPED_TRACE(command);
+        Desk d;
+        d.p.fs.AddFolder(Desk::Data);
+        d.Ini("Start", "Started", "1");
+        d.Ini("Last", "User", "Taro");
+        d.p.system.loginName = "Taro";
+        d.p.system.commandLine = command;
+        EXPECT_EQ(d.Start(), 0);
+        EXPECT_EQ(d.p.messages.Count(), 0u);
+        EXPECT_EQ(d.IniValue("Last", "User"), "Taro");
+    }
 }
 
 }  // namespace

@@ -342,8 +342,9 @@ std::vector<std::string> StoreFolders(Desk& d) {
 constexpr const char* LoginRefused =
     "ログオン名に、このパソコンで保存できない文字が含まれているため、未登録のユーザとして扱います\r\n\r\n";
 
-// A login name that code page 932 cannot hold ("ë", Hangul) would come back
-// from the settings file as another name. Its person runs as an
+// A login name that code page 932 cannot hold ("ë", Hangul), or that the
+// profile functions change ('Bob' comes back as Bob), would come back from
+// the settings file as another name. Its person runs as an
 // unregistered user, with or without the user list, resident or not: the
 // common copies, and nothing saved under any name of theirs.
 TEST(LogOnPhase, ALoginNameOutsideTheCodePageRunsAsAnUnregisteredUser) {
@@ -353,7 +354,7 @@ TEST(LogOnPhase, ALoginNameOutsideTheCodePageRunsAsAnUnregisteredUser) {
         const char* allWay;
     };
     for (const Case& k : {Case{"Zoë", "0", "0"}, Case{"Zoë", "1", "0"}, Case{"김민수", "0", "1"},
-                          Case{"김민수", "1", "1"}}) {
+                          Case{"김민수", "1", "1"}, Case{"'Bob'", "0", "0"}}) {
         SCOPED_TRACE(std::string(k.login) + " user list " + k.userUse + " resident " + k.allWay);
         Desk d;
         Prepare(d, "Aoi", {});
