@@ -153,8 +153,12 @@ void FileListPage::AddFileListPath(const std::string& path) {
         return;
     }
 
-    // (A check that the settings file's code page can hold every character
-    // of the path belongs here, before the path is looked up on disk.)
+    // [File] keeps the path in the system code page: a character it lacks
+    // would come back as "?" and name another path.
+    if (!FitsAnsiCodePage(c, path)) {
+        ShowMessage(c, OutsideCodePageMessage(path), StyleStop);
+        return;
+    }
 
     // A folder is listed with exactly one final backslash, however many it
     // was typed with.

@@ -5,6 +5,7 @@
 
 #include "dialogs/LervIni.h"
 #include "settings/Environment.h"
+#include "settings/Settings.h"
 #include "users/UserList.h"
 
 namespace tollervy {
@@ -33,6 +34,24 @@ std::string FoldCase(const std::string& text) {
 }
 
 }  // namespace
+
+bool UsersPage::StorableUser(const std::string& name, const std::string& password) {
+    Context& c = dialog_.context();
+    // The user file and [Last] User keep the name in the system code page
+    // and give it back trimmed and unquoted: a name that would not come back
+    // as itself would name another user's store.
+    for (const std::string* text : {&name, &password}) {
+        if (!FitsAnsiCodePage(c, *text)) {
+            ShowMessage(c, OutsideCodePageMessage(*text), StyleStop);
+            return false;
+        }
+    }
+    if (!ReadsBackUnchanged(name)) {
+        ShowMessage(c, "このユーザ名は使用できません\r\n\r\n" + name, StyleStop);
+        return false;
+    }
+    return true;
+}
 
 UsersPage::UsersPage(ui::Form& form, LervIni& dialog)
     : FrameUser(form, IdFrameUser, "FrameUser"),
@@ -193,6 +212,7 @@ void UsersPage::CommandUserAdd_Click() {
     Context& c = dialog_.context();
     GrobalMod& s = c.state;
     const std::string name = TextUserName.Text();
+    if (!StorableUser(name, TextUserPass.Text())) return;
     // Two users of one name (or of names Windows takes for one folder) would
     // share one store.
     if (NameTaken(name, -1)) {
@@ -228,6 +248,7 @@ void UsersPage::CommandUserChange_Click() {
     const int i = ListUser.ListIndex();
     if (i < 0 || i >= static_cast<int>(s.UserList.size())) return;
     const std::string name = TextUserName.Text();
+    if (!StorableUser(name, TextUserPass.Text())) return;
     // A user never takes another user's name: both would share one store.
     if (NameTaken(name, i)) {
         ShowMessage(c, "同じ名前のユーザがすでに登録されています\r\n\r\n" + name, StyleStop);

@@ -9,6 +9,29 @@
 
 namespace tollervy {
 
+namespace {
+constexpr const char* NoUser = "\\";
+}  // namespace
+
+void TollervyMain::RefuseUnstorableLoginName() {
+    // The settings file keeps [Last] User in the ANSI code page: a login name
+    // it cannot hold would come back as another name ("?" in place of the
+    // missing characters) and the next switch would save the copies in place
+    // as nobody's, or as someone else's. Such a person runs as an
+    // unregistered user: the common copies, nothing of theirs kept.
+    GrobalMod& s = c_.state;
+    // So would a name the profile functions change (enclosed in quotes,
+    // blanks at its ends, too long).
+    if (s.CurrentUserName == NoUser ||
+        (FitsAnsiCodePage(c_, s.CurrentUserName) && ReadsBackUnchanged(s.CurrentUserName)))
+        return;
+    ShowMessage(c_,
+                "ログオン名に、このパソコンで保存できない文字が含まれているため、未登録のユーザとして扱います"
+                "\r\n\r\n" + s.CurrentUserName,
+                StyleStop);
+    s.CurrentUserName = NoUser;
+}
+
 void TollervyMain::RunLogOn() {
     GrobalMod& s = c_.state;
 
@@ -28,12 +51,15 @@ void TollervyMain::RunLogOn() {
     if (s.LogonUse == "1") {
         forms_.FormLogOn().ShowModal();
         next = s.CurrentUserName;
-    } else if (s.UserUse != "1") {
-        next = s.CurrentUserName;
     } else {
-        LoadUserFile(c_);
-        const int answer = CheckLogon(c_, s.CurrentUserName, "");
-        next = (answer == 0 || answer == 1) ? s.CurrentUserName : std::string("\\");
+        RefuseUnstorableLoginName();
+        if (s.UserUse != "1") {
+            next = s.CurrentUserName;
+        } else {
+            LoadUserFile(c_);
+            const int answer = CheckLogon(c_, s.CurrentUserName, "");
+            next = (answer == 0 || answer == 1) ? s.CurrentUserName : std::string(NoUser);
+        }
     }
 
     if (!SetData(last, next)) {

@@ -5,6 +5,7 @@
 // decides which folder the saving pass writes each item to, so that a switch
 // that stopped half-way, or a resident run that never reached its exit, does
 // not save one person's files as another's.
+#include <set>
 #include <vector>
 
 #include "driver/TollervyMain.h"
@@ -79,6 +80,10 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
 
     const std::string next = iostrAfterUser;
     ItemHooks hooks;
+    // The items whose copy in place is to be saved in this run and has not
+    // been (yet, or at all: another program held a file open, and the error
+    // policy went on).
+    std::set<std::string> unsaved;
     // Each item is saved as the one whose copy it holds. An item that was
     // being overwritten holds nobody's: both complete copies are in the
     // store already, so nothing of it is saved.
@@ -86,12 +91,17 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
         std::string key, value;
         if (!SplitFileLine(line, key, value)) return user;
         const std::string owner = OwnerOf(record, key, user);
-        return owner == BeingOverwritten ? std::string(Unregistered) : owner;
+        if (owner == BeingOverwritten) return std::string(Unregistered);
+        if (owner != Unregistered) unsaved.insert(key);
+        return owner;
     };
     // The live item is marked before it is touched and given to the next
-    // user when it holds that user's complete copy.
+    // user when it holds that user's complete copy. An item whose copy in
+    // place could not be saved is not overwritten: it stays its owner's,
+    // and the next switch saves it.
     hooks.beforeChange = [&](const ItemStep& step) {
         if (step.saving) return true;
+        if (unsaved.count(step.key) != 0) return false;
         return record.Set(c_, step.key, BeingOverwritten);
     };
     // The owner the next saving pass is to save the new copies as: the next
@@ -101,6 +111,7 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
                                   ? s.CurrentUserName
                                   : next;
     hooks.afterChange = [&](const ItemStep& step, bool succeeded) {
+        if (step.saving && succeeded) unsaved.erase(step.key);
         if (!step.saving && succeeded) record.Set(c_, step.key, owner);
     };
     // A first start after "All Users" keeps what is in place: the next user

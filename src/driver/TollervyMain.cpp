@@ -90,8 +90,14 @@ void TollervyMain::Form_Load() {
                 return;
             }
             // A name that cannot be a user's folder in the data store is
-            // ignored like any other unrecognised command line.
-            if (quoted.usable) s.CurrentUserName = quoted.name;
+            // ignored like any other unrecognised command line. So is one
+            // that the settings file cannot hold: [Last] User would name
+            // someone else; the person is told why.
+            if (quoted.usable && !FitsAnsiCodePage(c_, quoted.name)) {
+                ShowMessage(c_, OutsideCodePageMessage(quoted.name), StyleStop);
+            } else if (quoted.usable) {
+                s.CurrentUserName = quoted.name;
+            }
         }
         if (command == "-s") {
             forms_.ShowSettingsDialog();
@@ -107,7 +113,8 @@ TollervyMain::QuotedName TollervyMain::ParseQuotedName(const std::string& comman
     if (text::Length(command) < 3 || command.front() != '"' || command.back() != '"') return q;
     q.isQuoted = true;
     q.name = command.substr(1, command.size() - 2);
-    q.usable = IsValidName(q.name) && IsStoreUserName(q.name);
+    // The name goes to [Last] User: it must read back as itself.
+    q.usable = IsValidName(q.name) && IsStoreUserName(q.name) && ReadsBackUnchanged(q.name);
     return q;
 }
 

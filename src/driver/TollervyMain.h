@@ -67,6 +67,9 @@ public:
 
 private:
     void RunLogOn();
+    // A login name the settings file cannot hold becomes the unregistered
+    // user "\", with a message.
+    void RefuseUnstorableLoginName();
     // The data store's in-place record cannot be written.
     void ShowRecordUnwritable();
 

@@ -447,6 +447,14 @@ bool ReadFileList(Context& c, std::vector<std::string>& lines) {
     return true;
 }
 
+// The error policy's text for a failed item: what failed, and on the next
+// line the item's path, so that the person knows which file or folder it
+// was (another program holding it open, most often).
+std::string FailedItemText(const char* failure, const std::string& line) {
+    std::string key, value;
+    return std::string(failure) + "\r\n" + (SplitFileLine(line, key, value) ? value : line);
+}
+
 // Every way out of an item clears the file line.
 template <typename Item>
 bool ClearingFileLine(Context& c, Item item) {
@@ -548,7 +556,7 @@ bool SaveUserData(Context& c, const std::string& user, const ItemHooks* hooks) {
             step.userFolder = step.user == user ? folder : EnsureUserFolder(c, step.user);
             ok = ClearingFileLine(c, [&] { return SaveItem(c, step, hooks); });
         }
-        if (!ok && !ConfirmContinue(c, engine_text::SaveItemFailed)) return false;
+        if (!ok && !ConfirmContinue(c, FailedItemText(engine_text::SaveItemFailed, lines[i]))) return false;
     }
     SetBar(c, 50);
     return true;
@@ -590,7 +598,7 @@ bool RestoreUserData(Context& c, const std::string& user, const std::string& pre
         step.user = user;
         step.userFolder = folder;
         const bool ok = ClearingFileLine(c, [&] { return RestoreItem(c, step, hooks); });
-        if (!ok && !ConfirmContinue(c, engine_text::RestoreItemFailed)) return false;
+        if (!ok && !ConfirmContinue(c, FailedItemText(engine_text::RestoreItemFailed, lines[i]))) return false;
     }
     return true;
 }

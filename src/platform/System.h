@@ -23,8 +23,13 @@ class System {
 public:
     virtual ~System() = default;
 
-    // GetUserNameA: true and the name (without the terminating NUL) on success.
+    // The login name (without the terminating NUL); true on success. The
+    // name comes whole, also when the ANSI code page cannot hold all of it.
     virtual bool UserName(std::string& name) = 0;
+    // True when the text comes back unchanged from the system ANSI code page
+    // (932 on Japanese Windows), the code page of the settings file and the
+    // user file: every character has a code of its own there, no best fit.
+    virtual bool FitsAnsiCodePage(const std::string& text) = 0;
     // GetVersionExA with the ANSI record; false when the call fails.
     virtual bool Version(VersionInfo& info) = 0;
     // GetAsyncKeyState of a virtual key, as the 16-bit value it returns.

@@ -10,6 +10,12 @@ std::string GetLoginUserName(Context& c) {
     return name;
 }
 
+bool FitsAnsiCodePage(Context& c, const std::string& text) { return c.system.FitsAnsiCodePage(text); }
+
+std::string OutsideCodePageMessage(const std::string& text) {
+    return "この文字列には、このパソコンで保存できない文字が含まれています\r\n\r\n" + text;
+}
+
 std::string OsVersionTagOf(const platform::VersionInfo& v) {
     if (v.platformId == 1) {
         switch (v.minor) {

@@ -23,6 +23,17 @@ enum MessageStyle : unsigned {
 
 // The operating system's login name; "" when it cannot be read.
 std::string GetLoginUserName(Context& c);
+
+// True when the text can be kept in the settings file and the user file
+// (the system ANSI code page, 932 on Japanese Windows) and read back as the
+// same text. A user name or path that fails would come back with "?" in
+// place of the characters the code page lacks, and so name another user,
+// store folder or path. Wherever a person enters a user name or a path,
+// refuse a text that fails with ShowMessage(OutsideCodePageMessage(text), 16).
+bool FitsAnsiCodePage(Context& c, const std::string& text);
+// "この文字列には、このパソコンで保存できない文字が含まれています" and the
+// text on a line of its own after an empty line.
+std::string OutsideCodePageMessage(const std::string& text);
 // "95", "98", "ME", "NT4", "2000", "XP" or "XXX" (unsupported).
 std::string GetOsVersionTag(Context& c);
 // The tag for a version record (the table the program supports).

@@ -52,4 +52,13 @@ std::int16_t ParseErrorNext(const std::string& text) {
     return static_cast<std::int16_t>(value);
 }
 
+bool ReadsBackUnchanged(const std::string& value) {
+    if (value.empty()) return true;
+    if (value.front() == ' ' || value.back() == ' ') return false;
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return false;
+    if (value.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) return false;
+    return text::Length(value) <= MaxStoredNameCharacters;
+}
+
 }  // namespace tollervy

@@ -57,4 +57,16 @@ int ReadIniSection(Context& c, const std::string& section, std::vector<std::stri
 // anything else reads as 2 (ask).
 std::int16_t ParseErrorNext(const std::string& text);
 
+// The most characters a stored name may have: ReadIniValue reads 255 bytes,
+// two per character at most in code page 932.
+inline constexpr std::size_t MaxStoredNameCharacters = 127;
+
+// True when ReadIniValue gives the value back exactly as WriteIniValue wrote
+// it (the code page aside, see FitsAnsiCodePage): no blank at either end (they
+// are trimmed), not enclosed in a pair of quotes, double or single (the
+// profile functions remove them), no line break or NUL, and at most
+// MaxStoredNameCharacters characters. A user name that fails would come back
+// from [Last] User as another name.
+bool ReadsBackUnchanged(const std::string& value);
+
 }  // namespace tollervy

@@ -179,22 +179,22 @@ std::optional<std::vector<std::string>> SplitUserLine(const std::string& line, i
 }
 
 std::string MarkQuotedCommas(const std::string& text, QuoteMark direction, char quote) {
-    const std::string from = direction == QuoteMark::TowardsBars ? "," : "|";
-    const std::string to = direction == QuoteMark::TowardsBars ? "|" : ",";
-    std::string result;
-    std::string rest = text;
+    const char from = direction == QuoteMark::TowardsBars ? ',' : '|';
+    const char to = direction == QuoteMark::TowardsBars ? '|' : ',';
+    // One pass over the text: a quote opens a section when another quote
+    // follows it somewhere; the section ends at that next quote. (Taking the
+    // rest of the line apart section by section would copy it once per
+    // section: a line of many quotes would take quadratic time.)
+    std::string result = text;
+    std::size_t pos = 0;
     for (;;) {
-        std::size_t opening = 0, closing = 0;
-        std::string contents;
-        if (!FindQuoted(rest, quote, opening, closing, contents)) {
-            result += rest;
-            break;
-        }
-        result += rest.substr(0, opening + 1);
-        result += ReplaceText(contents, from, to, CompareMode::Text);
-        result += quote;
-        if (closing + 1 >= rest.size()) break;
-        rest = rest.substr(closing + 1);
+        const std::size_t open = result.find(quote, pos);
+        if (open == std::string::npos || open + 1 >= result.size()) break;
+        const std::size_t close = result.find(quote, open + 1);
+        if (close == std::string::npos) break;
+        for (std::size_t i = open + 1; i < close; ++i)
+            if (result[i] == from) result[i] = to;
+        pos = close + 1;
     }
     return result;
 }

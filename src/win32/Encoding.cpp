@@ -44,6 +44,23 @@ std::string FromAnsi(const char* bytes, std::size_t count) {
 
 std::string FromAnsi(const std::string& bytes) { return FromAnsi(bytes.data(), bytes.size()); }
 
+bool FitsAnsi(const std::string& utf8) {
+    const std::wstring wide = Widen(utf8);
+    if (Narrow(wide) != utf8) return false;  // not valid UTF-8
+    if (wide.empty()) return true;
+    const int count = static_cast<int>(wide.size());
+    // The default-character report is refused for the UTF-8 code page (a
+    // system whose ANSI code page is UTF-8 holds every character anyway).
+    BOOL usedDefault = FALSE;
+    BOOL* report = GetACP() == CP_UTF8 ? nullptr : &usedDefault;
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), count, nullptr, 0, nullptr, report);
+    if (n <= 0) return false;
+    std::string bytes(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), count, bytes.data(), n, nullptr, report);
+    if (usedDefault) return false;
+    return ToWide(CP_ACP, bytes.data(), bytes.size()) == wide;
+}
+
 std::string WindowText(HWND window) {
     const int length = GetWindowTextLengthW(window);
     if (length <= 0) return {};

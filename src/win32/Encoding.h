@@ -17,6 +17,10 @@ std::string Narrow(const std::wstring& utf16);
 std::string ToAnsi(const std::string& utf8);
 std::string FromAnsi(const char* bytes, std::size_t count);
 std::string FromAnsi(const std::string& bytes);
+// True when ToAnsi and FromAnsi give the text back unchanged: every
+// character has its own code in the ANSI code page (no default character,
+// no best fit) and the text is valid UTF-8.
+bool FitsAnsi(const std::string& utf8);
 
 // The text of a window (a control or a form).
 std::string WindowText(HWND window);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "win32/Encoding.h"
+#include "win32/LongPath.h"
 
 namespace tollervy::win32 {
 
@@ -52,14 +53,14 @@ bool Win32FileSystem::Failed() {
 }
 
 bool Win32FileSystem::GetAttributes(const std::string& path, std::uint32_t& attributes) {
-    const DWORD a = GetFileAttributesW(Widen(path).c_str());
+    const DWORD a = GetFileAttributesW(FileApiPath(path).c_str());
     if (a == INVALID_FILE_ATTRIBUTES) return Failed();
     attributes = a;
     return true;
 }
 
 bool Win32FileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
-    if (!SetFileAttributesW(Widen(path).c_str(), attributes)) return Failed();
+    if (!SetFileAttributesW(FileApiPath(path).c_str(), attributes)) return Failed();
     return true;
 }
 
@@ -77,7 +78,7 @@ bool Win32FileSystem::ListEntries(const std::string& spec, std::uint32_t filter,
     std::string pattern = spec;
     if (!pattern.empty() && pattern.back() == '\\') pattern += '*';
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(Widen(pattern).c_str(), &data);
+    HANDLE find = FindFirstFileW(FileApiPath(pattern).c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         // The folder exists, only nothing in it matches.
@@ -108,7 +109,8 @@ std::uint64_t Win32FileSystem::Now() {
 }
 
 bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
-    if (!CopyFileW(Widen(from).c_str(), Widen(to).c_str(), failIfExists ? TRUE : FALSE)) return Failed();
+    if (!CopyFileW(FileApiPath(from).c_str(), FileApiPath(to).c_str(), failIfExists ? TRUE : FALSE))
+        return Failed();
     return true;
 }
 
@@ -127,28 +129,28 @@ std::string Win32FileSystem::LastErrorText() {
 }
 
 bool Win32FileSystem::MoveFile(const std::string& from, const std::string& to) {
-    if (!MoveFileW(Widen(from).c_str(), Widen(to).c_str())) return Failed();
+    if (!MoveFileW(FileApiPath(from).c_str(), FileApiPath(to).c_str())) return Failed();
     return true;
 }
 
 bool Win32FileSystem::DeleteFile(const std::string& path) {
-    if (!DeleteFileW(Widen(path).c_str())) return Failed();
+    if (!DeleteFileW(FileApiPath(path).c_str())) return Failed();
     return true;
 }
 
 bool Win32FileSystem::CreateFolder(const std::string& path) {
-    if (!CreateDirectoryW(Widen(path).c_str(), nullptr)) return Failed();
+    if (!CreateDirectoryW(FileApiPath(path).c_str(), nullptr)) return Failed();
     return true;
 }
 
 bool Win32FileSystem::RemoveFolder(const std::string& path) {
-    if (!RemoveDirectoryW(Widen(path).c_str())) return Failed();
+    if (!RemoveDirectoryW(FileApiPath(path).c_str())) return Failed();
     return true;
 }
 
 bool Win32FileSystem::FileLength(const std::string& path, std::uint64_t& length) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) return Failed();
+    if (!GetFileAttributesExW(FileApiPath(path).c_str(), GetFileExInfoStandard, &data)) return Failed();
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         lastError_ = ERROR_ACCESS_DENIED;  // a folder has no length
         return false;
@@ -183,7 +185,7 @@ bool Win32FileSystem::ReadLines(const std::string& path, std::vector<std::string
 }
 
 bool Win32FileSystem::AppendLine(const std::string& path, const std::string& line) {
-    FileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    FileHandle file(CreateFileW(FileApiPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return Failed();
     if (SetFilePointer(file.Get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
@@ -194,7 +196,7 @@ bool Win32FileSystem::AppendLine(const std::string& path, const std::string& lin
 }
 
 bool Win32FileSystem::WriteFileAtomic(const std::string& path, const std::string& bytes) {
-    const std::wstring target = Widen(path);
+    const std::wstring target = FileApiPath(path);
     const std::wstring temporary = target + L".tmp";
     {
         FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -228,7 +230,7 @@ bool Win32FileSystem::WriteFileAtomic(const std::string& path, const std::string
 
 bool Win32FileSystem::ReadFile(const std::string& path, std::string& bytes) {
     bytes.clear();
-    FileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    FileHandle file(CreateFileW(FileApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return Failed();
     char buffer[65536];

@@ -22,21 +22,26 @@ Win32System::~Win32System() {
 }
 
 bool Win32System::UserName(std::string& name) {
-    char buffer[256] = {};
-    DWORD size = sizeof buffer;
-    if (!GetUserNameA(buffer, &size)) return false;
+    // The wide form: the ANSI one would already have put "?" in place of
+    // the characters the code page cannot hold, and the program could not
+    // tell such a name from another.
+    wchar_t buffer[257] = {};
+    DWORD size = 257;
+    if (!GetUserNameW(buffer, &size)) return false;
     // size counts the terminating NUL; never trust it beyond the buffer.
     std::size_t count = size > 0 ? size - 1 : 0;
-    if (count >= sizeof buffer) count = sizeof buffer - 1;
+    if (count >= 257) count = 256;
     for (std::size_t i = 0; i < count; ++i) {
-        if (buffer[i] == '\0') {
+        if (buffer[i] == L'\0') {
             count = i;
             break;
         }
     }
-    name = FromAnsi(buffer, count);
+    name = Narrow(buffer, count);
     return true;
 }
+
+bool Win32System::FitsAnsiCodePage(const std::string& text) { return FitsAnsi(text); }
 
 bool Win32System::Version(platform::VersionInfo& info) {
     OSVERSIONINFOA v;

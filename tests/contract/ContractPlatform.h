@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
 #include "platform/Shell.h"
+#include "platform/System.h"
 
 namespace tollervy::contract {
 
@@ -17,6 +18,7 @@ struct ContractPlatform {
     virtual platform::Profile& profile() = 0;
     // Shortcut files on the same file system.
     virtual platform::Shell& shell() = 0;
+    virtual platform::System& system() = 0;
     // A fresh empty folder, as a Windows path without a trailing backslash.
     virtual std::string scratch() = 0;
     // False where read-only files do not stop a write (root under Wine).

@@ -69,7 +69,8 @@ std::string FromUtf8(std::string_view utf8) {
     bool ascii = true;
     for (char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
     if (ascii) return std::string(utf8);
-    Converter conv("CP932", "UTF-8");
+    // One converter per thread: opening one costs more than most conversions.
+    thread_local Converter conv("CP932", "UTF-8");
     return conv.Run(utf8, [](std::string_view s, std::size_t i) { return Utf8CharBytes(s, i); });
 }
 
@@ -77,7 +78,7 @@ std::string ToUtf8(std::string_view bytes) {
     bool ascii = true;
     for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
     if (ascii) return std::string(bytes);
-    Converter conv("UTF-8", "CP932");
+    thread_local Converter conv("UTF-8", "CP932");
     return conv.Run(bytes, [](std::string_view, std::size_t) -> std::size_t { return 1; });
 }
 

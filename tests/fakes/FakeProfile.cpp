@@ -123,6 +123,8 @@ std::string FakeProfile::GetString(const std::string& file, const std::string& s
     std::string_view value;
     const auto range = FindSection(lines, TrimBytes(sectionBytes));
     const bool found = range && FindKey(lines, *range, TrimBytes(keyBytes), &value);
+    // The line is read as a C string: a NUL in it ends the value.
+    if (found) value = value.substr(0, value.find('\0'));
     // The default loses its trailing blanks.
     const std::string defaultBytes = cp932::FromUtf8(defaultValue);
     if (!found) {
@@ -214,6 +216,8 @@ std::vector<std::string> FakeProfile::GetSection(const std::string& file, const 
         std::string text;
         if (SplitKey(lines[i].text, key, value)) text = std::string(key) + "=" + std::string(value);
         else text = std::string(TrimBytes(lines[i].text));
+        // Lines come back NUL-separated: a NUL in a line ends it there.
+        text = text.substr(0, text.find('\0'));
         if (text.empty() || text.front() == ';') continue;
         if (text.size() + 1 <= room) {
             result.push_back(cp932::ToUtf8(text));

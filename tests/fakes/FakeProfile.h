@@ -8,7 +8,8 @@
 //   surrounding quotes, double or single; a key with an empty value reads ""
 //   (not the default); a line without "=" is no key;
 // - a value is cut to bufferBytes - 1 bytes, without the lead byte of a
-//   double-byte character cut in two;
+//   double-byte character cut in two, and at a NUL byte in the file (the
+//   buffer holds C strings; section lines likewise);
 // - a section comes back line by line in file order: key=value with the
 //   blanks around both parts removed, lines without "=" as they are, blank
 //   lines and comments (";") left out, as many as fit the buffer (each line

@@ -1,5 +1,6 @@
 #include "fakes/FakeSystem.h"
 
+#include "fakes/Cp932.h"
 #include "fakes/ProcessEnded.h"
 
 namespace tollervy::fakes {
@@ -16,6 +17,10 @@ bool FakeSystem::UserName(std::string& name) {
     if (loginFails) return false;
     name = loginName;
     return true;
+}
+
+bool FakeSystem::FitsAnsiCodePage(const std::string& text) {
+    return cp932::ToUtf8(cp932::FromUtf8(text)) == text;
 }
 
 bool FakeSystem::Version(platform::VersionInfo& info) {

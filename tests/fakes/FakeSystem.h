@@ -48,6 +48,8 @@ public:
 
     // --- platform::System -------------------------------------------------
     bool UserName(std::string& name) override;
+    // Code page 932, as the fakes simulate it.
+    bool FitsAnsiCodePage(const std::string& text) override;
     bool Version(platform::VersionInfo& info) override;
     std::int16_t AsyncKeyState(int virtualKey) override;
     std::string CommandLine() override { return commandLine; }

@@ -233,7 +233,7 @@ TEST(EngineRestore, AUsersCopyThatCannotBeReadIsNeverReplacedByAnotherOne) {
 TEST(EngineSave, ErrorPolicyDecidesAfterAFailedItem) {
     const std::string missing = R"(C:\App\gone.ini)";
     const std::string question = "エラーが発生しました\r\n処理を続行した場合、データがどうなるかわかりません\r\n処理を続行しますか?"
-                                 "\r\n\r\n前ユーザのデータの待避に失敗しました";
+                                 "\r\n\r\n前ユーザのデータの待避に失敗しました\r\n" + missing;
     struct Case {
         std::int16_t policy;
         int answer;  // to the question, when asked
@@ -272,7 +272,7 @@ TEST(EngineRestore, ErrorPolicyDecidesAfterAFailedItem) {
         d.fs.Remove(Desk::Store("Ken", "F2"));  // no copy of the settings file anywhere
         ListThree(d);
         d.c.state.LastErrorNext = 2;
-        d.messages.Expect(question, answer);
+        d.messages.Expect(question + "\r\n" + Ini, answer);  // the failed item's path on the last line
         if (answer == platform::AnswerNo) d.messages.Expect(RunEnds, platform::AnswerOK);
         EXPECT_EQ(RestoreUserData(d.c, "Ken", "Aoi"), answer == platform::AnswerYes);
         // After Yes the next item is restored; after No it is left as it was.

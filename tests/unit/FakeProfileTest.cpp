@@ -47,6 +47,16 @@ TEST_F(FakeProfileFile, ReadsValuesAsTheProfileFunctionsDo) {
     EXPECT_TRUE(profile.GetSection("C:\\P\\none.ini", "Start", 1000).empty());
 }
 
+// A NUL byte in the file (found by fuzzing): the profile functions hand out
+// C strings, so the value and the section line end at it, as the Win32
+// layer reads them.
+TEST_F(FakeProfileFile, ANulByteEndsTheValueAndTheSectionLine) {
+    fs.AddFile(Ini, std::string("[Start]\r\nDebug=1\0tail\r\nUser=\"Aoi\0\"\r\n", 36));
+    EXPECT_EQ(Get("Start", "Debug"), "1");
+    EXPECT_EQ(Get("Start", "User"), "\"Aoi");
+    EXPECT_EQ(profile.GetSection(Ini, "Start", 1000), (std::vector<std::string>{"Debug=1", "User=\"Aoi"}));
+}
+
 TEST_F(FakeProfileFile, CutsValuesToTheBufferInCodePage932Bytes) {
     const std::string five = "日本語です";
     std::string longJapanese;

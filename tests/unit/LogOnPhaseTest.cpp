@@ -338,5 +338,157 @@ TEST(SwitchRun, AnUnregisteredUsersCopiesAreThrownAway) {
     EXPECT_EQ(users, (std::vector<std::string>{".", "..", "All Users", "Aoi", "InPlace.dat"}));
 }
 
+
+// The folders of the data store's root.
+std::vector<std::string> StoreFolders(Desk& d) {
+    std::vector<std::string> names;
+    d.p.fs.List(std::string(Desk::Data) + "\\", 16, names);
+    std::vector<std::string> folders;
+    for (const auto& n : names)
+        if (n != "." && n != ".." && d.p.fs.IsFolder(std::string(Desk::Data) + "\\" + n)) folders.push_back(n);
+    return folders;
+}
+
+constexpr const char* LoginRefused =
+    "ログオン名に、このパソコンで保存できない文字が含まれているため、未登録のユーザとして扱います\r\n\r\n";
+
+// A login name that code page 932 cannot hold ("ë", Hangul), or that the
+// profile functions change ('Bob' comes back as Bob), would come back from
+// the settings file as another name. Its person runs as an
+// unregistered user, with or without the user list, resident or not: the
+// common copies, and nothing saved under any name of theirs.
+TEST(LogOnPhase, ALoginNameOutsideTheCodePageRunsAsAnUnregisteredUser) {
+    struct Case {
+        const char* login;
+        const char* userUse;
+        const char* allWay;
+    };
+    for (const Case& k : {Case{"Zoë", "0", "0"}, Case{"Zoë", "1", "0"}, Case{"김민수", "0", "1"},
+                          Case{"김민수", "1", "1"}, Case{"'Bob'", "0", "0"}}) {
+        SCOPED_TRACE(std::string(k.login) + " user list " + k.userUse + " resident " + k.allWay);
+        Desk d;
+        Prepare(d, "Aoi", {});
+        d.Ini("User", "Use", k.userUse);
+        d.Ini("Start", "AllWay", k.allWay);
+        d.p.fs.AddTextFile(std::string(Desk::Data) + "\\User.dat", {"Aoi,,1", std::string(k.login) + ",,1"});
+        d.p.system.loginName = k.login;
+        d.p.messages.Expect(LoginRefused + std::string(k.login), 1);
+
+        const auto ended = d.Start();
+        ASSERT_EQ(d.p.messages.Count(), 1u);
+        EXPECT_EQ(d.p.messages.Last().style, 16u + 4096u);
+        ExpectInPlace(d, "All Users");
+        ExpectStored(d, "Aoi", "Aoi");
+        if (std::string(k.allWay) == "1") {
+            ASSERT_EQ(ended, std::nullopt);
+            d.p.fs.AddFile(Live, "changed");
+            EXPECT_EQ(d.Run([&] { d.forms.FormMenu().mnuEnd_Click(); }), 0);
+            ExpectInPlace(d, "Aoi");
+        } else {
+            EXPECT_EQ(ended, 0);
+            EXPECT_EQ(d.IniValue("Last", "User"), "\\");
+        }
+        // No store folder of a mangled or a real spelling of the name.
+        EXPECT_EQ(StoreFolders(d), (std::vector<std::string>{"All Users", "Aoi"}));
+        EXPECT_EQ(d.p.fs.Content(Store("All Users", "F1\\memo.txt")), "All Users memo");
+    }
+}
+
+// With the logon dialog the login name is not used, so it is not refused.
+TEST(LogOnPhase, TheLogonDialogTakesOverFromALoginNameOutsideTheCodePage) {
+    Desk d;
+    Prepare(d, "Aoi", {"Ben"});
+    d.Ini("Logon", "Use", "1");
+    d.p.fs.AddTextFile(std::string(Desk::Data) + "\\User.dat", {"Aoi,,1", "Ben,pw,1"});
+    d.p.system.loginName = "Zoë";
+    d.p.host.OnShow("FormLogOn", [&](ui::Form& f) {
+        auto& logon = static_cast<FormLogOn&>(f);
+        logon.Form_Paint();
+        logon.TextLogonUser.SetText("Ben");
+        logon.TextLogonPass.SetText("pw");
+        logon.CommandOK.Click();
+    });
+    EXPECT_EQ(d.Start(), 0);
+    EXPECT_EQ(d.p.messages.Count(), 0u);
+    ExpectInPlace(d, "Ben");
+    EXPECT_EQ(d.IniValue("Last", "User"), "Ben");
+}
+
+
+// Another program holds the listed file open without sharing while Ben logs
+// on after Aoi: it can be neither read nor replaced. The error policy's
+// question names the file. "No" stops with Aoi's files in place and nothing
+// lost; going on ("Yes", or the policy "ignore") leaves the held file as it
+// is (Aoi's, not saved, so not overwritten) and switches the rest. Either
+// way the next switch, the file free again, saves Aoi's latest as Aoi's.
+TEST(SwitchRun, AListedFileHeldOpenIsNeitherLostNorOverwritten) {
+    using Op = fakes::FakeFileSystem::Op;
+    const std::string question = "エラーが発生しました\r\n処理を続行した場合、データがどうなるかわかりません\r\n処理を続行しますか?";
+    const std::string runEnds = "異常が発生しました\r\n処理を終了します";
+    struct Case {
+        const char* policy;
+        int answer;  // to each question; 0: none asked
+    };
+    for (const Case& k : {Case{"2", platform::AnswerNo}, Case{"2", platform::AnswerYes}, Case{"0", 0}}) {
+        SCOPED_TRACE(std::string("policy ") + k.policy + " answer " + std::to_string(k.answer));
+        const bool goesOn = k.answer != platform::AnswerNo;
+        Desk d;
+        Prepare(d, "Aoi", {"Ben"});
+        d.Ini("Last", "ErrorNext", k.policy);
+        d.p.system.loginName = "Ben";
+        for (const Op op : {Op::Copy, Op::Delete, Op::Move}) d.p.fs.FailPath(Live, false, 32, op);
+        if (k.answer != 0) {
+            d.p.messages.Expect(question + "\r\n\r\n前ユーザのデータの待避に失敗しました\r\n" + Live, k.answer);
+            if (goesOn) d.p.messages.Expect(question + "\r\n\r\nユーザのデータの復活に失敗しました\r\n" + Live, k.answer);
+            else d.p.messages.Expect(runEnds, 1);
+        }
+        EXPECT_EQ(d.Start(), 0);
+        EXPECT_EQ(d.p.messages.Pending(), 0u);
+        EXPECT_EQ(d.p.fs.Content(Live), "Aoi memo");  // held: untouched
+        EXPECT_EQ(d.p.fs.Content(std::string(LiveDir) + "a.txt"), goesOn ? "Ben a" : "Aoi a");
+        EXPECT_FALSE(d.p.fs.Exists(Store("Aoi", "F1\\memo.txt")));  // no copy made of the held file
+        EXPECT_EQ(d.p.fs.Exists(Store("Aoi", "F2\\a.txt")), goesOn);
+        const std::string record = d.p.fs.Content(std::string(Desk::Data) + "\\InPlace.dat");
+        EXPECT_NE(record.find("F1=Aoi\r\n"), std::string::npos) << record;
+        EXPECT_NE(record.find(goesOn ? "F2=Ben\r\n" : "F2=Aoi\r\n"), std::string::npos) << record;
+
+        // Aoi's file changed meanwhile (Aoi's program wrote it), then the
+        // other program let go. Ben starts again.
+        Desk next;
+        next.TakeDiskOf(d);
+        next.p.fs.AddFile(Live, "Aoi latest");
+        next.p.system.loginName = "Ben";
+        EXPECT_EQ(next.Start(), 0);
+        EXPECT_EQ(next.p.messages.Count(), 0u);
+        EXPECT_EQ(next.p.fs.Content(Store("Aoi", "F1\\memo.txt")), "Aoi latest");
+        EXPECT_EQ(next.p.fs.Content(Store("Aoi", "F2\\a.txt")), "Aoi a");
+        EXPECT_EQ(next.p.fs.Content(Store("Aoi", "F2\\sub\\b.txt")), "Aoi b");
+        ExpectInPlace(next, "Ben");
+        EXPECT_EQ(next.p.fs.Content(std::string(Desk::Data) + "\\InPlace.dat").find("Aoi"), std::string::npos);
+    }
+}
+
+// A read-only file in a listed folder stops the folder's save before any
+// copy is made; with the policy "ignore" the run goes on. The restore must
+// then leave the folder alone: emptying it for Ben's copy would delete
+// Aoi's files, of which no copy was made.
+TEST(SwitchRun, AFolderThatCouldNotBeSavedIsNotEmptiedForTheNextUser) {
+    Desk d;
+    Prepare(d, "Aoi", {"Ben"});
+    d.Ini("Last", "ErrorNext", "0");
+    d.p.fs.AddFile(std::string(LiveDir) + "ro.txt", "Aoi read-only", platform::AttrReadOnly);
+    d.p.system.loginName = "Ben";
+    d.p.messages.Expect(std::string(LiveDir) + "ro.txt\r\n読み取り専用です", 1);
+
+    EXPECT_EQ(d.Start(), 0);
+    EXPECT_EQ(d.p.messages.Count(), 1u);
+    EXPECT_EQ(d.p.fs.Content(Live), "Ben memo");
+    EXPECT_EQ(d.p.fs.Content(std::string(LiveDir) + "a.txt"), "Aoi a");
+    EXPECT_EQ(d.p.fs.Content(std::string(LiveDir) + "sub\\b.txt"), "Aoi b");
+    EXPECT_EQ(d.p.fs.Content(std::string(LiveDir) + "ro.txt"), "Aoi read-only");
+    const std::string record = d.p.fs.Content(std::string(Desk::Data) + "\\InPlace.dat");
+    EXPECT_NE(record.find("F2=Aoi\r\n"), std::string::npos) << record;
+}
+
 }  // namespace
 }  // namespace tollervy

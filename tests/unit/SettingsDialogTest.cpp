@@ -593,6 +593,37 @@ TEST_F(UsersPageCase, NoTwoUsersGetOneName) {
     EXPECT_EQ(f->ListUser.ListCount(), 4);
 }
 
+// The user file and the settings file keep text in code page 932: a name or
+// password it cannot hold, or a name the settings file would give back
+// otherwise, is refused where it is typed; so is a path of the file list.
+TEST_F(UsersPageCase, TextsTheFilesCannotKeepAreRefused) {
+    const std::pair<std::string, std::string> users[] = {
+        {"Zoë", ""}, {"Aoi\u301c", ""}, {"Chika", "pässword"}, {" Chika", ""}, {"'Chika'", ""},
+        {std::string(128, 'c'), ""}};
+    for (const auto& [name, password] : users) {
+        f->ListUser.SetListIndex(-1);
+        f->TextUserName.SetText(name);
+        f->TextUserPass.SetText(password);
+        t().d.p.messages.Expect(1);
+        f->CommandUserAdd.Click();
+        EXPECT_EQ(f->ListUser.ListCount(), 3) << name;
+    }
+    EXPECT_FALSE(t().d.state.UserListChanged);
+    // A change to such a password is refused the same way.
+    f->ListUser.SetListIndex(1);
+    f->TextUserPass.SetText("ë");
+    t().d.p.messages.Expect("この文字列には、このパソコンで保存できない文字が含まれています", 1);
+    f->CommandUserChange.Click();
+    EXPECT_EQ(t().d.state.UserList[1].Password, "pw");
+
+    t().d.p.fs.AddFile("C:\\Work\\Zoë.txt", "z");
+    f->IniTab.Select(2);
+    t().d.p.messages.Expect("この文字列には、このパソコンで保存できない文字が含まれています\r\n\r\nC:\\Work\\Zoë.txt", 1);
+    f->FilePath.SetText("C:\\Work\\Zoë.txt");
+    f->FileAdd.Click();
+    EXPECT_EQ(f->FileList.ListCount(), 0);
+}
+
 TEST_F(UsersPageCase, DeletingTheLastUserLeavesNoUserFile) {
     for (int i = 0; i < 2; ++i) {
         f->ListUser.SetListIndex(1);

@@ -250,10 +250,13 @@ TEST(StartUpBadInput, MangledSettingsFilesNeverCrashAStart) {
 
 TEST(StartUpBadInput, CommandLinesOfAnyLengthAndContentAreSafe) {
     const std::string longName(100000, 'b');
+    const std::string longest(127, 'c');
     // Each command line and the user the run is for ("" = the login name).
+    // A name longer than [Last] User can give back (255 bytes) is ignored.
     const std::pair<std::string, std::string> lines[] = {
         {std::string(100000, 'a'), ""},
-        {"\"" + longName + "\"", longName},
+        {"\"" + longName + "\"", ""},
+        {"\"" + longest + "\"", longest},
         {std::string(50000, '"'), ""},
         {"\"a\\b\"", ""},
         {"\"\"\"", ""},

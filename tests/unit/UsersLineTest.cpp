@@ -56,6 +56,21 @@ TEST(MarkQuotedCommas, ExchangesOnlyInsideQuotes) {
     EXPECT_EQ(MarkQuotedCommas("'a,b',c", QuoteMark::TowardsBars, '\''), "'a|b',c");
 }
 
+// A user file line of many quoted sections (the rest of the line used to
+// be copied once per section: quadratic in the line's length).
+// Every section's comma is still marked, the ones between stay.
+TEST(MarkQuotedCommas, ALineOfManySectionsIsMarkedInOnePass) {
+    std::string line, expected;
+    for (int i = 0; i < 100000; ++i) {
+        line += "\"a,b\",";
+        expected += "\"a|b\",";
+    }
+    EXPECT_EQ(MarkQuotedCommas(line, QuoteMark::TowardsBars, '"'), expected);
+    const auto fields = SplitUserLine("\"x,y\"" + std::string(200000, '"') + ",p,1", 3);
+    ASSERT_TRUE(fields.has_value());
+    EXPECT_EQ((*fields)[1], "p");
+}
+
 TEST(FindQuoted, FindsTheFirstCompleteSection) {
     std::size_t open = 99, close = 99;
     std::string contents;

@@ -5,6 +5,7 @@
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeProfile.h"
 #include "fakes/FakeShell.h"
+#include "fakes/FakeSystem.h"
 
 namespace tollervy::contract {
 namespace {
@@ -14,6 +15,7 @@ public:
     platform::FileSystem& fs() override { return fs_; }
     platform::Profile& profile() override { return profile_; }
     platform::Shell& shell() override { return shell_; }
+    platform::System& system() override { return system_; }
     std::string scratch() override {
         const std::string path = "C:\\Temp\\contract" + std::to_string(++count_);
         fs_.AddFolder(path);
@@ -26,6 +28,7 @@ private:
     fakes::FakeFileSystem fs_;
     fakes::FakeProfile profile_{fs_};
     fakes::FakeShell shell_{&fs_};
+    fakes::FakeSystem system_;
     int count_ = 0;
 };
 

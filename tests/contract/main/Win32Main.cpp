@@ -12,6 +12,7 @@
 #include "win32/Win32FileSystem.h"
 #include "win32/Win32Profile.h"
 #include "win32/Win32Shell.h"
+#include "win32/Win32System.h"
 #include "wine/Scratch.h"
 
 namespace tollervy::contract {
@@ -48,6 +49,7 @@ public:
     platform::FileSystem& fs() override { return fs_; }
     platform::Profile& profile() override { return profile_; }
     platform::Shell& shell() override { return shell_; }
+    platform::System& system() override { return system_; }
     std::string scratch() override {
         static int count = 0;
         const std::wstring folder = TempPath() + L"\\tollervy-contract-" + std::to_wstring(GetCurrentProcessId()) +
@@ -69,6 +71,7 @@ private:
     win32::Win32FileSystem fs_;
     win32::Win32Profile profile_;
     win32::Win32Shell shell_;
+    win32::Win32System system_;
     std::vector<std::wstring> made_;
 };
 
