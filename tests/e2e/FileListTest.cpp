@@ -27,7 +27,7 @@ const char* const kShiftQuestion = "「Shift」キーを押しながら起動す
 // Control ids of the settings dialog and of the data choice dialog.
 enum : int {
     kTab = 401, kOk = 402, kApply = 404,
-    kFileList = 601, kFilePath = 602, kFileAdd = 604, kFileDelete = 605,
+    kFileList = 601, kFilePath = 602, kFilePathGet = 603, kFileAdd = 604, kFileDelete = 605,
     kLabelMess = 901, kDeleteFile = 902, kOptionUser = 904, kOptionCommon = 905, kDataUse = 906,
 };
 constexpr int kFileTab = 1;
@@ -237,6 +237,40 @@ TEST_F(FileList, TypedFolderAndPatternAreRegisteredOnOk) {
     EXPECT_EQ(TreeDifference(folder, ReadTree(docs())), "");
     EXPECT_EQ(inst().InPlaceOwners(),
               (std::map<std::string, std::string>{{"F1", LoginName()}, {"F2", LoginName()}}));
+}
+
+// The "..." button opens the file picker at the typed folder; Select hands
+// the open folder back into the path box, and 追加 and OK register it.
+TEST_F(FileList, AFolderChosenWithThePickerIsRegistered) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\n[Last]\nMessage=0\nUser=" + LoginName() + "\n"));
+    ASSERT_TRUE(inst().MakeDataStore());
+    const Tree folder = {{"選ぶ.txt", Content("初期", "選ぶ", 500)}, {"下\\", ""}, {"下\\b.dat", Content("初期", "b")}};
+    ASSERT_TRUE(WriteTree(docs(), folder));
+
+    Process p;
+    HWND dialog = Open(p);
+    ASSERT_NE(dialog, nullptr);
+    SelectTab(dialog, kFileTab);
+    ASSERT_TRUE(SetControlText(dialog, kFilePath, docs() + "\\"));
+    ASSERT_TRUE(PostClick(dialog, kFilePathGet));
+    HWND picker = WaitForDialog(p, "ファイルの選択", kWait);
+    ASSERT_NE(picker, nullptr) << "the file picker did not open";
+    // It opens at the folder: its files are listed and nothing is selected.
+    EXPECT_EQ(ListRows(picker, 1003), std::vector<std::string>{"選ぶ.txt"});
+    EXPECT_EQ(ControlText(picker, 1004), docs() + "\\");
+    LetPaint(picker);
+    ASSERT_TRUE(Screenshot(Shot("picker")));
+    ASSERT_TRUE(PostClick(picker, 1005));  // 選択
+    ASSERT_TRUE(WaitWindowGone(picker, kWait));
+    EXPECT_EQ(ControlText(dialog, kFilePath), docs() + "\\");
+    ASSERT_TRUE(PressButton(dialog, kFileAdd));
+    EXPECT_EQ(ListRows(dialog, kFileList), std::vector<std::string>{docs() + "\\"});
+
+    ASSERT_TRUE(PostClick(dialog, kOk));
+    DWORD code = 1;
+    ASSERT_TRUE(p.WaitExit(kRun, &code)) << "the program did not end after OK";
+    EXPECT_EQ(inst().IniValue("File", "F1"), std::optional<std::string>(docs() + "\\"));
+    EXPECT_EQ(TreeDifference(folder, ReadTree(inst().StorePath("All Users", "F1"))), "");
 }
 
 // Two files dropped from another program onto the list are both added, in

@@ -283,6 +283,50 @@ TEST_F(Registration, RemovingAnAddedFolderRemovesItsShortcutAndLine) {
     EXPECT_EQ(inst().IniValue("StartUp", added), std::nullopt);
 }
 
+// The adding row's "..." opens the folder picker at the user's Start-up
+// folder; a double click opens a folder below it, Select hands it back as a
+// new ticked row, and OK makes the shortcut there and writes its line.
+TEST_F(Registration, AFolderChosenWithThePickerIsAddedAndRegistered) {
+    const std::string extra = Own() + "\\予備";
+    ASSERT_TRUE(MakeFolders(extra));
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nStatus=0\n[Last]\nMessage=0\n"));
+    Process p;
+    HWND dialog = OpenSettings(p);
+    ASSERT_NE(dialog, nullptr);
+    const int adding = static_cast<int>(Rows(dialog).size());
+    ASSERT_LT(adding, 10);
+    EXPECT_EQ(ControlText(dialog, kButton0 + adding), "...");
+    ASSERT_TRUE(PostClick(dialog, kButton0 + adding));
+    HWND picker = WaitForDialog(p, "フォルダの選択", kWait);
+    ASSERT_NE(picker, nullptr) << "the folder picker did not open";
+    HWND folders = GetDlgItem(picker, 1102);
+    const std::vector<std::string> rows = ListItems(picker, 1102);
+    int target = -1;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].size() >= std::string("予備").size() &&
+            rows[i].compare(rows[i].size() - std::string("予備").size(), std::string::npos, "予備") == 0)
+            target = static_cast<int>(i);
+    ASSERT_GE(target, 0) << "the Start-up folder's subfolder is not listed: " << Joined(rows);
+    SendMessageW(folders, LB_SETCURSEL, static_cast<WPARAM>(target), 0);
+    PostMessageW(picker, WM_COMMAND, MAKEWPARAM(1102, LBN_DBLCLK), reinterpret_cast<LPARAM>(folders));
+    ASSERT_TRUE(WaitUntil([&] { return ListItems(picker, 1102) != rows; }, kWait))
+        << "the double click did not open the folder";
+    LetPaint(picker);
+    Screenshot(Shot("picker"));
+    ASSERT_TRUE(PostClick(picker, 1103));  // 選択
+    ASSERT_TRUE(WaitWindowGone(picker, kWait));
+    std::string added;
+    for (const auto& [path, ticked] : Rows(dialog))
+        if (path.find("予備") != std::string::npos) {
+            added = path;
+            EXPECT_TRUE(ticked) << path;
+        }
+    ASSERT_FALSE(added.empty()) << "no row for the chosen folder";
+    PressAndEnd(p, dialog, kOk, "picked-ok");
+    ExpectOurShortcut(extra);
+    EXPECT_EQ(inst().IniValue("StartUp", added), std::optional<std::string>("1"));
+}
+
 // On Windows 2000 the shortcut comes from the recent-documents list, where
 // the dialog put the program when it opened; it stays there as well.
 TEST_F(Registration, OnWindows2000TheRecentListsShortcutIsCopied) {
