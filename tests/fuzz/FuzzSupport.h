@@ -80,7 +80,7 @@ inline bool IsAtOrUnder(const std::string& path, const std::string& folder) {
 // them); "" when there is none.
 inline std::string WrittenOutside(const std::map<std::string, std::string>& before,
                                   const std::map<std::string, std::string>& after,
-                                  std::initializer_list<std::string> allowed) {
+                                  const std::vector<std::string>& allowed) {
     for (const auto& [path, content] : after) {
         if (!path.empty() && path.back() == '\\') continue;
         const auto old = before.find(path);
