@@ -124,6 +124,10 @@ void StartUpPage::StartUpPathBtn_Click(int index) {
         return;
     }
 
+    if (s.StartUpPathCount >= MaxStartUpCount) {
+        ShowMessage(c, "これ以上フォルダを追加できません", StyleStop);
+        return;
+    }
     ui::TextBox& box = TextStartPath[index];
     s.DirPathTarget = &box;
     dialog_.forms().DirPathFrm().ShowModal();

@@ -1,6 +1,8 @@
 #include "shell/StartUpRegistration.h"
 
 #include <algorithm>
+#include <deque>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/FileOps.h"
@@ -73,6 +75,7 @@ bool MakeThroughRecentList(Context& c, const std::string& folder) {
 std::string RegisteredFlag(Context& c, const std::string& folder) { return IsRegisteredIn(c, folder) ? "1" : "0"; }
 
 void Append(GrobalMod& s, const StartUpEntry& onDisk, const StartUpEntry& row) {
+    if (s.StartUpList.size() >= static_cast<std::size_t>(MaxStartUpCount)) return;
     s.StartUpList.push_back(onDisk);
     s.StartUpPathList.push_back(row);
 }
@@ -157,6 +160,7 @@ void ScanStartUpFolders(Context& c) {
     std::vector<std::string> lines;
     ReadIniSection(c, keys::StartUpSection, lines);
     for (const std::string& line : lines) {
+        if (s.StartUpList.size() >= static_cast<std::size_t>(MaxStartUpCount)) break;
         std::string path = line;
         if (path.size() >= 2 && path.compare(path.size() - 2, 2, "=1") == 0) path.resize(path.size() - 2);
         if (path.empty()) continue;  // a line that names no folder
@@ -217,6 +221,10 @@ bool ApplyStartUpRegistration(Context& c) {
         std::min<std::size_t>(s.StartUpCount > 0 ? s.StartUpCount : 0, s.StartUpList.size());
     std::vector<StartUpEntry>& rows = s.StartUpPathList;
     std::vector<bool> handled(rowCount, false);
+    // The rows of each path, in page order: an entry takes the first row of
+    // its path not yet taken.
+    std::unordered_map<std::string, std::deque<std::size_t>> rowsOfPath;
+    for (std::size_t r = 0; r < rowCount; ++r) rowsOfPath[rows[r].Path].push_back(r);
 
     // Whatever happens, StartUpList ends up holding what is on disk: the
     // entries handled so far with their new state, the dropped ones gone,
@@ -244,8 +252,11 @@ bool ApplyStartUpRegistration(Context& c) {
 
     for (std::size_t k = 0; k < entryCount; ++k) {
         StartUpEntry& e = entries[k];
-        std::size_t r = 0;
-        while (r < rowCount && (handled[r] || rows[r].Path != e.Path)) ++r;
+        std::size_t r = rowCount;
+        if (auto found = rowsOfPath.find(e.Path); found != rowsOfPath.end() && !found->second.empty()) {
+            r = found->second.front();
+            found->second.pop_front();
+        }
         if (r < rowCount) {
             handled[r] = true;
             StartUpEntry& row = rows[r];

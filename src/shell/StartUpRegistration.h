@@ -8,11 +8,16 @@
 // rows of the start-up page, the wanted state). Both keep one spare element
 // after the last entry.
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "settings/Context.h"
 
 namespace tollervy {
+
+// The most rows the start-up page holds: its counts are 16-bit. [StartUp]
+// lines past that are neither listed nor touched.
+inline constexpr std::int16_t MaxStartUpCount = 32767;
 
 // The program's executable, the target of its shortcut.
 std::string StartUpTarget(Context& c);

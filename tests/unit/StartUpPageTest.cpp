@@ -271,5 +271,30 @@ TEST(StartUpPage, AFreshMachineIsRegisteredAndTheNextStartRunsTheShortcut) {
     EXPECT_EQ(next.IniValue("Start", "NowUser"), "");
 }
 
+TEST(StartUpPage, AFullPageRefusesAnotherFolder) {
+    Desk d;
+    d.p.fs.AddFolder(Desk::Data);
+    std::string ini = "[Start]\r\nStarted=1\r\n[Last]\r\nUser=All Users\r\n[StartUp]\r\n";
+    for (int i = 0; i < MaxStartUpCount; ++i) ini += "D:\\F" + std::to_string(i) + "=1\r\n";
+    d.p.fs.AddFile(Desk::Ini_, ini);
+    d.p.system.commandLine = "-s";
+    ASSERT_EQ(d.Start(), std::nullopt);
+    ASSERT_TRUE(d.SettingsOpen());
+    LervIni& l = d.forms.LervIni();
+    ASSERT_EQ(d.state.StartUpPathCount, MaxStartUpCount);
+    l.ScrollStartUpList.SetValue(l.ScrollStartUpList.Max());
+    const int adding = MaxStartUpCount - l.ScrollStartUpList.Value();
+    ASSERT_GE(adding, 0);
+    ASSERT_LT(adding, l.StartUpPathBtn.Count());
+    ASSERT_EQ(l.StartUpPathBtn[adding].Caption(), "...");
+    d.p.messages.Expect(1);
+
+    l.StartUpPathBtn[adding].Click();
+
+    EXPECT_EQ(d.p.messages.Last().text, "これ以上フォルダを追加できません");
+    EXPECT_EQ(d.p.host.CountsOf("DirPathFrm").shownModal, 0) << "no picker for a row that cannot be kept";
+    EXPECT_EQ(d.state.StartUpPathCount, MaxStartUpCount);
+}
+
 }  // namespace
 }  // namespace tollervy

@@ -516,5 +516,27 @@ TEST(StartUpApply, AnAddedFolderWhoseLineCannotBeWrittenIsRetriedWholeByTheNextS
     EXPECT_TRUE(a.Has("D:\\C"));
 }
 
+// A hand-edited section longer than the page's 16-bit counts can hold: the
+// page lists as many rows as they count, and a save leaves the lines past
+// them as they are.
+TEST(StartUpApply, ASectionLongerThanTheCountsHoldIsListedUpToTheirLimit) {
+    Applied a;
+    std::string section = "[Start]\r\nStarted=1\r\n[StartUp]\r\n";
+    for (int i = 0; i < 40000; ++i) section += "D:\\F" + std::to_string(i) + "=1\r\n";
+    a.d.p.fs.AddFile(Desk::Ini_, section);
+    a.Scan();
+    EXPECT_EQ(a.s.StartUpCount, MaxStartUpCount);
+    EXPECT_EQ(a.s.StartUpPathCount, MaxStartUpCount);
+    ASSERT_EQ(a.s.StartUpPathList.size(), static_cast<std::size_t>(MaxStartUpCount) + 1) << "one spare slot";
+    const std::string last = a.s.StartUpPathList[static_cast<std::size_t>(MaxStartUpCount) - 1].Path;
+    EXPECT_EQ(last, "D:\\F" + std::to_string(MaxStartUpCount - 4)) << "after the common folder and two profiles";
+
+    a.RemoveRow("D:\\F0");
+    ASSERT_TRUE(a.Apply());
+    EXPECT_EQ(a.d.IniValue("StartUp", "D:\\F0"), "<missing>");
+    EXPECT_EQ(a.d.IniValue("StartUp", "D:\\F39999"), "1");
+    EXPECT_EQ(a.s.StartUpCount, MaxStartUpCount - 1);
+}
+
 }  // namespace
 }  // namespace tollervy
