@@ -15,13 +15,20 @@ target_include_directories(tollervy_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(tollervy_win32 PUBLIC ${TOLLERVY_WIN32_DEFINITIONS})
 target_link_libraries(tollervy_win32 PUBLIC tollervy_core comctl32 shell32 ole32 uuid gdi32 user32 advapi32 version)
 
+# The version header and the manifest, made from the project's version; the
+# resource compiler finds both in the generated folder.
+set(TOLLERVY_GENERATED ${CMAKE_BINARY_DIR}/generated)
+configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${TOLLERVY_GENERATED}/version.h @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/resources/Tollervy.exe.manifest.in ${TOLLERVY_GENERATED}/Tollervy.exe.manifest @ONLY)
+include_directories(${TOLLERVY_GENERATED})
+
 set(TOLLERVY_RESOURCES ${CMAKE_SOURCE_DIR}/resources/Tollervy.rc)
 # The layouts included by Tollervy.rc (one file per form or page).
 file(GLOB_RECURSE TOLLERVY_RESOURCE_PARTS CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/resources/*.rc ${CMAKE_SOURCE_DIR}/resources/*.h)
 list(REMOVE_ITEM TOLLERVY_RESOURCE_PARTS ${CMAKE_SOURCE_DIR}/resources/Tollervy.rc)
 set_source_files_properties(${TOLLERVY_RESOURCES} PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/Tollervy.ico;${CMAKE_SOURCE_DIR}/resources/Tollervy.exe.manifest;${TOLLERVY_RESOURCE_PARTS}")
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/Tollervy.ico;${TOLLERVY_GENERATED}/version.h;${TOLLERVY_GENERATED}/Tollervy.exe.manifest;${TOLLERVY_RESOURCE_PARTS}")
 
 # The product: the Win32 layer, its entry and the resources.
 add_executable(Tollervy WIN32 ${CMAKE_SOURCE_DIR}/src/win32/WinMain.cpp ${TOLLERVY_RESOURCES})
@@ -29,6 +36,16 @@ set_target_properties(Tollervy PROPERTIES OUTPUT_NAME Tollervy)
 target_compile_options(Tollervy PRIVATE -municode)
 target_link_libraries(Tollervy PRIVATE tollervy_win32 tollervy_core)
 target_link_options(Tollervy PRIVATE ${TOLLERVY_STATIC_LINK} -municode -mwindows)
+# The shipped file carries no symbols; they go to Tollervy.exe.debug beside
+# it (linked by name), for reading the addresses of a crash report.
+if(NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+    add_custom_command(TARGET Tollervy POST_BUILD
+        COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:Tollervy> $<TARGET_FILE:Tollervy>.debug
+        COMMAND ${CMAKE_STRIP} --strip-all $<TARGET_FILE:Tollervy>
+        COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=$<TARGET_FILE:Tollervy>.debug $<TARGET_FILE:Tollervy>
+        WORKING_DIRECTORY $<TARGET_FILE_DIR:Tollervy>
+        VERBATIM)
+endif()
 # The readme ships beside the program (code page 932, CR LF, as it is kept).
 add_custom_command(TARGET Tollervy POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/readme.txt
