@@ -333,24 +333,24 @@ TEST_F(Win32Host, ListScrollsSidewaysToItsWidestRow) {
 }
 
 // The tool tip window the host made for a form, if any.
+struct ToolTipSearch {
+    HWND owner;
+    HWND found;
+};
+// A callback of its own, not a lambda: the i686 API wants stdcall.
+BOOL CALLBACK FindToolTip(HWND h, LPARAM p) {
+    auto* s = reinterpret_cast<ToolTipSearch*>(p);
+    wchar_t name[64] = {};
+    GetClassNameW(h, name, 63);
+    if (_wcsicmp(name, TOOLTIPS_CLASSW) == 0 && GetWindow(h, GW_OWNER) == s->owner) {
+        s->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
 HWND ToolTipOf(HWND dialog) {
-    struct Search {
-        HWND owner;
-        HWND found;
-    } search{dialog, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            wchar_t name[64] = {};
-            GetClassNameW(h, name, 63);
-            if (_wcsicmp(name, TOOLTIPS_CLASSW) == 0 && GetWindow(h, GW_OWNER) == s->owner) {
-                s->found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ToolTipSearch search{dialog, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

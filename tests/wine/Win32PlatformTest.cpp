@@ -122,6 +122,13 @@ TEST(Win32FileSystem, AtomicWriteReplacesAndLeavesNoTemporaryFile) {
     EXPECT_FALSE(fs.LastErrorText().empty());
 }
 
+// Closes the handle it is given after 300 ms (a thread's entry: stdcall on
+// i686, so a function of its own).
+DWORD WINAPI CloseAfterAWhile(void* h) {
+    Sleep(300);
+    CloseHandle(static_cast<HANDLE>(h));
+    return 0;
+}
 
 // Another program that has the file open for a moment (here: another handle
 // without delete sharing, closed after 300 ms) delays the replacement but
@@ -139,14 +146,7 @@ TEST(Win32FileSystem, AtomicWriteWaitsForAReaderToLetGo) {
 
     HANDLE reader = holdOpen();
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    HANDLE closer = CreateThread(
-        nullptr, 0,
-        [](void* h) -> DWORD {
-            Sleep(300);
-            CloseHandle(static_cast<HANDLE>(h));
-            return 0;
-        },
-        reader, 0, nullptr);
+    HANDLE closer = CreateThread(nullptr, 0, CloseAfterAWhile, reader, 0, nullptr);
     ASSERT_NE(closer, nullptr);
     EXPECT_TRUE(fs.WriteFileAtomic(file, "new"));
     WaitForSingleObject(closer, INFINITE);
