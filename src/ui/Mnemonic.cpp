@@ -24,7 +24,7 @@ std::string StripMnemonic(const std::string& text, Mnemonic* found) {
 std::string WithMnemonic(const std::string& caption, const Mnemonic& mnemonic) {
     if (mnemonic.mark.empty() || caption.empty()) return caption;
     const std::string& tail = mnemonic.tail;
-    if (!tail.empty() && caption.size() > tail.size() &&
+    if (!tail.empty() && caption.size() >= tail.size() &&
         caption.compare(caption.size() - tail.size(), tail.size(), tail) == 0)
         return caption.substr(0, caption.size() - tail.size()) + mnemonic.mark + tail;
     return caption + mnemonic.mark;
