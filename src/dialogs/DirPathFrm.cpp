@@ -53,6 +53,8 @@ void DirPathFrm::Form_Load() {
         mstrPath = Folders.SetPath(s) ? Folders.Path() : s;
     }
     mstrDrive = Drives.Drive();
+    // A folder is what the person came to pick.
+    PathDir.SetFocus();
 }
 
 bool DirPathFrm::Form_KeyDown(int virtualKey) {

@@ -72,6 +72,8 @@ void FilePathFrm::Form_Load() {
     // so that Select hands back what is on screen, never an empty path.
     if (t.empty() || !HasDriveRoot(t) || !OpenAt(t)) PathDirFile.SetCaption(FolderText());
     mstrDrive = Drives.Drive();
+    // A file is what the person came to pick.
+    PathFile.SetFocus();
 }
 
 bool FilePathFrm::OpenAt(const std::string& t) {

@@ -73,6 +73,9 @@ void FormDelete::Form_Load() {
     SetBounds(Left(), Top(), width, Height());
     Move(screen > width ? (screen - width) / 2 : 0, Top());
     DataUseBtn.Move((width - DataUseBtn.Width()) / 2, DataUseBtn.Top(), DataUseBtn.Width(), DataUseBtn.Height());
+    // The proposed answer stands: Enter (or a click) takes it, the option
+    // buttons change it.
+    DataUseBtn.SetFocus();
 }
 
 void FormDelete::DataUseBtn_Click() {

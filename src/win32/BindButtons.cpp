@@ -11,9 +11,10 @@ bool PushButtonLike(HostWindow& w, ui::Control& control, HWND child) {
     if (!check && !option && !dynamic_cast<ui::Label*>(&control) && !dynamic_cast<ui::Frame*>(&control) &&
         !dynamic_cast<ui::CommandButton*>(&control))
         return false;
-    if (WindowText(child) != control.Caption()) {
+    const std::string shown = ShownCaption(w, control);
+    if (WindowText(child) != shown) {
         ++w.settingText;
-        SetWindowTextUtf8(child, control.Caption());
+        SetWindowTextUtf8(child, shown);
         --w.settingText;
     }
     if (check || option) {

@@ -8,6 +8,7 @@
 
 #include "ui/Controls.h"
 #include "ui/Form.h"
+#include "ui/Mnemonic.h"
 #include "win32/WinApi.h"
 
 namespace tollervy::win32 {
@@ -41,6 +42,9 @@ struct HostWindow {
     std::map<int, ui::Control*> controls;  // by id
     std::map<const ui::Control*, HWND> children;
     std::map<const ui::Control*, Pushed> pushed;
+    // The access key each control's layout declares ("(&C)"): the model
+    // holds the plain caption, the window shows it with the key.
+    std::map<const ui::Control*, ui::Mnemonic> mnemonics;
     HWND tooltip = nullptr;
     HWND pendingFocus = nullptr;
     int settingText = 0;  // > 0 while the host itself writes a control's text
@@ -50,6 +54,8 @@ struct HostWindow {
 };
 
 bool HasStyle(HWND h, LONG_PTR style);
+// The control's caption as its window shows it: with the layout's access key.
+std::string ShownCaption(const HostWindow& w, const ui::Control& control);
 bool IsClass(HWND h, const wchar_t* name);
 
 // Each binding pushes the control's state to its window and turns the

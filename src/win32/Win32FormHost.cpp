@@ -22,6 +22,11 @@ bool IsClass(HWND h, const wchar_t* name) {
     return _wcsicmp(buffer, name) == 0;
 }
 
+std::string ShownCaption(const HostWindow& w, const ui::Control& control) {
+    const auto found = w.mnemonics.find(&control);
+    return found == w.mnemonics.end() ? control.Caption() : ui::WithMnemonic(control.Caption(), found->second);
+}
+
 }  // namespace host
 
 using host::HasStyle;
@@ -105,7 +110,8 @@ void Win32FormHost::Create(ui::Form& form) {
     if (smallIcon_) SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 
     // What the template says and the model does not: the captions, the
-    // password style of an edit.
+    // password style of an edit, the access keys (kept by the host: the
+    // model's captions stay plain).
     if (form.Caption().empty()) form.SetCaption(WindowText(hwnd));
     for (ui::Control* control : form.Controls()) {
         HWND child = GetDlgItem(hwnd, control->Id());
@@ -117,7 +123,13 @@ void Win32FormHost::Create(ui::Form& form) {
         const bool hasText = dynamic_cast<ui::TextBox*>(control) || dynamic_cast<ui::Label*>(control) ||
                              dynamic_cast<ui::CommandButton*>(control) || dynamic_cast<ui::CheckBox*>(control) ||
                              dynamic_cast<ui::OptionButton*>(control) || dynamic_cast<ui::Frame*>(control);
-        if (hasText && control->Caption().empty()) control->SetCaption(WindowText(child));
+        std::string text = hasText ? WindowText(child) : std::string();
+        if (hasText && !textBox) {
+            ui::Mnemonic mnemonic;
+            text = ui::StripMnemonic(text, &mnemonic);
+            if (!mnemonic.mark.empty()) w.mnemonics[control] = mnemonic;
+        }
+        if (hasText && control->Caption().empty()) control->SetCaption(text);
         RECT r;
         if (GetWindowRect(child, &r)) {
             MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
@@ -418,6 +430,25 @@ void Win32FormHost::SetForeground(ui::Form& form) {
 // ---------------------------------------------------------------------------
 // Menus and the notification area
 
+namespace {
+
+// The access keys of the menu items, by command id: the icon's menu
+// (IDM_MNUINI and IDM_MNUEND in resources/resource.h). The model's captions
+// stay plain, as the layouts' do.
+struct MenuKey {
+    int id;
+    const char* mark;
+};
+constexpr MenuKey MenuKeys[] = {{302, "(&S)"}, {303, "(&X)"}};
+
+std::wstring MenuText(const ui::MenuItem& item) {
+    for (const MenuKey& key : MenuKeys)
+        if (key.id == item.Id()) return Widen(ui::WithMnemonic(item.Caption(), ui::Mnemonic{key.mark, ""}));
+    return Widen(item.Caption());
+}
+
+}  // namespace
+
 HMENU Win32FormHost::BuildMenu(const ui::MenuItem& item) {
     HMENU menu = CreatePopupMenu();
     if (!menu) return nullptr;
@@ -427,9 +458,9 @@ HMENU Win32FormHost::BuildMenu(const ui::MenuItem& item) {
             AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         } else if (!sub->Items.empty()) {
             HMENU child = BuildMenu(*sub);
-            if (child) AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(child), Widen(sub->Caption()).c_str());
+            if (child) AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(child), MenuText(*sub).c_str());
         } else {
-            AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(sub->Id()), Widen(sub->Caption()).c_str());
+            AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(sub->Id()), MenuText(*sub).c_str());
         }
     }
     return menu;

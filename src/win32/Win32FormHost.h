@@ -59,7 +59,8 @@ public:
     HWND ControlWindowOf(const ui::Form& form, const ui::Control& control) const;
 
     // A pop-up menu of the item's visible sub-items (command id = item id;
-    // a caption "-" is a separator). The caller destroys it.
+    // a caption "-" is a separator; the icon's menu items get their access
+    // keys here). The caller destroys it.
     static HMENU BuildMenu(const ui::MenuItem& item);
     // The item with the id among the sub-items (at any depth), or null.
     static ui::MenuItem* FindMenuItem(ui::MenuItem& item, int id);

@@ -481,6 +481,39 @@ int FocusedControlId(HWND dialog) {
     return GetDlgCtrlID(info.hwndFocus);
 }
 
+namespace {
+HWND FocusTarget(HWND dialog) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus &&
+        IsChild(dialog, info.hwndFocus))
+        return info.hwndFocus;
+    return dialog;
+}
+}  // namespace
+
+void PostKey(HWND dialog, UINT key) {
+    HWND target = FocusTarget(dialog);
+    const UINT scan = MapVirtualKeyW(key, 0);
+    PostMessageW(target, WM_KEYDOWN, key, 1 | (scan << 16));
+    PostMessageW(target, WM_KEYUP, key, 0xC0000001 | (scan << 16));
+}
+
+void PostAltKey(HWND dialog, char key) {
+    HWND target = FocusTarget(dialog);
+    const UINT vk = static_cast<UINT>(key >= 'a' && key <= 'z' ? key - 'a' + 'A' : key);
+    const LPARAM alt = 1 << 29;  // the context code: Alt is down
+    const UINT scan = MapVirtualKeyW(vk, 0);
+    // What the keyboard sends; TranslateMessage makes WM_SYSCHAR of it.
+    PostMessageW(target, WM_SYSKEYDOWN, vk, alt | 1 | (scan << 16));
+    PostMessageW(target, WM_SYSKEYUP, vk, alt | 0xC0000001 | (scan << 16));
+}
+
+bool KeyMovesFocusTo(HWND dialog, UINT key, int id, DWORD timeoutMs) {
+    PostKey(dialog, key);
+    return WaitUntil([&] { return FocusedControlId(dialog) == id; }, timeoutMs);
+}
+
 HWND MainWindow(const Process& p) {
     for (HWND w : p.AllWindows(L"#32770"))
         if (WindowTitle(w) == "Tollervy" && !IsMessageBox(w)) return w;

@@ -171,6 +171,17 @@ bool SetControlText(HWND dialog, int id, const std::string& text);
 // when none of its controls has it.
 int FocusedControlId(HWND dialog);
 
+// Keys as a person types them into a dialog: posted to the control that has
+// the focus in the dialog's thread (the dialog itself when none has it), so
+// the program's own message loop and the dialog manager handle them. PostKey
+// presses and releases one key; PostAltKey holds Alt over a letter or digit
+// (an access key, "Alt+C").
+void PostKey(HWND dialog, UINT key);
+void PostAltKey(HWND dialog, char key);
+// Posts a key and waits until the focus has moved to the control `id`;
+// false when it did not within `timeoutMs`.
+bool KeyMovesFocusTo(HWND dialog, UINT key, int id, DWORD timeoutMs);
+
 // The program's main window: its dialog window titled "Tollervy" that is not
 // a message box, hidden or not; nullptr when it has none (yet).
 HWND MainWindow(const Process& p);

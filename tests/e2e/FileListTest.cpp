@@ -162,9 +162,13 @@ protected:
         EXPECT_EQ(WindowTitle(form), "Tollervy");
         EXPECT_EQ(ControlText(form, kLabelMess), "このデータは、どちらのデータを使用しますか？");
         EXPECT_EQ(ControlText(form, kDeleteFile), path);
-        EXPECT_EQ(ControlText(form, kOptionUser), LoginName() + "のデータ");
-        EXPECT_EQ(ControlText(form, kOptionCommon), "登録時のデータ");
+        // The user's name replaces the option's text; its access key stays.
+        EXPECT_EQ(ControlText(form, kOptionUser), LoginName() + "のデータ(&L)");
+        EXPECT_EQ(ControlText(form, kOptionCommon), "登録時のデータ(&R)");
         EXPECT_EQ(SendDlgItemMessageW(form, kOptionUser, BM_GETCHECK, 0, 0), BST_CHECKED);
+        // The proposed answer has the focus: Enter takes it.
+        EXPECT_TRUE(WaitUntil([&] { return FocusedControlId(form) == kDataUse; }, kWait))
+            << "the focus starts on control " << FocusedControlId(form);
         // The whole path shows: its label is as wide as its text and the
         // window wider still; the button stays in the middle.
         HWND label = GetDlgItem(form, kDeleteFile);
@@ -174,10 +178,18 @@ protected:
         EXPECT_NEAR((button.left + button.right) / 2, (window.left + window.right) / 2, 6);
         LetPaint(form);
         ASSERT_TRUE(Screenshot(Shot(shot)));
-        ASSERT_TRUE(PressButton(form, registrationCopy ? kOptionCommon : kOptionUser));
-        EXPECT_EQ(SendDlgItemMessageW(form, registrationCopy ? kOptionCommon : kOptionUser, BM_GETCHECK, 0, 0),
-                  BST_CHECKED);
-        ASSERT_TRUE(PostClick(form, kDataUse));
+        if (registrationCopy) {
+            // By keyboard: Alt+R picks the registration copy, Enter confirms.
+            PostAltKey(form, 'r');
+            EXPECT_TRUE(WaitUntil(
+                [&] { return SendDlgItemMessageW(form, kOptionCommon, BM_GETCHECK, 0, 0) == BST_CHECKED; }, kWait))
+                << "Alt+R";
+            PostKey(form, VK_RETURN);
+        } else {
+            ASSERT_TRUE(PressButton(form, kOptionUser));
+            EXPECT_EQ(SendDlgItemMessageW(form, kOptionUser, BM_GETCHECK, 0, 0), BST_CHECKED);
+            ASSERT_TRUE(PostClick(form, kDataUse));
+        }
         EXPECT_TRUE(WaitWindowGone(form, kWait)) << "使用 did not close the dialog";
     }
 };
@@ -258,9 +270,11 @@ TEST_F(FileList, AFolderChosenWithThePickerIsRegistered) {
     // It opens at the folder: its files are listed and nothing is selected.
     EXPECT_EQ(ListRows(picker, 1003), std::vector<std::string>{"選ぶ.txt"});
     EXPECT_EQ(ControlText(picker, 1004), docs() + "\\");
+    EXPECT_TRUE(WaitUntil([&] { return FocusedControlId(picker) == 1003; }, kWait))
+        << "the focus starts on control " << FocusedControlId(picker) << ", not the file list";
     LetPaint(picker);
     ASSERT_TRUE(Screenshot(Shot("picker")));
-    ASSERT_TRUE(PostClick(picker, 1005));  // 選択
+    PostKey(picker, VK_RETURN);  // Enter is 選択
     ASSERT_TRUE(WaitWindowGone(picker, kWait));
     EXPECT_EQ(ControlText(dialog, kFilePath), docs() + "\\");
     ASSERT_TRUE(PressButton(dialog, kFileAdd));

@@ -16,6 +16,7 @@ namespace {
 constexpr int kUserBox = 204;
 constexpr int kPasswordBox = 206;
 constexpr int kOk = 207;
+constexpr int kCancel = 208;
 
 const char* kRefused =
     "ログオンできません。ユーザ名を確認して、もう一度パスワードを入力してください。"
@@ -81,6 +82,40 @@ TEST_F(LogOn, WrongPasswordIsRefusedThenTheUserLogsOnAndIsSwitchedTo) {
     EXPECT_EQ(inst().IniValue("Last", "User"), std::optional<std::string>("Ben"));
     EXPECT_EQ(inst().IniValue("Start", "NowUser"), std::optional<std::string>(""));
     EXPECT_EQ(inst().InPlaceOwners(), (std::map<std::string, std::string>{{"F1", "Ben"}}));
+}
+
+// By keyboard: with no name to offer the focus starts in the user box; Alt+P
+// goes to the password box, Tab on to OK, Cancel and round to the user box;
+// Alt+C cancels: the run goes on as an unregistered user.
+TEST_F(LogOn, KeyboardStartsInTheUserBoxAndAltCCancels) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nStatus=0\n[Logon]\nUse=1\n[Last]\nUser=\\\n"));
+    ASSERT_TRUE(inst().MakeDataStore());
+    ASSERT_TRUE(inst().WriteUserFile({"Ben,pw,1"}));
+
+    Process p;
+    ASSERT_TRUE(Start(p, ""));
+    HWND dialog = WaitForDialog(p, "ログオン情報", kWait);
+    ASSERT_NE(dialog, nullptr) << "no logon dialog";
+    EXPECT_EQ(ControlText(dialog, kUserBox), "");
+    EXPECT_TRUE(WaitUntil([&] { return FocusedControlId(dialog) == kUserBox; }, kWait))
+        << "focus on control " << FocusedControlId(dialog);
+    EXPECT_EQ(ControlText(dialog, kCancel), "キャンセル(&C)");
+    EXPECT_EQ(ControlText(dialog, 203), "ユーザ名(&U) :");
+    PostAltKey(dialog, 'p');
+    EXPECT_TRUE(WaitUntil([&] { return FocusedControlId(dialog) == kPasswordBox; }, kWait)) << "Alt+P";
+    for (int next : {kOk, kCancel, kUserBox})
+        EXPECT_TRUE(KeyMovesFocusTo(dialog, VK_TAB, next, kWait))
+            << "Tab went to control " << FocusedControlId(dialog) << " instead of " << next;
+    PostAltKey(dialog, 'u');
+    EXPECT_TRUE(WaitUntil([&] { return FocusedControlId(dialog) == kUserBox; }, kWait)) << "Alt+U";
+    LetPaint(dialog);
+    Screenshot(Shot("dialog"));
+
+    PostAltKey(dialog, 'c');
+    EXPECT_TRUE(WaitWindowGone(dialog, kWait)) << "Alt+C did not close the dialog";
+    RunResult r = RunToEnd(p, kRun, Shot("after"));
+    ASSERT_TRUE(r.ended) << "the run does not end";
+    EXPECT_EQ(r.exitCode, 0u);
 }
 
 }  // namespace

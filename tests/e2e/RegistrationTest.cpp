@@ -300,6 +300,8 @@ TEST_F(Registration, AFolderChosenWithThePickerIsAddedAndRegistered) {
     HWND picker = WaitForDialog(p, "フォルダの選択", kWait);
     ASSERT_NE(picker, nullptr) << "the folder picker did not open";
     HWND folders = GetDlgItem(picker, 1102);
+    EXPECT_TRUE(WaitUntil([&] { return FocusedControlId(picker) == 1102; }, kWait))
+        << "the focus starts on control " << FocusedControlId(picker) << ", not the folder list";
     const std::vector<std::string> rows = ListItems(picker, 1102);
     int target = -1;
     for (std::size_t i = 0; i < rows.size(); ++i)
@@ -313,7 +315,7 @@ TEST_F(Registration, AFolderChosenWithThePickerIsAddedAndRegistered) {
         << "the double click did not open the folder";
     LetPaint(picker);
     Screenshot(Shot("picker"));
-    ASSERT_TRUE(PostClick(picker, 1103));  // 選択
+    PostAltKey(picker, 's');  // 選択(&S)
     ASSERT_TRUE(WaitWindowGone(picker, kWait));
     std::string added;
     for (const auto& [path, ticked] : Rows(dialog))

@@ -5,6 +5,8 @@
 // keyboard works as in any Windows dialog.
 #include <gtest/gtest.h>
 
+#include <cwctype>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,16 +46,57 @@ void SelectTab(HWND dialog, int index) {
     SendDlgItemMessageW(dialog, kTab, TCM_SETCURFOCUS, static_cast<WPARAM>(index), 0);
 }
 
-// A key pressed while the focus is in the dialog.
-void PressKey(HWND dialog, UINT key) {
-    HWND target = GetFocus();
-    DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus) target = info.hwndFocus;
-    if (!target) target = dialog;
-    PostMessageW(target, WM_KEYDOWN, key, 1);
-    PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+const char* const kTabNames[] = {"startup", "files", "options", "users", "version"};
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 511);
+    return text;
+}
+
+// The access key of a control's text: the X of "(&X)", or 0.
+wchar_t AccessKey(const std::wstring& text) {
+    const std::size_t at = text.find(L"(&");
+    return at != std::wstring::npos && at + 3 < text.size() && text[at + 3] == L')' ? towupper(text[at + 2]) : 0;
+}
+
+// The visible controls of the dialog, in their order (the Tab order).
+std::vector<HWND> VisibleControls(HWND dialog) {
+    std::vector<HWND> controls;
+    for (HWND h = GetWindow(dialog, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (IsWindowVisible(h)) controls.push_back(h);
+    return controls;
+}
+
+RECT ScreenRect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+// The room a control's text needs, in the dialog's font at the screen's
+// resolution: one line for buttons (the access key's "&" not drawn), the
+// wrapped height at the control's width for labels.
+SIZE TextNeeds(HWND control, int widthForWrapping) {
+    std::wstring text = TextOf(control);
+    if (const std::size_t amp = text.find(L"(&"); amp != std::wstring::npos) text.erase(amp + 1, 1);
+    HDC dc = GetDC(control);
+    const int height = -MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    HFONT font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS UI Gothic");
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT r{0, 0, widthForWrapping > 0 ? widthForWrapping : 10000, 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_NOPREFIX | (widthForWrapping > 0 ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(control, dc);
+    return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
 class SettingsDialog : public Scenario {
@@ -125,7 +168,6 @@ TEST_F(SettingsDialog, FirstStartOpensItAndOkWritesWhatWasSet) {
     EXPECT_EQ(SelectedTab(dialog), 0);
 
     // Each tab shows its page and hides the others.
-    const char* names[] = {"startup", "files", "options", "users", "version"};
     for (int tab = 0; tab < 5; ++tab) {
         SelectTab(dialog, tab);
         EXPECT_EQ(SelectedTab(dialog), tab);
@@ -133,7 +175,7 @@ TEST_F(SettingsDialog, FirstStartOpensItAndOkWritesWhatWasSet) {
         EXPECT_EQ(Visible(dialog, kListUser), tab == 3) << "tab " << tab;
         EXPECT_EQ(Visible(dialog, kHelp), tab == 4) << "tab " << tab;
         LetPaint(dialog);
-        Screenshot(Shot(std::string("tab-") + names[tab]));
+        Screenshot(Shot(std::string("tab-") + kTabNames[tab]));
     }
     EXPECT_EQ(ControlText(dialog, kVersion), "Version 1.1.0");
 
@@ -289,7 +331,7 @@ TEST_F(SettingsDialog, TabGoesTopToBottomEscapeCancelsEnterSaves) {
         }
         SelectTab(dialog, 2);
         ASSERT_TRUE(PressButton(dialog, kReadOnly));  // an edit that Escape throws away
-        PressKey(dialog, VK_ESCAPE);
+        PostKey(dialog, VK_ESCAPE);
         ASSERT_TRUE(p.WaitExit(kWait)) << "Escape did not close the dialog";
         EXPECT_EQ(inst().IniValue("Delete", "ReadOnly"), std::nullopt);
     }
@@ -299,10 +341,119 @@ TEST_F(SettingsDialog, TabGoesTopToBottomEscapeCancelsEnterSaves) {
         ASSERT_NE(dialog, nullptr);
         SelectTab(dialog, 2);
         ASSERT_TRUE(PressButton(dialog, kReadOnly));
-        PressKey(dialog, VK_RETURN);
+        PostKey(dialog, VK_RETURN);
         ASSERT_TRUE(p.WaitExit(kWait)) << "Enter did not save and close the dialog";
         EXPECT_EQ(inst().IniValue("Delete", "ReadOnly"), std::optional<std::string>("1"));
     }
+}
+
+// The access keys: unique among the controls each page shows with the
+// dialog's buttons, and each one does what a click on its control does (a
+// label's goes to the box it names). The focus starts in the page shown.
+TEST_F(SettingsDialog, AccessKeysAreUniqueOnEachPageAndWork) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\n[Last]\nMessage=0\n"));
+    ASSERT_TRUE(inst().MakeDataStore());
+    Process p;
+    HWND dialog = Open(p, "-s");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return FocusedControlId(dialog) == kCheckStartPath0; }, kWait))
+        << "the focus starts on control " << FocusedControlId(dialog);
+
+    for (int tab = 0; tab < 5; ++tab) {
+        SelectTab(dialog, tab);
+        std::map<wchar_t, int> owner;
+        for (HWND h : VisibleControls(dialog)) {
+            const wchar_t key = AccessKey(TextOf(h));
+            if (!key) continue;
+            const auto [at, fresh] = owner.emplace(key, GetDlgCtrlID(h));
+            EXPECT_TRUE(fresh) << "tab " << kTabNames[tab] << ": controls " << at->second << " and "
+                               << GetDlgCtrlID(h) << " share the access key " << static_cast<char>(key);
+        }
+        EXPECT_TRUE(owner.count(L'C') && owner.count(L'A')) << "tab " << kTabNames[tab];
+    }
+
+    SelectTab(dialog, 2);
+    EXPECT_FALSE(Checked(dialog, kReadOnly));
+    PostAltKey(dialog, 'r');
+    EXPECT_TRUE(WaitUntil([&] { return Checked(dialog, kReadOnly); }, kWait)) << "Alt+R";
+    PostAltKey(dialog, 'i');
+    EXPECT_TRUE(WaitUntil([&] { return Checked(dialog, kErrorIgnore) && !Checked(dialog, kErrorAsk); }, kWait))
+        << "Alt+I";
+    SelectTab(dialog, 3);
+    PostAltKey(dialog, 'u');
+    EXPECT_TRUE(WaitUntil([&] { return FocusedControlId(dialog) == kUserName; }, kWait)) << "Alt+U";
+    PostAltKey(dialog, 'p');
+    EXPECT_TRUE(WaitUntil([&] { return FocusedControlId(dialog) == kUserPass; }, kWait)) << "Alt+P";
+    LetPaint(dialog);
+    Screenshot(Shot("users-access-keys"));
+
+    // Alt+A applies and the dialog stays; Alt+C closes it.
+    PostAltKey(dialog, 'a');
+    EXPECT_TRUE(WaitUntil([&] { return inst().IniValue("Delete", "ReadOnly") == std::optional<std::string>("1"); },
+                          kWait))
+        << "Alt+A did not apply";
+    EXPECT_EQ(inst().IniValue("Last", "ErrorNext"), std::optional<std::string>("0"));
+    EXPECT_TRUE(p.Running());
+    PostAltKey(dialog, 'c');
+    EXPECT_TRUE(p.WaitExit(kWait)) << "Alt+C did not close the dialog";
+}
+
+// Every page at the screen's resolution (the prefix's LogPixels; tools/
+// screens-dpi runs this at 96 and 120): each control the page shows lies
+// inside the tab strip's page area, the buttons inside the dialog, and
+// every text fits its control. Photographs each page.
+TEST_F(SettingsDialog, EveryPageFitsAtTheScreensResolution) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\n[Last]\nMessage=0\n"));
+    ASSERT_TRUE(inst().MakeDataStore());
+    Process p;
+    HWND dialog = Open(p, "-s");
+    ASSERT_NE(dialog, nullptr);
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (const std::string wanted = EnvVar("TOLLERVY_DPI"); !wanted.empty())
+        ASSERT_EQ(dpi, std::stoi(wanted)) << "the prefix does not have the resolution asked for";
+    const std::string prefix = "dpi" + std::to_string(dpi) + "-";
+
+    HWND strip = GetDlgItem(dialog, kTab);
+    RECT client{};
+    GetClientRect(dialog, &client);
+    MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    RECT page{};
+    GetClientRect(strip, &page);
+    SendMessageW(strip, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+    MapWindowPoints(strip, nullptr, reinterpret_cast<POINT*>(&page), 2);
+    const int checkBox = MulDiv(18, dpi, 96);  // the box and the gap before a check box's text
+    const int buttonEdges = MulDiv(3, dpi, 96);
+
+    for (int tab = 0; tab < 5; ++tab) {
+        SelectTab(dialog, tab);
+        LetPaint(dialog);
+        ASSERT_TRUE(Screenshot(Shot(prefix + kTabNames[tab])));
+        for (HWND h : VisibleControls(dialog)) {
+            const int id = GetDlgCtrlID(h);
+            const RECT r = ScreenRect(h);
+            const bool onPage = id != kTab && id != kOk && id != kCancel && id != kApply;
+            EXPECT_TRUE(Inside(r, onPage ? page : client))
+                << "tab " << kTabNames[tab] << ": control " << id << " runs past its " << (onPage ? "page" : "dialog");
+            wchar_t cls[32] = {};
+            GetClassNameW(h, cls, 31);
+            if (TextOf(h).empty()) continue;
+            const LONG style = static_cast<LONG>(GetWindowLongPtrW(h, GWL_STYLE));
+            const int width = r.right - r.left, height = r.bottom - r.top;
+            if (_wcsicmp(cls, L"Static") == 0) {
+                EXPECT_LE(TextNeeds(h, width).cy, height) << "tab " << kTabNames[tab] << ": label " << id << " is cut";
+            } else if (_wcsicmp(cls, L"Button") == 0) {
+                const LONG kind = style & BS_TYPEMASK;
+                const bool check = kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX || kind == BS_AUTORADIOBUTTON ||
+                                   kind == BS_RADIOBUTTON;
+                const int room = width - (check ? checkBox : 2 * buttonEdges);
+                EXPECT_LE(TextNeeds(h, 0).cx, room) << "tab " << kTabNames[tab] << ": the text of " << id << " is cut";
+            }
+        }
+    }
+    ASSERT_TRUE(PostClick(dialog, kCancel));
+    EXPECT_TRUE(p.WaitExit(kWait));
 }
 
 }  // namespace

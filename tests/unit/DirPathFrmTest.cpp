@@ -58,12 +58,13 @@ TEST_F(FolderPicker, HasItsCaptionsAndControls) {
 TEST_F(FolderPicker, StartsAtTheStartUpFolder) {
     for (const std::string target : {"", "D:\\Music", "relative"}) {
         SCOPED_TRACE(target);
-        Show(target, [](DirPathFrm& form) {
+        Show(target, [this](DirPathFrm& form) {
             EXPECT_EQ(form.Drives.Drive(), "C:\\");
             EXPECT_EQ(form.mstrDrive, "C:\\");
             EXPECT_EQ(form.Folders.Path(), Startup);
             EXPECT_EQ(form.mstrPath, Startup);
             EXPECT_EQ(form.PathDir.ListIndex(), form.Folders.OpenRow());
+            EXPECT_EQ(desk.p.host.FocusOf("DirPathFrm"), "PathDir") << "the focus starts in the folder list";
             form.SelectPathBtn.Click();
         });
         EXPECT_EQ(desk.owner.Box.Text(), Startup);

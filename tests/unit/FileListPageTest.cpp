@@ -371,6 +371,7 @@ TEST(FormDelete, AsksNothingForAllUsersAndFitsALongPath) {
             EXPECT_EQ(fd.DataUseBtn.Left(), (fd.Width() - fd.DataUseBtn.Width()) / 2);
             EXPECT_EQ(fd.LabelMess.GetFont().face, "ＭＳ Ｐゴシック");
             EXPECT_EQ(fd.LabelMess.GetFont().charset, 128);
+            EXPECT_EQ(d.p.host.FocusOf("FormDelete"), "DataUseBtn") << "Enter takes the proposed answer";
             fd.DataUseBtn.Click();
         });
         form.ShowModal();

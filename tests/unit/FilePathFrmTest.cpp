@@ -207,6 +207,7 @@ TEST_F(FilePicker, EachOpeningStartsAfresh) {
     Seen seen;
     Show("", [&](FilePathFrm& form) {
         seen = Look(form);
+        EXPECT_EQ(desk.p.host.FocusOf("FilePathFrm"), "PathFile") << "the focus starts in the file list";
         form.CancelPathBtn.Click();
     });
     EXPECT_EQ(seen.drive, "C:\\");

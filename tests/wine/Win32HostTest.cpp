@@ -30,6 +30,7 @@ public:
     }
 
     ui::Label LabelLogonInfo{*this, 201, "LabelLogonInfo"};
+    ui::Label LabelLogonUser{*this, 203, "LabelLogonUser"};
     ui::PictureBox PictureIcon{*this, 202, "PictureIcon"};
     ui::TextBox TextLogonUser{*this, 204, "TextLogonUser"};
     ui::TextBox TextLogonPass{*this, 206, "TextLogonPass"};
@@ -92,6 +93,7 @@ TEST_F(Win32Host, TemplateTextAndStyleReachTheModel) {
     EXPECT_EQ(logOn.CommandCancel.Caption(), "キャンセル");
     EXPECT_TRUE(logOn.TextLogonPass.PasswordMasked());
     EXPECT_FALSE(logOn.TextLogonUser.PasswordMasked());
+    EXPECT_EQ(logOn.LabelLogonUser.Caption(), "ユーザ名 :");
     HWND pass = host.ControlWindowOf(logOn, logOn.TextLogonPass);
     EXPECT_EQ(SendMessageW(pass, EM_GETPASSWORDCHAR, 0, 0), L'*');
 
@@ -102,6 +104,42 @@ TEST_F(Win32Host, TemplateTextAndStyleReachTheModel) {
     EXPECT_EQ(logOn.Width(), r.right - r.left);
     EXPECT_GT(logOn.Width(), 100);
     EXPECT_FALSE(IsWindowVisible(host.WindowOf(logOn)));
+}
+
+// The layout's access keys: the model keeps the plain captions, the windows
+// show the keys, also on a caption the program sets, and Alt+key presses the
+// button or moves to the box a label names.
+TEST_F(Win32Host, AccessKeysStayInTheWindowsAndWork) {
+    HWND cancel = host.ControlWindowOf(logOn, logOn.CommandCancel);
+    HWND label = host.ControlWindowOf(logOn, logOn.LabelLogonUser);
+    const struct {
+        ui::Control& control;
+        HWND window;
+        const char* caption;
+        const wchar_t* shown;
+    } cases[] = {
+        {logOn.CommandCancel, cancel, "キャンセル", L"キャンセル(&C)"},
+        {logOn.CommandCancel, cancel, "やめる", L"やめる(&C)"},
+        {logOn.LabelLogonUser, label, "ユーザ名 :", L"ユーザ名(&U) :"},
+        {logOn.LabelLogonUser, label, "名前 :", L"名前(&U) :"},
+        {logOn.CommandOK, host.ControlWindowOf(logOn, logOn.CommandOK), "OK", L"OK"},
+    };
+    for (const auto& c : cases) {
+        c.control.SetCaption(c.caption);
+        EXPECT_EQ(c.control.Caption(), c.caption);
+        EXPECT_EQ(TextOf(c.window), c.shown) << c.caption;
+    }
+
+    logOn.Show();
+    logOn.CommandOK.SetFocus();
+    host.DoEvents();
+    PostMessageW(host.ControlWindowOf(logOn, logOn.CommandOK), WM_SYSCHAR, L'u', 1 << 29);
+    host.DoEvents();
+    EXPECT_EQ(GetFocus(), user) << "Alt+U goes to the box the label names";
+    PostMessageW(user, WM_SYSCHAR, L'c', 1 << 29);
+    host.DoEvents();
+    EXPECT_EQ(logOn.cancelClicks, 1);
+    EXPECT_EQ(logOn.okClicks, 0);
 }
 
 TEST_F(Win32Host, TextSetByTheProgramRaisesChangeOnce) {
@@ -430,7 +468,7 @@ TEST(Win32Menu, PopupHoldsTheVisibleItemsWithTheirIds) {
     EXPECT_EQ(GetMenuItemID(menu, 1), 303u);
     wchar_t caption[64] = {};
     GetMenuStringW(menu, 1, caption, 63, MF_BYPOSITION);
-    EXPECT_EQ(std::wstring(caption), L"終了");
+    EXPECT_EQ(std::wstring(caption), L"終了(&X)") << "the host gives the icon's menu its access keys";
     DestroyMenu(menu);
 
     EXPECT_EQ(Win32FormHost::FindMenuItem(task, 303), &end);
