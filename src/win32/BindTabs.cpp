@@ -8,11 +8,29 @@
 
 namespace tollervy::win32::host {
 
+namespace {
+
+// The strip's page body in the dialog's own colour, like the controls on
+// it: a visual style paints the body of a tab control lighter than the
+// dialog, and every label and check box on the page would stand out as a
+// grey stripe. uxtheme.dll is looked up, not imported: without it the strip
+// is plain already.
+void PaintBodyAsDialog(HWND strip) {
+    using SetThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    static const HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
+    if (!uxtheme) return;
+    const auto setTheme = reinterpret_cast<SetThemeFn>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")));
+    if (setTheme) setTheme(strip, L" ", L" ");
+}
+
+}  // namespace
+
 bool PushTabs(HostWindow& w, ui::Control& control, HWND child, Pushed& pushed) {
     auto* strip = dynamic_cast<ui::TabStrip*>(&control);
     if (!strip) return false;
     ++w.settingText;
     if (pushed.tabsPushed != strip->TabCount()) {
+        if (pushed.tabsPushed < 0) PaintBodyAsDialog(child);
         SendMessageW(child, TCM_DELETEALLITEMS, 0, 0);
         for (int i = 0; i < strip->TabCount(); ++i) {
             std::wstring caption = Widen(strip->TabAt(i + 1).caption);

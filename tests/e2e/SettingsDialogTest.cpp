@@ -411,8 +411,9 @@ TEST_F(SettingsDialog, EveryPageFitsAtTheScreensResolution) {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    if (const std::string wanted = EnvVar("TOLLERVY_DPI"); !wanted.empty())
+    if (const std::string wanted = EnvVar("TOLLERVY_DPI"); !wanted.empty()) {
         ASSERT_EQ(dpi, std::stoi(wanted)) << "the prefix does not have the resolution asked for";
+    }
     const std::string prefix = "dpi" + std::to_string(dpi) + "-";
 
     HWND strip = GetDlgItem(dialog, kTab);
@@ -430,6 +431,23 @@ TEST_F(SettingsDialog, EveryPageFitsAtTheScreensResolution) {
         SelectTab(dialog, tab);
         LetPaint(dialog);
         ASSERT_TRUE(Screenshot(Shot(prefix + kTabNames[tab])));
+        // The page's body has the colour of the labels on it: a check box's
+        // blank end and the page's last rows, under every control.
+        {
+            HDC dc = GetDC(nullptr);
+            const int in = MulDiv(4, dpi, 96);
+            const COLORREF body = GetPixel(dc, page.left + in, page.bottom - in);
+            for (HWND h : VisibleControls(dialog)) {
+                wchar_t cls[32] = {};
+                GetClassNameW(h, cls, 31);
+                const LONG kind = static_cast<LONG>(GetWindowLongPtrW(h, GWL_STYLE)) & BS_TYPEMASK;
+                if (_wcsicmp(cls, L"Button") != 0 || kind != BS_AUTOCHECKBOX) continue;
+                const RECT r = ScreenRect(h);
+                EXPECT_EQ(GetPixel(dc, r.right - 2, (r.top + r.bottom) / 2), body)
+                    << "tab " << kTabNames[tab] << ": check box " << GetDlgCtrlID(h) << " stands out from its page";
+            }
+            ReleaseDC(nullptr, dc);
+        }
         for (HWND h : VisibleControls(dialog)) {
             const int id = GetDlgCtrlID(h);
             const RECT r = ScreenRect(h);
