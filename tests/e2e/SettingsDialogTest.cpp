@@ -122,6 +122,16 @@ protected:
         return dialog;
     }
 
+    // A set-up installation whose dialog closes without questions, opened
+    // with -s.
+    HWND OpenQuiet(Process& p) {
+        if (!inst().WriteIni("[Start]\nStarted=1\n[Last]\nMessage=0\n") || !inst().MakeDataStore()) {
+            ADD_FAILURE() << "the installation could not be prepared";
+            return nullptr;
+        }
+        return Open(p, "-s");
+    }
+
     // Waits for the next message box, checks that its text starts with
     // `start`, photographs it and presses `button`.
     void Answer(const Process& p, const std::string& start, int button, const std::string& shot) {
@@ -289,10 +299,8 @@ TEST_F(SettingsDialog, NoToAClosingQuestionReturnsToItsTab) {
 // The help button without readme.txt beside the program: the path of the
 // missing file followed by "の表示に失敗しました"; the dialog stays.
 TEST_F(SettingsDialog, HelpWithoutTheReadmeSaysWhichFileFailed) {
-    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\n[Last]\nMessage=0\n"));
-    ASSERT_TRUE(inst().MakeDataStore());
     Process p;
-    HWND dialog = Open(p, "-s");
+    HWND dialog = OpenQuiet(p);
     ASSERT_NE(dialog, nullptr);
     SelectTab(dialog, 4);
     ASSERT_TRUE(PostClick(dialog, kHelp));
@@ -311,11 +319,9 @@ TEST_F(SettingsDialog, HelpWithoutTheReadmeSaysWhichFileFailed) {
 // The keyboard: Tab goes through each page top to bottom, Escape is Cancel
 // and Enter is OK.
 TEST_F(SettingsDialog, TabGoesTopToBottomEscapeCancelsEnterSaves) {
-    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\n[Last]\nMessage=0\n"));
-    ASSERT_TRUE(inst().MakeDataStore());
     {
         Process p;
-        HWND dialog = Open(p, "-s");
+        HWND dialog = OpenQuiet(p);
         ASSERT_NE(dialog, nullptr);
         for (int tab : {2, 3, 4}) {
             SelectTab(dialog, tab);
@@ -351,10 +357,8 @@ TEST_F(SettingsDialog, TabGoesTopToBottomEscapeCancelsEnterSaves) {
 // dialog's buttons, and each one does what a click on its control does (a
 // label's goes to the box it names). The focus starts in the page shown.
 TEST_F(SettingsDialog, AccessKeysAreUniqueOnEachPageAndWork) {
-    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\n[Last]\nMessage=0\n"));
-    ASSERT_TRUE(inst().MakeDataStore());
     Process p;
-    HWND dialog = Open(p, "-s");
+    HWND dialog = OpenQuiet(p);
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(WaitUntil([&] { return FocusedControlId(dialog) == kCheckStartPath0; }, kWait))
         << "the focus starts on control " << FocusedControlId(dialog);
@@ -403,10 +407,8 @@ TEST_F(SettingsDialog, AccessKeysAreUniqueOnEachPageAndWork) {
 // inside the tab strip's page area, the buttons inside the dialog, and
 // every text fits its control. Photographs each page.
 TEST_F(SettingsDialog, EveryPageFitsAtTheScreensResolution) {
-    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\n[Last]\nMessage=0\n"));
-    ASSERT_TRUE(inst().MakeDataStore());
     Process p;
-    HWND dialog = Open(p, "-s");
+    HWND dialog = OpenQuiet(p);
     ASSERT_NE(dialog, nullptr);
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
