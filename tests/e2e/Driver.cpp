@@ -596,6 +596,14 @@ bool ClickAt(int x, int y, MouseButton button) {
     return SendInput(3, in, sizeof(INPUT)) == 3;
 }
 
+HWND OpenIconMenu(const Process& p, POINT at) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!ClickAt(at.x, at.y, MouseButton::Right)) return nullptr;
+        if (HWND menu = WaitForPopupMenu(p, 3000)) return menu;
+    }
+    return nullptr;
+}
+
 bool ClickMenuItem(HWND menu, int index, int count) {
     RECT r;
     if (!menu || count <= 0 || index < 0 || index >= count || !GetWindowRect(menu, &r)) return false;

@@ -201,6 +201,10 @@ HWND WaitForPopupMenu(const Process& p, DWORD timeoutMs);
 // Moves the mouse to a screen point and clicks a button (SendInput).
 enum class MouseButton { Left, Right };
 bool ClickAt(int x, int y, MouseButton button = MouseButton::Left);
+// Right-clicks the notification-area icon at `at` until `p` shows its menu.
+// Wine's taskbar takes the first click after the desktop had the focus for
+// itself, so a click may need to come again. nullptr when no menu came.
+HWND OpenIconMenu(const Process& p, POINT at);
 // Clicks item `index` of a pop-up menu of `count` items of equal height and
 // no separators.
 bool ClickMenuItem(HWND menu, int index, int count);

@@ -52,14 +52,6 @@ private:
     HANDLE h_;
 };
 
-HWND OpenIconMenu(const Process& p, POINT at) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (!ClickAt(at.x, at.y, MouseButton::Right)) return nullptr;
-        if (HWND menu = WaitForPopupMenu(p, 3000)) return menu;
-    }
-    return nullptr;
-}
-
 class Hardening : public Scenario {
 protected:
     std::string live() { return Live("書類"); }

@@ -26,17 +26,6 @@ Tree Docs(const std::string& owner) {
     return t;
 }
 
-// Right-clicks the icon at `at` until the program shows its menu. Wine's
-// taskbar takes the first click after the desktop had the focus for itself,
-// so a click may need to come again.
-HWND OpenIconMenu(const Process& p, POINT at) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (!ClickAt(at.x, at.y, MouseButton::Right)) return nullptr;
-        if (HWND menu = WaitForPopupMenu(p, 3000)) return menu;
-    }
-    return nullptr;
-}
-
 class Resident : public Scenario {
 protected:
     std::string live() { return Live("書類"); }
