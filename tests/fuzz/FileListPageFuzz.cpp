@@ -6,6 +6,7 @@
 #include "FuzzSupport.h"
 #include "dialogs/LervIni.h"
 #include "driver/TollervyMain.h"
+#include "engine/SaveRestore.h"
 #include "fakes/ProcessEnded.h"
 #include "settings/Settings.h"
 #include "ui/Forms.h"
@@ -27,10 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     c.state.OsVersionTag = "XP";
     std::vector<std::string> lines;
     ReadIniSection(c, "File", lines);
+    // What a line may change: the place it names, as the engine reads it
+    // (a pattern's folder, where its matching files lie).
     std::vector<std::string> allowed{"Program Files\\Tollervy"};
     for (const std::string& line : lines) {
         const auto equals = line.find('=');
-        allowed.push_back(fuzz::OnDriveC(equals == std::string::npos ? line : line.substr(equals + 1)));
+        Entry e;
+        const bool item = ReadEntry(c, line, e);
+        allowed.push_back(fuzz::OnDriveC(item ? e.target : equals == std::string::npos ? line : line.substr(equals + 1)));
     }
 
     Forms forms(c, p.host);
