@@ -20,7 +20,6 @@ DirPathFrm::DirPathFrm(Forms& forms)
       CancelPathBtn(*this, IdDirCancelPathBtn, "CancelPathBtn"),
       Drives(forms.context, PathDrive),
       Folders(forms.context, PathDir),
-      forms_(forms),
       c_(forms.context) {
     SetCaption("フォルダの選択");
     SelectPathBtn.SetCaption("選択");

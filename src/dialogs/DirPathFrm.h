@@ -53,7 +53,6 @@ public:
 private:
     void CloseForm();
 
-    Forms& forms_;
     Context& c_;
 };
 

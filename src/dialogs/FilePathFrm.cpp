@@ -32,7 +32,6 @@ FilePathFrm::FilePathFrm(Forms& forms)
       Drives(forms.context, PathDrive),
       Folders(forms.context, PathDir),
       Files(forms.context, PathFile),
-      forms_(forms),
       c_(forms.context) {
     SetCaption("ファイルの選択");
     SelectPathBtn.SetCaption("選択");

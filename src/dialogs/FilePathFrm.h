@@ -62,7 +62,6 @@ private:
     bool OpenAt(const std::string& t);
     void CloseForm();
 
-    Forms& forms_;
     Context& c_;
 };
 

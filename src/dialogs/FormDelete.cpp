@@ -24,7 +24,6 @@ FormDelete::FormDelete(Forms& forms)
       FrameData(*this, IdFrameDeleteData, "FrameData"),
       OptionDelete(*this, "OptionDelete", {IdOptionDeleteUser, IdOptionDeleteCommon}),
       DataUseBtn(*this, IdDataUseBtn, "DataUseBtn"),
-      forms_(forms),
       c_(forms.context) {
     FrameData.Contain(OptionDelete[0]);
     FrameData.Contain(OptionDelete[1]);

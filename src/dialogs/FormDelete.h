@@ -42,7 +42,6 @@ public:
     bool Form_KeyDown(int virtualKey) override;
 
 private:
-    Forms& forms_;
     Context& c_;
     std::string mstrUser;
     bool answered_ = false;
