@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <initializer_list>
+#include <unordered_map>
 
 #include "dialogs/FilePathFrm.h"
 #include "dialogs/FormDelete.h"
@@ -295,14 +297,15 @@ bool FileListPage::ApplyPendingList() {
 
     // Removals first: a key freed here may be given again below, once its
     // stored copies are gone.
+    // A line keeps the first row of its path not yet taken (rows by path, in
+    // list order: one pass, however long the section).
+    std::unordered_map<std::string, std::deque<int>> rowsOfPath;
+    for (int r = 0; r < rows; ++r) rowsOfPath[FileList.List(r)].push_back(r);
     std::vector<bool> removed(lines.size(), false);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string path = PathOfLine(lines[i]);
-        int row = -1;
-        for (int r = 0; r < rows && row < 0; ++r)
-            if (!matched[static_cast<std::size_t>(r)] && FileList.List(r) == path) row = r;
-        if (row >= 0) {
-            matched[static_cast<std::size_t>(row)] = true;
+        if (auto found = rowsOfPath.find(PathOfLine(lines[i])); found != rowsOfPath.end() && !found->second.empty()) {
+            matched[static_cast<std::size_t>(found->second.front())] = true;
+            found->second.pop_front();
             continue;
         }
         if (!RemoveListedLine(record, lines[i], i, lines.size())) {
