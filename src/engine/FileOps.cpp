@@ -97,6 +97,16 @@ bool DeleteFolderForce(Context& c, const std::string& path) {
     return false;
 }
 
+bool PathSetTargets::WritesFolder(const std::string& relative) const {
+    return replaced_.count(relative) != 0;
+}
+
+CopyTargets::FileUse PathSetTargets::UseOf(const std::string& folder, const std::string& name) const {
+    const std::string relative = folder + name;
+    if (replaced_.count(relative) == 0) return FileUse::Deleted;
+    return kept_ != nullptr && kept_->count(relative) != 0 ? FileUse::Kept : FileUse::Replaced;
+}
+
 bool ClearPath(Context& c, const std::string& path, const std::string& pattern) {
     static const std::set<std::string> nothing;
     return ClearPathForCopy(c, path, pattern, nothing);
@@ -104,6 +114,10 @@ bool ClearPath(Context& c, const std::string& path, const std::string& pattern) 
 
 bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pattern,
                       const std::set<std::string>& replaced, const std::set<std::string>* kept) {
+    return ClearPathForCopy(c, path, pattern, PathSetTargets(replaced, kept));
+}
+
+bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pattern, const CopyTargets& targets) {
     if (!ListingYields(c, path, ListAll)) {
         Diagnostic(c, path, engine_text::DoesNotExist);
         return false;
@@ -166,17 +180,21 @@ bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pa
         const std::string& folder = folders[i].path;
         const std::string relative = i == 0 ? std::string() : folder.substr(root.size());
         for (const auto& f : files[i]) {
-            const std::string file = JoinPath(folder, f.name);
-            if (replaced.count(relative + f.name) == 0) {
-                if (!DeleteFileForce(c, file)) return false;
-            } else if (kept != nullptr && kept->count(relative + f.name) != 0) {
-                continue;  // a current copy stays exactly as it is
-            } else if ((f.attributes & AttrReadOnly) && !c.fs.SetAttributes(file, 0)) {
-                Diagnostic(c, file, engine_text::FileDeleteFailed);
-                return false;
+            switch (targets.UseOf(relative, f.name)) {
+                case CopyTargets::FileUse::Deleted:
+                    if (!DeleteFileForce(c, JoinPath(folder, f.name))) return false;
+                    break;
+                case CopyTargets::FileUse::Kept:
+                    break;  // a current copy stays exactly as it is
+                case CopyTargets::FileUse::Replaced:
+                    if ((f.attributes & AttrReadOnly) && !c.fs.SetAttributes(JoinPath(folder, f.name), 0)) {
+                        Diagnostic(c, JoinPath(folder, f.name), engine_text::FileDeleteFailed);
+                        return false;
+                    }
+                    break;
             }
         }
-        if (i != 0 && replaced.count(relative) == 0 && !DeleteFolderForce(c, folder)) return false;
+        if (i != 0 && !targets.WritesFolder(relative) && !DeleteFolderForce(c, folder)) return false;
     }
     return true;
 }

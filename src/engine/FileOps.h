@@ -34,13 +34,44 @@ bool DeleteFolderForce(Context& c, const std::string& path);
 // alone unless the path is a stored copy inside the data store.
 bool ClearPath(Context& c, const std::string& path, const std::string& pattern);
 
+// What a copy into a folder is about to write, by path relative to that
+// folder: a folder ends with "\" (the folder itself is ""), a file is its
+// folder's relative path and its name; names are compared exactly.
+class CopyTargets {
+public:
+    enum class FileUse {
+        Deleted,   // the copy does not write it
+        Replaced,  // the copy writes over it
+        Kept,      // a current copy that the copy leaves exactly as it is
+    };
+    // Whether the copy writes into the subfolder `relative` (never "").
+    virtual bool WritesFolder(const std::string& relative) const = 0;
+    virtual FileUse UseOf(const std::string& folder, const std::string& name) const = 0;
+    virtual ~CopyTargets() = default;
+};
+
+// CopyTargets as two sets of relative paths: what the copy writes, and the
+// part of it that it leaves as it is.
+class PathSetTargets final : public CopyTargets {
+public:
+    explicit PathSetTargets(const std::set<std::string>& replaced, const std::set<std::string>* kept = nullptr)
+        : replaced_(replaced), kept_(kept) {}
+    bool WritesFolder(const std::string& relative) const override;
+    FileUse UseOf(const std::string& folder, const std::string& name) const override;
+
+private:
+    const std::set<std::string>& replaced_;
+    const std::set<std::string>* kept_;
+};
+
 // ClearPath before a copy into the same place: the files and folders that
-// the copy is about to write (paths relative to `path`, folders ending with
-// "\", names compared exactly) are left for it to replace instead of being
-// deleted first. Every check is made as for ClearPath; after the copy the
-// folder holds the same as after ClearPath and the copy.
-// Files in `kept` (a part of `replaced`) are current copies that the copy
-// leaves as they are: not even their attributes are touched.
+// the copy is about to write are left for it to replace instead of being
+// deleted first (a read-only one is made writable). Every check is made as
+// for ClearPath; after the copy the folder holds the same as after ClearPath
+// and the copy. Files the copy keeps are not even touched.
+bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pattern, const CopyTargets& targets);
+// The same with the targets as sets of relative paths (`kept` a part of
+// `replaced`).
 bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pattern,
                       const std::set<std::string>& replaced, const std::set<std::string>* kept = nullptr);
 

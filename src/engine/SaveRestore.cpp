@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -112,48 +113,75 @@ bool IsCurrent(const FileEntry& source, const FileEntry& copy, std::uint64_t now
            source.lastWrite != 0 && source.lastWrite + TimeResolution <= now;
 }
 
-struct PlannedCopy {
-    std::string shown;     // the live path, for the status line
-    std::string from;
-    std::uint32_t attributes = 0;  // of `from`, as listed
-    std::uint64_t lastWrite = 0;   // of `from`, as listed
-    std::string to;
-    std::string relative;  // `to` relative to the folder being filled
-    bool current = false;  // `to` is a current copy of `from`: left as it is
+// A plan holds each folder's paths once and, per file, its name and what the
+// listing said; the full paths are put together as each file is copied.
+struct PlannedFile {
+    std::uint32_t nameAt = 0;      // in its folder's names
+    std::uint32_t nameLength = 0;
+    std::uint32_t attributes = 0;  // of the source, as listed
+    bool current = false;          // the target is a current copy of the source: left as it is
+    std::uint64_t lastWrite = 0;   // of the source, as listed
 };
 
 struct PlannedFolder {
-    std::string create;    // a folder to make first ("" for none)
-    std::string relative;  // `create` relative to the folder being filled, with "\"
-    std::vector<PlannedCopy> copies;
+    std::string source;    // the folder copied from, with "\"
+    std::string target;    // the folder copied into, with "\"
+    std::string relative;  // `target` relative to the folder being filled, with "\" ("" for that folder)
+    bool create = false;   // `target` is made first
+    std::string names;     // the names of `files`, one after the other
+    std::vector<PlannedFile> files;
+
+    std::string_view Name(const PlannedFile& f) const { return std::string_view(names).substr(f.nameAt, f.nameLength); }
 };
 
 struct CopyPlan {
     std::vector<PlannedFolder> folders;
-    bool barPerFile = false;  // pattern entries move the bar per file, folders per folder
-    bool compares = false;    // copies were compared; copying waits for their time step
+    bool liveIsSource = true;  // the status line shows the source (save) or the target (restore)
+    bool barPerFile = false;   // pattern entries move the bar per file, folders per folder
+    bool compares = false;     // copies were compared; copying waits for their time step
 };
 
 // What the plan writes, relative to the folder it fills: the emptying before
 // it leaves these to be replaced (deleting a file costs more than the copy
-// that replaces it).
-std::set<std::string> Replaced(const CopyPlan& plan) {
-    std::set<std::string> replaced;
-    for (const auto& f : plan.folders) {
-        if (!f.relative.empty()) replaced.insert(f.relative);
-        for (const auto& copy : f.copies) replaced.insert(copy.relative);
+// that replaces it), and its current copies as they are. Looked up in the
+// plan itself: a folder by its relative path, a file by name in a sorted
+// index of its folder, made when the emptying reaches that folder.
+class PlanTargets final : public CopyTargets {
+public:
+    explicit PlanTargets(const CopyPlan& plan) : plan_(plan) {
+        for (std::size_t i = 0; i < plan.folders.size(); ++i) folders_.emplace(plan.folders[i].relative, i);
     }
-    return replaced;
-}
 
-// The current copies the plan leaves as they are.
-std::set<std::string> Kept(const CopyPlan& plan) {
-    std::set<std::string> kept;
-    for (const auto& f : plan.folders)
-        for (const auto& copy : f.copies)
-            if (copy.current) kept.insert(copy.relative);
-    return kept;
-}
+    bool WritesFolder(const std::string& relative) const override {
+        return !relative.empty() && folders_.count(relative) != 0;
+    }
+
+    FileUse UseOf(const std::string& folder, const std::string& name) const override {
+        const auto found = folders_.find(folder);
+        if (found == folders_.end()) return FileUse::Deleted;
+        const PlannedFolder& planned = plan_.folders[found->second];
+        if (indexed_ != found->second) {
+            // The emptying goes through a folder's files one after another.
+            index_.resize(planned.files.size());
+            for (std::size_t k = 0; k < index_.size(); ++k) index_[k] = static_cast<std::uint32_t>(k);
+            std::sort(index_.begin(), index_.end(), [&](std::uint32_t a, std::uint32_t b) {
+                return planned.Name(planned.files[a]) < planned.Name(planned.files[b]);
+            });
+            indexed_ = found->second;
+        }
+        const auto at = std::lower_bound(index_.begin(), index_.end(), name, [&](std::uint32_t k, const std::string& n) {
+            return planned.Name(planned.files[k]) < std::string_view(n);
+        });
+        if (at == index_.end() || planned.Name(planned.files[*at]) != name) return FileUse::Deleted;
+        return planned.files[*at].current ? FileUse::Kept : FileUse::Replaced;
+    }
+
+private:
+    const CopyPlan& plan_;
+    std::unordered_map<std::string_view, std::size_t> folders_;
+    mutable std::size_t indexed_ = static_cast<std::size_t>(-1);
+    mutable std::vector<std::uint32_t> index_;
+};
 
 // A copy made while its source's time step is still open could later match
 // a source written again within the same step: such a copy waits for the
@@ -174,20 +202,23 @@ void WaitForTimeStep(Context& c, std::uint64_t lastWrite) {
 
 bool RunPlan(Context& c, const CopyPlan& plan) {
     std::size_t total = 0;
-    for (const auto& f : plan.folders) total += f.copies.size();
+    for (const auto& f : plan.folders) total += f.files.size();
     std::size_t done = 0;
+    std::string from, to;
     for (std::size_t i = 0; i < plan.folders.size(); ++i) {
         const PlannedFolder& folder = plan.folders[i];
         // A folder that cannot be made fails the item, even an empty one:
         // otherwise the copy silently lacks it.
-        if (!folder.create.empty() && !c.fs.CreateFolder(folder.create) && !IsDirectory(c, folder.create))
-            return false;
-        for (const auto& copy : folder.copies) {
+        if (folder.create && !c.fs.CreateFolder(folder.target) && !IsDirectory(c, folder.target)) return false;
+        for (const auto& file : folder.files) {
+            const std::string_view name = folder.Name(file);
+            from.assign(folder.source).append(name);
+            to.assign(folder.target).append(name);
             // A current copy is shown and counted like one that is made.
-            ShowStatus(c, copy.shown, false);
-            if (!copy.current) {
-                if (plan.compares) WaitForTimeStep(c, copy.lastWrite);
-                if (!CopyFileWithAttributes(c, copy.from, copy.attributes, copy.to)) return false;
+            ShowStatus(c, plan.liveIsSource ? from : to, false);
+            if (!file.current) {
+                if (plan.compares) WaitForTimeStep(c, file.lastWrite);
+                if (!CopyFileWithAttributes(c, from, file.attributes, to)) return false;
             }
             ++done;
             if (plan.barPerFile) MoveBarInBand(c, done, total);
@@ -197,14 +228,30 @@ bool RunPlan(Context& c, const CopyPlan& plan) {
     return true;
 }
 
-PlannedCopy Planned(const std::string& shown, const std::string& from, const FileEntry& source, const std::string& to,
-                    const std::string& relative, const CopyPlan& plan, const Existing& existing, std::uint64_t now) {
-    PlannedCopy copy{shown, from, source.attributes, source.lastWrite, to, relative, false};
-    if (plan.compares) {
-        const auto found = existing.find(source.name);
-        copy.current = found != existing.end() && IsCurrent(source, found->second, now);
+// Adds the listed files of one folder to the plan, compared with the copies
+// already in its target. False when a read-only file blocks the item.
+bool PlanFiles(Context& c, const std::vector<FileEntry>& files, CopyPlan& plan, const Existing& existing,
+               std::uint64_t now, PlannedFolder& folder) {
+    std::size_t length = 0;
+    for (const auto& f : files) length += f.name.size();
+    folder.names.reserve(length);
+    folder.files.reserve(files.size());
+    for (const auto& f : files) {
+        if ((f.attributes & platform::AttrReadOnly) && IsReadOnlyBlocked(c, folder.source + f.name, f.attributes))
+            return false;
+        PlannedFile planned;
+        planned.nameAt = static_cast<std::uint32_t>(folder.names.size());
+        planned.nameLength = static_cast<std::uint32_t>(f.name.size());
+        planned.attributes = f.attributes;
+        planned.lastWrite = f.lastWrite;
+        if (plan.compares) {
+            const auto found = existing.find(f.name);
+            planned.current = found != existing.end() && IsCurrent(f, found->second, now);
+        }
+        folder.names += f.name;
+        folder.files.push_back(planned);
     }
-    return copy;
+    return true;
 }
 
 // The plain files of `from` that match `pattern`, copied flat into `to`.
@@ -214,19 +261,17 @@ bool PlanPattern(Context& c, const std::string& from, const std::string& pattern
                  bool liveIsSource, CopyPlan& plan) {
     std::vector<FileEntry> files;
     if (!ListPlainFiles(c, from, &pattern, files)) return false;
+    plan.liveIsSource = liveIsSource;
     plan.barPerFile = true;
     plan.compares = ComparesCopies(c);
     Existing existing;
     if (plan.compares) ListExisting(c, to, &pattern, existing);
     const std::uint64_t now = c.fs.Now();
-    plan.folders.push_back({});
-    for (const auto& f : files) {
-        const std::string src = JoinPath(from, f.name);
-        if (IsReadOnlyBlocked(c, src, f.attributes)) return false;
-        const std::string dst = JoinPath(to, f.name);
-        plan.folders.back().copies.push_back(
-            Planned(liveIsSource ? src : dst, src, f, dst, f.name, plan, existing, now));
-    }
+    PlannedFolder folder;
+    folder.source = JoinPath(from, "");
+    folder.target = JoinPath(to, "");
+    if (!PlanFiles(c, files, plan, existing, now, folder)) return false;
+    plan.folders.push_back(std::move(folder));
     return true;
 }
 
@@ -235,35 +280,31 @@ bool PlanTree(Context& c, const std::string& from, bool keepProgramFolder, const
               CopyPlan& plan) {
     std::vector<TreeFolder> tree;
     if (!BuildFolderTree(c, from, keepProgramFolder, tree)) return false;
+    plan.liveIsSource = liveIsSource;
     plan.compares = ComparesCopies(c);
     const std::uint64_t now = c.fs.Now();
     const std::string root = WithTrailingBackslash(tree[0].path);
     const std::string target = WithTrailingBackslash(to);
     Existing existing;
+    std::vector<FileEntry> files;
+    plan.folders.reserve(tree.size());
     for (std::size_t i = 0; i < tree.size(); ++i) {
         const std::string& f = tree[i].path;
-        const std::string r = i == 0 ? std::string() : f.substr(root.size());
         PlannedFolder planned;
+        planned.source = JoinPath(f, "");
         if (i != 0) {
             if (IsReadOnlyBlocked(c, f, tree[i].attributes)) return false;
-            planned.create = target + r;
-            planned.relative = r;
+            planned.relative = f.substr(root.size());
+            planned.create = true;
         }
-        std::vector<FileEntry> files;
+        planned.target = target + planned.relative;
         if (!ListPlainFiles(c, f, nullptr, files)) return false;
-        if (plan.compares) ListExisting(c, target + r, nullptr, existing);
-        for (const auto& file : files) {
-            const std::string src = JoinPath(f, file.name);
-            if (IsReadOnlyBlocked(c, src, file.attributes)) return false;
-            const std::string dst = target + r + file.name;
-            planned.copies.push_back(
-                Planned(liveIsSource ? src : dst, src, file, dst, r + file.name, plan, existing, now));
-        }
+        if (plan.compares) ListExisting(c, planned.target, nullptr, existing);
+        if (!PlanFiles(c, files, plan, existing, now, planned)) return false;
         plan.folders.push_back(std::move(planned));
     }
     return true;
 }
-
 // A file entry: whether `copy` (a file path) is a current copy of `source`.
 // False whenever either cannot be listed as a plain file.
 bool FileIsCurrent(Context& c, const std::string& source, const std::string& copy) {
@@ -337,11 +378,10 @@ bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
             // copy goes first, unless it is current. Otherwise what the copy
             // replaces stays for it.
             const std::set<std::string> keptFile{e.name};
-            const std::set<std::string> kept = Kept(plan);
             const bool emptied = e.kind == EntryKind::File
                                      ? (fileCurrent ? ClearPathForCopy(c, existing, "", keptFile, &keptFile)
                                                     : ClearPath(c, existing, ""))
-                                     : ClearPathForCopy(c, existing, "", Replaced(plan), &kept);
+                                     : ClearPathForCopy(c, existing, "", PlanTargets(plan));
             if (!emptied) {
                 StoreUnwritable(c, existing);
                 return false;
@@ -413,16 +453,12 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
                 // The live file still holds the previous user's version.
                 return false;
             }
-            case EntryKind::Pattern: {
-                const std::set<std::string> kept = Kept(plan);
-                if (!ClearPathForCopy(c, e.folder, e.name, Replaced(plan), &kept)) return false;
+            case EntryKind::Pattern:
+                if (!ClearPathForCopy(c, e.folder, e.name, PlanTargets(plan))) return false;
                 return RunPlan(c, plan);
-            }
-            case EntryKind::Folder: {
-                const std::set<std::string> kept = Kept(plan);
-                if (!ClearPathForCopy(c, WithTrailingBackslash(e.path), "", Replaced(plan), &kept)) return false;
+            case EntryKind::Folder:
+                if (!ClearPathForCopy(c, WithTrailingBackslash(e.path), "", PlanTargets(plan))) return false;
                 return RunPlan(c, plan);
-            }
         }
         return false;
     });
