@@ -5,7 +5,9 @@
 // turned folder, a read-only copy, a copy cut off half-way) leaves a stale file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 #include "EngineTestSupport.h"
 #include "engine/SaveRestore.h"
@@ -116,6 +118,51 @@ TEST(EngineCompare, RestoringCopiesOnlyWhatDiffersFromTheStoredCopy) {
     EXPECT_EQ(d.fs.Calls(Op::Copy), 2);
     ExpectStoreMirrorsLive(d, "Aoi");
     EXPECT_EQ(d.fs.Content(Docs + "a.txt"), "Aoi-a");
+}
+
+// The same names in many folders of a tree, names that begin one another,
+// and stored files and folders that the live tree no longer has: each file
+// is judged against the copy in its own folder. Current copies see no
+// operation at all (any would fail here); everything else ends as the full
+// copy leaves it, saving and restoring.
+TEST(EngineCompare, EachFileIsJudgedAgainstTheCopyInItsOwnFolder) {
+    const std::vector<std::string> names = {"x.txt", R"(sub\x.txt)", R"(sub\deep\x.txt)", R"(other\x.txt)",
+                                            "a",     "a.txt",        "ab",                R"(sub\a.txt)"};
+    struct Case {
+        const char* name;
+        bool saving;
+        std::vector<std::string> changed;  // rewritten in the source, same size
+        std::vector<std::string> stale;    // only in the target: must go
+    };
+    const Case cases[] = {
+        {"save, one x.txt of four changed", true, {R"(sub\x.txt)"}, {R"(sub\deep\y.txt)", R"(gone\x.txt)"}},
+        {"save, a name that begins others changed", true, {"a", R"(other\x.txt)"}, {"a.tx", R"(sub\deep\a)"}},
+        {"restore, the deepest x.txt changed", false, {R"(sub\deep\x.txt)", "ab"}, {R"(other\y\x.txt)", "x.tx"}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Desk d;
+        for (const auto& n : names) d.fs.AddFile(Docs + n, "Aoi-" + n);
+        d.List({Docs});
+        ASSERT_TRUE(SaveUserData(d.c, "Aoi"));
+        d.fs.AdvanceClock(10 * Second);
+        const std::string stored = Desk::Store("Aoi", "F1") + "\\";
+        const std::string& source = k.saving ? Docs : stored;
+        const std::string& target = k.saving ? stored : Docs;
+        // Same size, other bytes.
+        for (const auto& n : k.changed) d.fs.AddFile(source + n, "Ken-" + n);
+        for (const auto& n : k.stale) d.fs.AddFile(target + n, "stale");
+        d.fs.AdvanceClock(10 * Second);
+        for (const auto& n : names)
+            if (std::find(k.changed.begin(), k.changed.end(), n) == k.changed.end()) d.fs.FailPath(target + n, false);
+        d.fs.ResetCounts();
+        ASSERT_TRUE(k.saving ? SaveUserData(d.c, "Aoi") : RestoreUserData(d.c, "Aoi", "Ken"));
+        EXPECT_EQ(d.fs.FaultsFired(), 0);
+        EXPECT_EQ(d.fs.Calls(Op::Copy), static_cast<int>(k.changed.size()));
+        d.fs.ClearFaults();
+        EXPECT_EQ(State(d.fs, stored), State(d.fs, Docs));
+        for (const auto& n : k.changed) EXPECT_EQ(d.fs.Content(Docs + n), "Ken-" + n);
+    }
 }
 
 // Ways a copy could look current without being it: each ends with the
