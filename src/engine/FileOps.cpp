@@ -1,6 +1,8 @@
 #include "engine/FileOps.h"
 
+#include <cstdint>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "engine/EngineText.h"
@@ -138,21 +140,36 @@ bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pa
 
     // Learn everything first: an emptying that is bound to stop half-way
     // (a read-only file, a folder that holds a hidden or system file or the
-    // program's folder) deletes nothing at all.
-    std::vector<std::vector<FileEntry>> files(folders.size());
+    // program's folder) deletes nothing at all. Each folder's plain files
+    // are kept as their names one after the other and, per file, where its
+    // name ends and its attributes.
+    struct FolderFiles {
+        std::string names;
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> files;  // end of the name, attributes
+    };
+    std::vector<FolderFiles> files(folders.size());
+    std::vector<FileEntry> listed;
     std::vector<std::size_t> children(folders.size(), 0);
     for (std::size_t i = 1; i < folders.size(); ++i) ++children[folders[i].parent];
     const bool readOnlyMayChange = ReadOnlyMayChange(c);
     for (std::size_t i = 0; i < folders.size(); ++i) {
         const std::string& folder = folders[i].path;
-        if (!ListPlainFiles(c, folder, pattern.empty() ? nullptr : &pattern, files[i])) return false;
+        if (!ListPlainFiles(c, folder, pattern.empty() ? nullptr : &pattern, listed)) return false;
         if (!readOnlyMayChange) {
-            for (const auto& f : files[i]) {
+            for (const auto& f : listed) {
                 if (f.attributes & AttrReadOnly) {
                     Diagnostic(c, JoinPath(folder, f.name), engine_text::FileDeleteFailed);
                     return false;
                 }
             }
+        }
+        std::size_t length = 0;
+        for (const auto& f : listed) length += f.name.size();
+        files[i].names.reserve(length);
+        files[i].files.reserve(listed.size());
+        for (const auto& f : listed) {
+            files[i].names += f.name;
+            files[i].files.emplace_back(static_cast<std::uint32_t>(files[i].names.size()), f.attributes);
         }
         if (i == 0) continue;  // the path itself stays
         if (!readOnlyMayChange && (folders[i].attributes & AttrReadOnly)) {
@@ -167,34 +184,40 @@ bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pa
         std::size_t entries = 0;
         for (const auto& e : everything)
             if (e != "." && e != "..") ++entries;
-        if (entries != files[i].size() + children[i]) {
+        if (entries != listed.size() + children[i]) {
             Diagnostic(c, folder, engine_text::FolderDeleteFailed);
             return false;
         }
     }
+    listed = {};
 
     // What the copy will write over is left to it (a read-only file made
     // writable first); everything else goes, deepest first.
     const std::string root = WithTrailingBackslash(folders[0].path);
+    std::string name;
     for (std::size_t i = folders.size(); i-- > 0;) {
         const std::string& folder = folders[i].path;
         const std::string relative = i == 0 ? std::string() : folder.substr(root.size());
-        for (const auto& f : files[i]) {
-            switch (targets.UseOf(relative, f.name)) {
+        std::size_t begin = 0;
+        for (const auto& [end, attributes] : files[i].files) {
+            name.assign(files[i].names, begin, end - begin);
+            begin = end;
+            switch (targets.UseOf(relative, name)) {
                 case CopyTargets::FileUse::Deleted:
-                    if (!DeleteFileForce(c, JoinPath(folder, f.name))) return false;
+                    if (!DeleteFileForce(c, JoinPath(folder, name))) return false;
                     break;
                 case CopyTargets::FileUse::Kept:
                     break;  // a current copy stays exactly as it is
                 case CopyTargets::FileUse::Replaced:
-                    if ((f.attributes & AttrReadOnly) && !c.fs.SetAttributes(JoinPath(folder, f.name), 0)) {
-                        Diagnostic(c, JoinPath(folder, f.name), engine_text::FileDeleteFailed);
+                    if ((attributes & AttrReadOnly) && !c.fs.SetAttributes(JoinPath(folder, name), 0)) {
+                        Diagnostic(c, JoinPath(folder, name), engine_text::FileDeleteFailed);
                         return false;
                     }
                     break;
             }
         }
         if (i != 0 && !targets.WritesFolder(relative) && !DeleteFolderForce(c, folder)) return false;
+        files[i] = {};  // done with: its memory goes back at once
     }
     return true;
 }
