@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"
+#include "engine/PathUtil.h"
 #include "engine/StoreNames.h"
 #include "users/UserList.h"
 
@@ -173,7 +174,7 @@ void TollervyMain::ShowProgressNow() {
 
 void TollervyMain::PushProgress() {
     if (!progressPending_) return;
-    StatusDetail.SetCaption(detail_);
+    StatusDetail.SetCaption(ShortenStatusLine(detail_));
     StatusBar.SetValue(bar_);
     progressPending_ = false;
     if (!detail_.empty()) detailPainted_ = true;

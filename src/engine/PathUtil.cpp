@@ -260,7 +260,7 @@ void ShowStatus(Context& c, const std::string& line, bool isPhase) {
         c.status->SetPhaseText(line);
         return;
     }
-    c.status->SetDetailText(ShortenStatusLine(line));
+    c.status->SetDetailText(line);
     c.status->MakeVisible();
     c.status->Repaint();
 }

@@ -39,11 +39,11 @@ bool GetMatchingFiles(Context& c, const std::string& folder, const std::string& 
 // breadth first. False without a message when root is no directory.
 bool GetFolderTree(Context& c, const std::string& root, std::vector<std::string>& list, bool keepProgramFolder);
 
-// The main window's status: the phase line (isPhase) or the file line,
-// shortened to 39 characters when longer than 40. Nothing is shown when
-// [Start] Status is "0" or no display is attached.
+// The main window's status: the phase line (isPhase) or the file line.
+// Nothing is shown when [Start] Status is "0" or no display is attached.
 void ShowStatus(Context& c, const std::string& text, bool isPhase);
-// The file line as ShowStatus shows it (counted in characters).
+// The file line as the window shows it: shortened to 39 characters when
+// longer than 40 (counted in characters).
 std::string ShortenStatusLine(const std::string& text);
 
 // Removes the stored copies of one [File] line from every user folder of

@@ -16,7 +16,9 @@ class StatusDisplay {
 public:
     virtual ~StatusDisplay() = default;
     virtual void SetPhaseText(const std::string& text) = 0;   // StatusMess
-    virtual void SetDetailText(const std::string& text) = 0;  // StatusDetail
+    // StatusDetail: the whole file line; the window shows it shortened
+    // (ShortenStatusLine), and only what it paints needs shortening.
+    virtual void SetDetailText(const std::string& text) = 0;
     virtual void SetBar(float value) = 0;                     // StatusBar, 0 to 100
     virtual void MakeVisible() = 0;
     virtual void Repaint() = 0;

@@ -4,11 +4,13 @@
 // is cleared.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "Desk.h"
+#include "platform/Text.h"
 
 namespace tollervy {
 namespace {
@@ -92,6 +94,48 @@ TEST(ProgressDisplay, TheWindowFollowsAtASteadyRateWhateverTheSpeedOfTheFiles) {
         if (k.everyFileShown) {
             for (int i = 0; i < FilesPerFolder; ++i) EXPECT_EQ(shown.count(LiveDir + Name(i)), 1u) << i;
         }
+    }
+}
+
+// The engine hands the window whole paths; the window shortens the line it
+// paints, and the last file of an item reaches it in that form.
+TEST(ProgressDisplay, TheFileLineIsShortenedWhereTheWindowPaintsIt) {
+    struct Case {
+        const char* folder;
+        const char* lastLine;  // as painted
+    };
+    const Case cases[] = {
+        {"C:\\Work\\Notes\\", "C:\\Work\\Notes\\f159.txt"},
+        {"C:\\Users\\Aoi\\Documents\\Long Project Notes\\", "C:\\Users\\Aoi\\Documents\\Long...\\f159.txt"},
+        {"C:\\Users\\Aoi\\Documents\\日本語のとても長いフォルダの名前\\", "C:\\Users\\Aoi\\Documents\\日本語の...\\f159.txt"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.folder);
+        Desk d;
+        d.p.fs.AddFolder(Desk::Data);
+        d.Ini("Start", "Started", "1");
+        d.Ini("Last", "User", "Aoi");
+        d.Ini("File", "F1", k.folder);
+        for (int i = 0; i < FilesPerFolder; ++i) {
+            d.p.fs.AddFile(k.folder + Name(i), "Aoi");
+            d.p.fs.AddFile(std::string(Desk::Data) + "\\Ben\\F1\\" + Name(i), "Ben");
+        }
+        d.p.system.loginName = "Ben";
+        d.p.system.tickStep = 7;
+        TollervyMain& main = d.forms.TollervyMain();
+        std::vector<std::string> painted;
+        // One paint is seen twice by the host; a line counts once per time
+        // it reached the window.
+        std::string last;
+        d.p.host.onRepaint = [&](ui::Form&) {
+            const std::string line = main.StatusDetail.Caption();
+            if (!line.empty() && line != last) painted.push_back(line);
+            last = line;
+        };
+        EXPECT_EQ(d.Start(), 0);
+        ASSERT_FALSE(painted.empty());
+        EXPECT_EQ(std::count(painted.begin(), painted.end(), k.lastLine), 2);  // saved, then restored
+        for (const auto& line : painted) EXPECT_LE(text::Length(line), 40u) << line;
     }
 }
 
