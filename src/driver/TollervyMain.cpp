@@ -140,7 +140,7 @@ void TollervyMain::SetPhaseText(const std::string& text) {
 
 void TollervyMain::SetDetailText(const std::string& text) {
     // The item's last file gets on the window before the line is cleared.
-    if (text.empty() && !detailPainted_ && Visible()) PaintProgress();
+    if (text.empty() && !detailPainted_ && Visible()) PaintProgress(lastPaint_);
     detail_ = text;
     detailPainted_ = text.empty();
     progressPending_ = true;
@@ -156,20 +156,21 @@ void TollervyMain::MakeVisible() {
     PushProgress();
     Show();
     Refresh();
-    lastPaint_ = c_.system.TickCount();
+    lastPaint_ = wholeFrom_ = lastWholePaint_ = c_.system.TickCount();
 }
 
 void TollervyMain::Repaint() {
     if (!Visible()) return;
     // Unsigned difference: right across the tick count's wrap. Even with
     // nothing new the window is painted and can be moved at that rate.
-    if (c_.system.TickCount() - lastPaint_ >= PaintInterval) PaintProgress();
+    const std::uint32_t now = c_.system.TickCount();
+    if (now - lastPaint_ >= PaintInterval) PaintProgress(now);
 }
 
 void TollervyMain::ShowProgressNow() {
     PushProgress();
     if (Visible()) Refresh();
-    lastPaint_ = c_.system.TickCount();
+    lastPaint_ = wholeFrom_ = lastWholePaint_ = c_.system.TickCount();
 }
 
 void TollervyMain::PushProgress() {
@@ -180,10 +181,16 @@ void TollervyMain::PushProgress() {
     if (!detail_.empty()) detailPainted_ = true;
 }
 
-void TollervyMain::PaintProgress() {
+void TollervyMain::PaintProgress(std::uint32_t now) {
+    // The controls whose state changed have asked to be painted. The whole
+    // window is repainted too for a while after it came on screen or got a
+    // phase line (a window just mapped under Wine may not have been told
+    // what to paint yet), and then once every WholePaintInterval.
     PushProgress();
-    // Whole: a window just mapped may not have been told what to paint yet.
-    Refresh();
+    if (now - wholeFrom_ < WholePaintInterval || now - lastWholePaint_ >= WholePaintInterval) {
+        Refresh();
+        lastWholePaint_ = now;
+    }
     Host().DoPaintEvents(*this);
     lastPaint_ = c_.system.TickCount();
 }

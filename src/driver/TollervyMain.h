@@ -44,6 +44,9 @@ public:
     // count) instead of at every file: a repaint costs more than a copy. A
     // phase line, the window's first showing and ShowProgressNow paint at
     // once; the last file of an item is painted before the line is cleared.
+    // A throttled paint paints what changed; the whole window is repainted
+    // for WholePaintInterval after its first showing and after each phase
+    // line, and otherwise once per interval.
     void SetPhaseText(const std::string& text) override;
     void SetDetailText(const std::string& text) override;
     void SetBar(float value) override;
@@ -53,6 +56,7 @@ public:
     // end of a switch).
     void ShowProgressNow();
     static constexpr std::uint32_t PaintInterval = 80;
+    static constexpr std::uint32_t WholePaintInterval = 1000;
 
     // A command line of a user name in double quotes.
     struct QuotedName {
@@ -81,12 +85,15 @@ private:
 
     // The progress not yet on the window.
     void PushProgress();
-    void PaintProgress();
+    // `now`: the tick count as last read (painting reads it only after).
+    void PaintProgress(std::uint32_t now);
     std::string detail_;
     float bar_ = 0;
     bool progressPending_ = false;
     bool detailPainted_ = true;  // the latest file line has been on the window
     std::uint32_t lastPaint_ = 0;
+    std::uint32_t wholeFrom_ = 0;       // the first showing or the last phase line
+    std::uint32_t lastWholePaint_ = 0;  // the last repaint of the whole window
 };
 
 }  // namespace tollervy

@@ -139,5 +139,65 @@ TEST(ProgressDisplay, TheFileLineIsShortenedWhereTheWindowPaintsIt) {
     }
 }
 
+// A throttled paint paints only what changed; the whole window is repainted
+// at once at each phase line, at every throttled paint for a second after
+// it, and once a second otherwise.
+TEST(ProgressDisplay, TheWholeWindowIsRepaintedWhileNewAndOnceASecond) {
+    for (const std::uint32_t msPerFile : {3u, 30u}) {
+        SCOPED_TRACE("ms per file " + std::to_string(msPerFile));
+        Desk d;
+        Prepare(d);
+        d.p.system.tickStep = msPerFile;
+        TollervyMain& main = d.forms.TollervyMain();
+        struct Throttled {
+            std::uint32_t tick;
+            bool whole;
+        };
+        std::vector<Throttled> throttled;
+        std::vector<std::uint32_t> whole, phases;
+        fakes::FakeFormHost::Counts seen;
+        std::string phase;
+        // A whole repaint is seen by the host as Repaint; a throttled paint
+        // ends with DoPaintEvents, right after the Repaint when it was whole.
+        bool wholeJustBefore = false;
+        d.p.host.onRepaint = [&](ui::Form&) {
+            const auto counts = d.p.host.CountsOf("TollervyMain");
+            const std::uint32_t tick = d.p.system.tickCount;
+            if (counts.repainted != seen.repainted) {
+                whole.push_back(tick);
+                wholeJustBefore = true;
+            } else if (counts.paintEvents != seen.paintEvents) {
+                throttled.push_back({tick, wholeJustBefore});
+                wholeJustBefore = false;
+            }
+            seen = counts;
+            if (main.StatusMess.Caption() != phase) phases.push_back(tick);
+            phase = main.StatusMess.Caption();
+        };
+        EXPECT_EQ(d.Start(), 0);
+        ASSERT_EQ(phases.size(), 2u);
+        ASSERT_GT(whole.back() - whole.front(), 3 * TollervyMain::WholePaintInterval);
+
+        std::size_t partial = 0;
+        for (const auto& t : throttled) {
+            partial += !t.whole;
+            // In the second after a phase line every paint is whole.
+            for (const std::uint32_t p : phases)
+                if (t.tick > p && t.tick - p + 2 * msPerFile < TollervyMain::WholePaintInterval)
+                    EXPECT_TRUE(t.whole) << t.tick << " after the phase line at " << p;
+        }
+        // Past that, paints leave the window as it is but for its changes
+        // (a third of them or more in a run of a few seconds).
+        EXPECT_GE(3 * partial, throttled.size());
+        // Each phase line is painted whole at once, and never a second
+        // passes without the whole window.
+        for (const std::uint32_t p : phases) EXPECT_EQ(std::count(whole.begin(), whole.end(), p), 1) << p;
+        for (std::size_t i = 1; i < whole.size(); ++i)
+            EXPECT_LE(whole[i] - whole[i - 1],
+                      TollervyMain::WholePaintInterval + TollervyMain::PaintInterval + 2 * msPerFile + 50)
+                << i;
+    }
+}
+
 }  // namespace
 }  // namespace tollervy
