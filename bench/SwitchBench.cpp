@@ -3,8 +3,11 @@
 //   make     makes the folder tree and the settings file;
 //   engine   times a save of the tree (one [File] folder entry) followed by
 //            a restore of it, by the switching engine on the Win32 layer;
-//   bare     times the same tree copied twice with FindFirstFileW/CopyFileW;
-//   xcopy    times the same two copies with Wine's "xcopy /E /H /K";
+//   bare     times the same job with FindFirstFileW/CopyFileW: the tree
+//            copied into a new folder, then that copy back over the tree;
+//   barenew  the same two copies, the second into a new folder too (the
+//            baseline's old form, printed for comparison);
+//   xcopy    times the same job as bare with Wine's "xcopy /E /H /K /Y";
 //   window   the engine phase with the real progress window on screen, as a
 //            person sees the switch ([Start] Status "1", the default); it
 //            also prints the time spent in the display's calls;
@@ -18,7 +21,7 @@
 //
 //   switch_bench.exe --dir Z:\tmp\bench --phase make [--files 2000]
 //                    [--folders 100] [--mb 200 | --small]
-//   switch_bench.exe --dir Z:\tmp\bench --phase engine|bare|xcopy|clean
+//   switch_bench.exe --dir Z:\tmp\bench --phase engine|bare|barenew|xcopy|clean
 #include "win32/WinApi.h"
 
 #include "Clock.h"
@@ -166,7 +169,7 @@ bool Parse(int argc, char** argv, Options& o) {
 int main(int argc, char** argv) {
     Options o;
     if (!Parse(argc, argv, o)) {
-        std::fprintf(stderr, "usage: switch_bench --dir FOLDER --phase make|engine|bare|xcopy|clean "
+        std::fprintf(stderr, "usage: switch_bench --dir FOLDER --phase make|engine|window|bare|barenew|xcopy|incr|incrfull|clean "
                              "[--files N] [--folders N] [--mb N | --small]\n");
         return 2;
     }
@@ -259,20 +262,25 @@ int main(int argc, char** argv) {
         engine.fs.Print();
         return 0;
     }
-    if (o.phase == "bare" || o.phase == "xcopy") {
-        const bool bare = o.phase == "bare";
-        const std::wstring first = dir + (bare ? L"\\bare1" : L"\\x1");
-        const std::wstring second = dir + (bare ? L"\\bare2" : L"\\x2");
+    if (o.phase == "bare" || o.phase == "xcopy" || o.phase == "barenew") {
+        // The same job as the engine's switch: the tree copied into a folder
+        // that does not exist yet (the save into an emptied store), then that
+        // copy written back over the tree's files (the restore). "barenew"
+        // writes the second copy into a new folder too, as the baselines
+        // did before; it is printed for comparison only.
+        const bool xcopy = o.phase == "xcopy";
+        const std::wstring first = dir + (xcopy ? L"\\x1" : L"\\bare1");
+        const std::wstring second = o.phase == "barenew" ? dir + L"\\bare2" : tree;
         RemoveTree(first);
-        RemoveTree(second);
+        if (second != tree) RemoveTree(second);
         const double t = Now();
-        const bool ok = bare ? CopyTreeBare(tree, first) && CopyTreeBare(first, second)
-                             : RunXcopy(tree, first) && RunXcopy(first, second);
+        const bool ok = xcopy ? RunXcopy(tree, first) && RunXcopy(first, second)
+                              : CopyTreeBare(tree, first) && CopyTreeBare(first, second);
         const double total = Now() - t;
         Count copied;
         CountTree(second, copied);
         RemoveTree(first);
-        RemoveTree(second);
+        if (second != tree) RemoveTree(second);
         if (!ok || copied.files != original.files || copied.bytes != original.bytes) {
             std::fprintf(stderr, "%s did not copy the tree (%llu files)\n", o.phase.c_str(),
                          static_cast<unsigned long long>(copied.files));
