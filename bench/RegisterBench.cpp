@@ -38,26 +38,6 @@ using tollervy::scratch::RemoveTree;
 using tollervy::win32::Narrow;
 using tollervy::win32::Widen;
 
-struct Options : TreeShape {
-    std::string dir;
-    std::string phase;
-};
-
-bool Parse(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
-        if (a == "--dir") o.dir = value();
-        else if (a == "--phase") o.phase = value();
-        else if (a == "--files") o.files = std::atoi(value());
-        else if (a == "--folders") o.folders = std::atoi(value());
-        else if (a == "--mb") o.bytes = static_cast<std::uint64_t>(std::atoll(value())) << 20;
-        else if (a == "--small") o.small = true;
-        else return false;
-    }
-    return !o.dir.empty() && !o.phase.empty() && o.files > 0 && o.folders > 0;
-}
-
 // Before each timed registration: a settings file without [File], a data
 // store without the common copy and without an in-place record.
 void ResetProgram(const std::wstring& program) {
@@ -71,7 +51,7 @@ void ResetProgram(const std::wstring& program) {
 
 int main(int argc, char** argv) {
     Options o;
-    if (!Parse(argc, argv, o)) {
+    if (!ParseOptions(argc, argv, o)) {
         std::fprintf(stderr, "usage: register_bench --dir FOLDER --phase make|register|bare|clean "
                              "[--files N] [--folders N] [--mb N | --small]\n");
         return 2;
@@ -85,18 +65,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (o.phase == "make") {
-        RemoveTree(dir);
-        CreateDirectoryW(dir.c_str(), nullptr);
-        CreateDirectoryW((dir + L"\\live").c_str(), nullptr);
-        if (!MakeTree(o, tree)) {
-            std::fprintf(stderr, "cannot make the tree (error %lu)\n", GetLastError());
-            return 1;
-        }
-        Count made;
-        CountTree(tree, made);
-        std::printf("tree: %llu files in %d folders, %.1f MB\n", static_cast<unsigned long long>(made.files),
-                    o.folders, static_cast<double>(made.bytes) / (1 << 20));
-        return 0;
+        return MakeLiveTree(o, dir, tree) ? 0 : 1;
     }
 
     Count original;

@@ -59,11 +59,6 @@ using tollervy::Context;
 using tollervy::win32::Narrow;
 using tollervy::win32::Widen;
 
-struct Options : bench::TreeShape {
-    std::string dir;
-    std::string phase;
-};
-
 using tollervy::scratch::RemoveTree;
 using namespace bench;
 
@@ -149,26 +144,11 @@ void ChangeFiles(const std::wstring& folder, std::uint32_t& seed, int& counter) 
     FindClose(find);
 }
 
-bool Parse(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
-        if (a == "--dir") o.dir = value();
-        else if (a == "--phase") o.phase = value();
-        else if (a == "--files") o.files = std::atoi(value());
-        else if (a == "--folders") o.folders = std::atoi(value());
-        else if (a == "--mb") o.bytes = static_cast<std::uint64_t>(std::atoll(value())) << 20;
-        else if (a == "--small") o.small = true;
-        else return false;
-    }
-    return !o.dir.empty() && !o.phase.empty() && o.files > 0 && o.folders > 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     Options o;
-    if (!Parse(argc, argv, o)) {
+    if (!ParseOptions(argc, argv, o)) {
         std::fprintf(stderr, "usage: switch_bench --dir FOLDER --phase make|engine|window|bare|barenew|xcopy|incr|incrfull|clean "
                              "[--files N] [--folders N] [--mb N | --small]\n");
         return 2;
@@ -182,19 +162,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (o.phase == "make") {
-        RemoveTree(dir);
-        CreateDirectoryW(dir.c_str(), nullptr);
-        CreateDirectoryW((dir + L"\\live").c_str(), nullptr);
+        if (!MakeLiveTree(o, dir, tree)) return 1;
         CreateDirectoryW(program.c_str(), nullptr);
         CreateDirectoryW((program + L"\\Data").c_str(), nullptr);
-        if (!MakeTree(o, tree)) {
-            std::fprintf(stderr, "cannot make the tree (error %lu)\n", GetLastError());
-            return 1;
-        }
-        Count made;
-        CountTree(tree, made);
-        std::printf("tree: %llu files in %d folders, %.1f MB\n", static_cast<unsigned long long>(made.files),
-                    o.folders, static_cast<double>(made.bytes) / (1 << 20));
         Engine engine(Narrow(program));
         const std::string entry = Narrow(tree) + "\\";
         engine.profile.WriteString(engine.c.state.IniFilePath, "File", "F1", &entry);

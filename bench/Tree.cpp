@@ -3,7 +3,11 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
+
+#include "wine/Scratch.h"
 
 namespace bench {
 
@@ -102,6 +106,36 @@ double PeakWorkingSetMB() {
     counters.cb = sizeof counters;
     if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
     return static_cast<double>(counters.PeakWorkingSetSize) / (1 << 20);
+}
+
+bool ParseOptions(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
+        if (a == "--dir") o.dir = value();
+        else if (a == "--phase") o.phase = value();
+        else if (a == "--files") o.files = std::atoi(value());
+        else if (a == "--folders") o.folders = std::atoi(value());
+        else if (a == "--mb") o.bytes = static_cast<std::uint64_t>(std::atoll(value())) << 20;
+        else if (a == "--small") o.small = true;
+        else return false;
+    }
+    return !o.dir.empty() && !o.phase.empty() && o.files > 0 && o.folders > 0;
+}
+
+bool MakeLiveTree(const Options& o, const std::wstring& dir, const std::wstring& tree) {
+    tollervy::scratch::RemoveTree(dir);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    CreateDirectoryW((dir + L"\\live").c_str(), nullptr);
+    if (!MakeTree(o, tree)) {
+        std::fprintf(stderr, "cannot make the tree (error %lu)\n", GetLastError());
+        return false;
+    }
+    Count made;
+    CountTree(tree, made);
+    std::printf("tree: %llu files in %d folders, %.1f MB\n", static_cast<unsigned long long>(made.files),
+                o.folders, static_cast<double>(made.bytes) / (1 << 20));
+    return true;
 }
 
 }  // namespace bench

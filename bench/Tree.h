@@ -1,5 +1,5 @@
-// The benchmarks' folder trees: making one of a given shape, counting it,
-// the bare FindFirstFileW/CopyFileW copy every benchmark is measured
+// The benchmarks' folder trees: their options, making one of a given
+// shape, counting it, the bare FindFirstFileW/CopyFileW copy every benchmark is measured
 // against, and the peak working set of the process.
 #pragma once
 #include "win32/WinApi.h"
@@ -34,5 +34,17 @@ bool MakeTree(const TreeShape& shape, const std::wstring& root);
 bool CopyTreeBare(const std::wstring& from, const std::wstring& to);
 
 double PeakWorkingSetMB();
+
+// What every benchmark's command line gives: --dir, --phase and the tree's
+// shape (--files, --folders, --mb or --small).
+struct Options : TreeShape {
+    std::string dir;
+    std::string phase;
+};
+bool ParseOptions(int argc, char** argv, Options& o);
+
+// The make phase's common part: `dir` emptied and made again with the tree
+// in dir\live\tree, its size printed.
+bool MakeLiveTree(const Options& o, const std::wstring& dir, const std::wstring& tree);
 
 }  // namespace bench
