@@ -1,15 +1,13 @@
 #include "engine/SaveRestore.h"
 
-#include <algorithm>
-#include <cmath>
 #include <set>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "engine/CopyPlan.h"
 #include "engine/EngineText.h"
 #include "engine/FileOps.h"
 #include "engine/PathUtil.h"
+#include "engine/Progress.h"
 #include "engine/StoreNames.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"
@@ -18,40 +16,15 @@ namespace tollervy {
 
 using platform::ListAll;
 using platform::ListFolders;
+using progress::SetBand;
+using progress::SetBar;
+using progress::ShowsProgress;
 
 namespace {
 
 constexpr const char* AllUsers = "All Users";
 constexpr const char* Unregistered = "\\";
 constexpr int StoreUnusableExitCode = 1;
-
-bool ShowsProgress(Context& c) {
-    return c.state.StartStatus == "1";
-}
-
-void SetBar(Context& c, float value) {
-    if (!ShowsProgress(c) || c.status == nullptr) return;
-    c.status->SetBar(value);
-    c.status->Repaint();
-}
-
-// k of m steps of the current item done: the bar moves inside its band.
-void MoveBarInBand(Context& c, std::size_t done, std::size_t total) {
-    if (!ShowsProgress(c) || total == 0) return;
-    const float start = c.state.ProgressStart;
-    const float end = c.state.ProgressEnd;
-    SetBar(c, start + static_cast<float>(done) / static_cast<float>(total) * (end - start));
-}
-
-// The band of item i of n inside [base, base + 50], to the nearest whole
-// number, halves to even.
-void SetBand(Context& c, std::size_t i, std::size_t n, int base) {
-    if (!ShowsProgress(c) || n == 0) return;
-    const double from = static_cast<double>(i) * 50.0 / static_cast<double>(n);
-    const double to = static_cast<double>(i + 1) * 50.0 / static_cast<double>(n);
-    c.state.ProgressStart = static_cast<std::int16_t>(std::nearbyint(from) + base);
-    c.state.ProgressEnd = static_cast<std::int16_t>(std::nearbyint(to) + base);
-}
 
 void NotFound(Context& c, const std::string& path) {
     ShowDebugMessage(c, path + "\r\n" + engine_text::DoesNotExist, StyleStop);
@@ -66,263 +39,6 @@ std::string UserOfFolder(const std::string& userFolder) {
     const std::string f = WithoutTrailingBackslash(userFolder);
     const auto slash = f.rfind('\\');
     return slash == std::string::npos ? f : f.substr(slash + 1);
-}
-
-// --- Copy plans ------------------------------------------------------------
-// Every listing and every check of an item is done before its destructive
-// step, so that an item that cannot be completed fails with nothing changed.
-
-// The widest last-write time resolution of the file systems the program may
-// meet (FAT keeps times in steps of two seconds). Two writes within one step
-// of it may carry the same time.
-constexpr std::uint64_t TimeResolution = 2 * platform::FileTimeSecond;
-// How long a copy waits at most for its source's time step to pass (FAT
-// rounds a time up, so a fresh file may carry one up to a step ahead).
-constexpr std::uint64_t LongestWait = 2 * TimeResolution + platform::FileTimeSecond;
-
-// Whether files whose copy is current are left alone ([Start] CopyAll is
-// not "1").
-bool ComparesCopies(Context& c) {
-    return ReadIniValue(c, keys::StartCopyAll) != "1";
-}
-
-// The plain files a copy is about to overwrite, by name.
-using Existing = std::unordered_map<std::string, FileEntry>;
-
-void ListExisting(Context& c, const std::string& folder, const std::string* pattern, Existing& existing) {
-    existing.clear();
-    std::vector<platform::FileSystem::Entry> entries;
-    const std::string base = WithTrailingBackslash(folder);
-    // A folder that is missing or cannot be listed holds nothing current:
-    // everything is copied.
-    if (!c.fs.ListEntries(pattern ? base + *pattern : base, platform::ListFiles, entries)) return;
-    for (auto& e : entries) {
-        if ((e.attributes & platform::AttrDirectory) != 0) continue;
-        std::string name = e.name;
-        existing.emplace(std::move(name), FileEntry{std::move(e.name), e.attributes, e.size, e.lastWrite});
-    }
-}
-
-// A copy is current when it has its source's size, last-write time and
-// attributes, and the source's time can no longer be shared by a later
-// write (its time step has passed). A time set back by a program, a copy
-// cut off half-way (it carries the time it was written at), a read-only
-// or hidden difference: all differ, and the file is copied.
-bool IsCurrent(const FileEntry& source, const FileEntry& copy, std::uint64_t now) {
-    return source.size == copy.size && source.lastWrite == copy.lastWrite && source.attributes == copy.attributes &&
-           source.lastWrite != 0 && source.lastWrite + TimeResolution <= now;
-}
-
-// A plan holds each folder's paths once and, per file, its name and what the
-// listing said; the full paths are put together as each file is copied.
-struct PlannedFile {
-    std::uint32_t nameAt = 0;      // in its folder's names
-    std::uint32_t nameLength = 0;
-    std::uint32_t attributes = 0;  // of the source, as listed
-    bool current = false;          // the target is a current copy of the source: left as it is
-    std::uint64_t lastWrite = 0;   // of the source, as listed
-};
-
-struct PlannedFolder {
-    std::string source;    // the folder copied from, with "\"
-    std::string target;    // the folder copied into, with "\"
-    std::string relative;  // `target` relative to the folder being filled, with "\" ("" for that folder)
-    bool create = false;   // `target` is made first
-    std::string names;     // the names of `files`, one after the other
-    std::vector<PlannedFile> files;
-
-    std::string_view Name(const PlannedFile& f) const { return std::string_view(names).substr(f.nameAt, f.nameLength); }
-};
-
-struct CopyPlan {
-    std::vector<PlannedFolder> folders;
-    bool liveIsSource = true;  // the status line shows the source (save) or the target (restore)
-    bool barPerFile = false;   // pattern entries move the bar per file, folders per folder
-    bool compares = false;     // copies were compared; copying waits for their time step
-};
-
-// What the plan writes, relative to the folder it fills: the emptying before
-// it leaves these to be replaced (deleting a file costs more than the copy
-// that replaces it), and its current copies as they are. Looked up in the
-// plan itself: a folder by its relative path, a file by name in a sorted
-// index of its folder, made when the emptying reaches that folder.
-class PlanTargets final : public CopyTargets {
-public:
-    explicit PlanTargets(const CopyPlan& plan) : plan_(plan) {
-        for (std::size_t i = 0; i < plan.folders.size(); ++i) folders_.emplace(plan.folders[i].relative, i);
-    }
-
-    bool WritesFolder(const std::string& relative) const override {
-        return !relative.empty() && folders_.count(relative) != 0;
-    }
-
-    FileUse UseOf(const std::string& folder, const std::string& name) const override {
-        const auto found = folders_.find(folder);
-        if (found == folders_.end()) return FileUse::Deleted;
-        const PlannedFolder& planned = plan_.folders[found->second];
-        if (indexed_ != found->second) {
-            // The emptying goes through a folder's files one after another.
-            index_.resize(planned.files.size());
-            for (std::size_t k = 0; k < index_.size(); ++k) index_[k] = static_cast<std::uint32_t>(k);
-            std::sort(index_.begin(), index_.end(), [&](std::uint32_t a, std::uint32_t b) {
-                return planned.Name(planned.files[a]) < planned.Name(planned.files[b]);
-            });
-            indexed_ = found->second;
-        }
-        const auto at = std::lower_bound(index_.begin(), index_.end(), name, [&](std::uint32_t k, const std::string& n) {
-            return planned.Name(planned.files[k]) < std::string_view(n);
-        });
-        if (at == index_.end() || planned.Name(planned.files[*at]) != name) return FileUse::Deleted;
-        return planned.files[*at].current ? FileUse::Kept : FileUse::Replaced;
-    }
-
-private:
-    const CopyPlan& plan_;
-    std::unordered_map<std::string_view, std::size_t> folders_;
-    mutable std::size_t indexed_ = static_cast<std::size_t>(-1);
-    mutable std::vector<std::uint32_t> index_;
-};
-
-// A copy made while its source's time step is still open could later match
-// a source written again within the same step: such a copy waits for the
-// step to pass first (at most a few seconds once per run, as the clock only
-// moves on). A time far ahead of the clock is not waited for; its copies
-// never count as current until the clock has passed it.
-void WaitForTimeStep(Context& c, std::uint64_t lastWrite) {
-    const std::uint64_t until = lastWrite + TimeResolution;
-    std::uint64_t now = c.fs.Now();
-    if (now >= until || until - now > LongestWait) return;
-    for (int i = 0; now < until && i < 100; ++i) {
-        c.system.Sleep(static_cast<unsigned>(std::min<std::uint64_t>((until - now) / 10'000 + 1, 50)));
-        // The window stays painted and movable meanwhile.
-        if (ShowsProgress(c) && c.status != nullptr) c.status->Repaint();
-        now = c.fs.Now();
-    }
-}
-
-bool RunPlan(Context& c, const CopyPlan& plan) {
-    std::size_t total = 0;
-    for (const auto& f : plan.folders) total += f.files.size();
-    std::size_t done = 0;
-    std::string from, to;
-    for (std::size_t i = 0; i < plan.folders.size(); ++i) {
-        const PlannedFolder& folder = plan.folders[i];
-        // A folder that cannot be made fails the item, even an empty one:
-        // otherwise the copy silently lacks it.
-        if (folder.create && !c.fs.CreateFolder(folder.target) && !IsDirectory(c, folder.target)) return false;
-        for (const auto& file : folder.files) {
-            const std::string_view name = folder.Name(file);
-            from.assign(folder.source).append(name);
-            to.assign(folder.target).append(name);
-            // A current copy is shown and counted like one that is made.
-            ShowStatus(c, plan.liveIsSource ? from : to, false);
-            if (!file.current) {
-                if (plan.compares) WaitForTimeStep(c, file.lastWrite);
-                if (!CopyFileWithAttributes(c, from, file.attributes, to)) return false;
-            }
-            ++done;
-            if (plan.barPerFile) MoveBarInBand(c, done, total);
-        }
-        if (!plan.barPerFile) MoveBarInBand(c, i + 1, plan.folders.size());
-    }
-    return true;
-}
-
-// Adds the listed files of one folder to the plan, compared with the copies
-// already in its target. False when a read-only file blocks the item.
-bool PlanFiles(Context& c, const std::vector<FileEntry>& files, CopyPlan& plan, const Existing& existing,
-               std::uint64_t now, PlannedFolder& folder) {
-    std::size_t length = 0;
-    for (const auto& f : files) length += f.name.size();
-    folder.names.reserve(length);
-    folder.files.reserve(files.size());
-    for (const auto& f : files) {
-        if ((f.attributes & platform::AttrReadOnly) && IsReadOnlyBlocked(c, folder.source + f.name, f.attributes))
-            return false;
-        PlannedFile planned;
-        planned.nameAt = static_cast<std::uint32_t>(folder.names.size());
-        planned.nameLength = static_cast<std::uint32_t>(f.name.size());
-        planned.attributes = f.attributes;
-        planned.lastWrite = f.lastWrite;
-        if (plan.compares) {
-            const auto found = existing.find(f.name);
-            planned.current = found != existing.end() && IsCurrent(f, found->second, now);
-        }
-        folder.names += f.name;
-        folder.files.push_back(planned);
-    }
-    return true;
-}
-
-// The plain files of `from` that match `pattern`, copied flat into `to`.
-// The status line shows the live side: the source when saving, the
-// destination when restoring.
-bool PlanPattern(Context& c, const std::string& from, const std::string& pattern, const std::string& to,
-                 bool liveIsSource, CopyPlan& plan) {
-    std::vector<FileEntry> files;
-    if (!ListPlainFiles(c, from, &pattern, files)) return false;
-    plan.liveIsSource = liveIsSource;
-    plan.barPerFile = true;
-    plan.compares = ComparesCopies(c);
-    Existing existing;
-    if (plan.compares) ListExisting(c, to, &pattern, existing);
-    const std::uint64_t now = c.fs.Now();
-    PlannedFolder folder;
-    folder.source = JoinPath(from, "");
-    folder.target = JoinPath(to, "");
-    if (!PlanFiles(c, files, plan, existing, now, folder)) return false;
-    plan.folders.push_back(std::move(folder));
-    return true;
-}
-
-// The tree of `from` mirrored into `to`: its plain files and folders.
-bool PlanTree(Context& c, const std::string& from, bool keepProgramFolder, const std::string& to, bool liveIsSource,
-              CopyPlan& plan) {
-    std::vector<TreeFolder> tree;
-    if (!BuildFolderTree(c, from, keepProgramFolder, tree)) return false;
-    plan.liveIsSource = liveIsSource;
-    plan.compares = ComparesCopies(c);
-    const std::uint64_t now = c.fs.Now();
-    const std::string root = WithTrailingBackslash(tree[0].path);
-    const std::string target = WithTrailingBackslash(to);
-    Existing existing;
-    std::vector<FileEntry> files;
-    plan.folders.reserve(tree.size());
-    for (std::size_t i = 0; i < tree.size(); ++i) {
-        const std::string& f = tree[i].path;
-        PlannedFolder planned;
-        planned.source = JoinPath(f, "");
-        if (i != 0) {
-            if (IsReadOnlyBlocked(c, f, tree[i].attributes)) return false;
-            planned.relative = f.substr(root.size());
-            planned.create = true;
-        }
-        planned.target = target + planned.relative;
-        if (!ListPlainFiles(c, f, nullptr, files)) return false;
-        if (plan.compares) ListExisting(c, planned.target, nullptr, existing);
-        if (!PlanFiles(c, files, plan, existing, now, planned)) return false;
-        plan.folders.push_back(std::move(planned));
-    }
-    return true;
-}
-// A file entry: whether `copy` (a file path) is a current copy of `source`.
-// False whenever either cannot be listed as a plain file.
-bool FileIsCurrent(Context& c, const std::string& source, const std::string& copy) {
-    if (!ComparesCopies(c)) return false;
-    std::vector<platform::FileSystem::Entry> a, b;
-    if (!c.fs.ListEntries(source, platform::ListFiles, a) || a.size() != 1) return false;
-    if (!c.fs.ListEntries(copy, platform::ListFiles, b) || b.size() != 1) return false;
-    if (((a[0].attributes | b[0].attributes) & platform::AttrDirectory) != 0) return false;
-    const FileEntry s{a[0].name, a[0].attributes, a[0].size, a[0].lastWrite};
-    const FileEntry d{b[0].name, b[0].attributes, b[0].size, b[0].lastWrite};
-    return IsCurrent(s, d, c.fs.Now());
-}
-
-// The last-write time of a file entry's source, for the wait before its copy.
-void WaitBeforeFileCopy(Context& c, const std::string& source) {
-    if (!ComparesCopies(c)) return;
-    std::vector<platform::FileSystem::Entry> a;
-    if (c.fs.ListEntries(source, platform::ListFiles, a) && a.size() == 1) WaitForTimeStep(c, a[0].lastWrite);
 }
 
 // Checks shared by save and restore: the line names an item, the item is
