@@ -107,7 +107,8 @@ bool ComparesCopies(Context& c) {
     return ReadIniValue(c, keys::StartCopyAll) != "1";
 }
 
-bool RunPlan(Context& c, const CopyPlan& plan) {
+bool RunPlan(Context& c, CopyPlan& plan) {
+    plan.completed = 0;
     std::size_t total = 0;
     for (const auto& f : plan.folders) total += f.files.size();
     std::size_t done = 0;
@@ -127,7 +128,7 @@ bool RunPlan(Context& c, const CopyPlan& plan) {
                 if (plan.compares) WaitForTimeStep(c, file.lastWrite);
                 if (!CopyFileWithAttributes(c, from, file.attributes, to)) return false;
             }
-            ++done;
+            plan.completed = ++done;
             if (plan.barPerFile) MoveBarInBand(c, done, total);
         }
         if (!plan.barPerFile) MoveBarInBand(c, i + 1, plan.folders.size());
@@ -137,30 +138,63 @@ bool RunPlan(Context& c, const CopyPlan& plan) {
 
 namespace {
 
-// Adds the listed files of one folder to the plan, compared with the copies
-// already in its target. False when a read-only file blocks the item.
+// The relative path of a file of a planned folder, as manifests list it.
+void RelativePath(const PlannedFolder& folder, std::string_view name, std::string& out) {
+    out.assign(folder.relative).append(name);
+}
+
+// Adds one listed file to the plan, compared with the copy already in its
+// target: current only when both sides carry one tag with the size, time and
+// attributes recorded with it, and those are the same on both sides.
+void PlanOne(const FileEntry& f, CopyPlan& plan, const Existing& existing, std::uint64_t now, PlannedFolder& folder,
+             std::string& relative) {
+    PlannedFile planned;
+    planned.nameAt = static_cast<std::uint32_t>(folder.names.size());
+    planned.nameLength = static_cast<std::uint32_t>(f.name.size());
+    planned.attributes = f.attributes;
+    planned.lastWrite = f.lastWrite;
+    planned.size = f.size;
+    RelativePath(folder, f.name, relative);
+    const std::size_t known = plan.source.Find(relative, f.size, f.lastWrite, f.attributes);
+    if (known != Manifest::None) planned.sourceTag = static_cast<std::uint32_t>(known);
+    if (plan.compares && known != Manifest::None) {
+        const auto found = existing.find(f.name);
+        if (found != existing.end() && IsCurrent(f, found->second, now)) {
+            const FileEntry& copy = found->second;
+            const std::size_t held = plan.target.Find(relative, copy.size, copy.lastWrite, copy.attributes);
+            planned.current = held != Manifest::None && plan.target.Tag(held) == plan.source.Tag(known);
+        }
+    }
+    folder.names += f.name;
+    folder.files.push_back(planned);
+}
+
+// Adds the listed files of one folder to the plan. False when a read-only
+// file blocks the item.
 bool PlanFiles(Context& c, const std::vector<FileEntry>& files, CopyPlan& plan, const Existing& existing,
                std::uint64_t now, PlannedFolder& folder) {
     std::size_t length = 0;
     for (const auto& f : files) length += f.name.size();
     folder.names.reserve(length);
     folder.files.reserve(files.size());
+    std::string relative;
     for (const auto& f : files) {
         if ((f.attributes & platform::AttrReadOnly) && IsReadOnlyBlocked(c, folder.source + f.name, f.attributes))
             return false;
-        PlannedFile planned;
-        planned.nameAt = static_cast<std::uint32_t>(folder.names.size());
-        planned.nameLength = static_cast<std::uint32_t>(f.name.size());
-        planned.attributes = f.attributes;
-        planned.lastWrite = f.lastWrite;
-        if (plan.compares) {
-            const auto found = existing.find(f.name);
-            planned.current = found != existing.end() && IsCurrent(f, found->second, now);
-        }
-        folder.names += f.name;
-        folder.files.push_back(planned);
+        PlanOne(f, plan, existing, now, folder, relative);
     }
     return true;
+}
+
+// Calls `each(folder, file, relative)` for every planned file, in plan order.
+template <typename Each>
+void ForEachFile(const CopyPlan& plan, Each each) {
+    std::string relative;
+    for (const auto& folder : plan.folders)
+        for (const auto& file : folder.files) {
+            RelativePath(folder, folder.Name(file), relative);
+            each(file, relative);
+        }
 }
 
 }  // namespace
@@ -216,17 +250,72 @@ bool PlanTree(Context& c, const std::string& from, bool keepProgramFolder, const
     }
     return true;
 }
-// A file entry: whether `copy` (a file path) is a current copy of `source`.
-// False whenever either cannot be listed as a plain file.
-bool FileIsCurrent(Context& c, const std::string& source, const std::string& copy) {
-    if (!ComparesCopies(c)) return false;
-    std::vector<platform::FileSystem::Entry> a, b;
-    if (!c.fs.ListEntries(source, platform::ListFiles, a) || a.size() != 1) return false;
-    if (!c.fs.ListEntries(copy, platform::ListFiles, b) || b.size() != 1) return false;
-    if (((a[0].attributes | b[0].attributes) & platform::AttrDirectory) != 0) return false;
-    const FileEntry s{a[0].name, a[0].attributes, a[0].size, a[0].lastWrite};
-    const FileEntry d{b[0].name, b[0].attributes, b[0].size, b[0].lastWrite};
-    return IsCurrent(s, d, c.fs.Now());
+void PlanFile(Context& c, const std::string& from, const std::string& name, const std::string& to, CopyPlan& plan) {
+    plan.compares = ComparesCopies(c);
+    PlannedFolder folder;
+    folder.source = JoinPath(from, "");
+    folder.target = JoinPath(to, "");
+    // Both sides by the entry's name, however the disk spells it.
+    const auto listOne = [&](const std::string& path, FileEntry& out) {
+        std::vector<platform::FileSystem::Entry> listed;
+        if (!c.fs.ListEntries(path, platform::ListFiles, listed) || listed.size() != 1 ||
+            (listed[0].attributes & platform::AttrDirectory) != 0)
+            return false;
+        out = FileEntry{name, listed[0].attributes, listed[0].size, listed[0].lastWrite};
+        return true;
+    };
+    FileEntry source, copy;
+    if (listOne(folder.source + name, source)) {
+        Existing existing;
+        if (plan.compares && listOne(folder.target + name, copy)) existing.emplace(name, copy);
+        std::string relative;
+        PlanOne(source, plan, existing, c.fs.Now(), folder, relative);
+    }
+    plan.folders.push_back(std::move(folder));
+}
+
+bool FileCurrent(const CopyPlan& plan) {
+    return plan.folders.size() == 1 && plan.folders[0].files.size() == 1 && plan.folders[0].files[0].current;
+}
+
+void LoadManifests(Context& c, CopyPlan& plan, ManifestSide source, ManifestSide target) {
+    plan.sourceSide = std::move(source);
+    plan.targetSide = std::move(target);
+    plan.source.Load(c, plan.sourceSide);
+    plan.targetBelieved = plan.target.Load(c, plan.targetSide);
+}
+
+bool ForgetReplaced(Context& c, CopyPlan& plan) {
+    ManifestWriter kept(plan.targetSide);
+    ForEachFile(plan, [&](const PlannedFile& file, const std::string& relative) {
+        if (file.current)
+            kept.Add(relative, file.size, file.lastWrite, file.attributes, plan.source.Tag(file.sourceTag));
+    });
+    // Nothing to take back: every record is of a file left as it is.
+    if (plan.targetBelieved && kept.Count() == plan.target.Count()) return true;
+    return WriteManifest(c, plan.targetSide, kept);
+}
+
+void RecordPlan(Context& c, const CopyPlan& plan) {
+    ManifestWriter source(plan.sourceSide), target(plan.targetSide);
+    TagSource fresh(c);
+    bool tagsGiven = false;
+    std::size_t k = 0;
+    std::string tag;
+    ForEachFile(plan, [&](const PlannedFile& file, const std::string& relative) {
+        tag.clear();
+        if (file.sourceTag != PlannedFile::NoTag) {
+            tag = plan.source.Tag(file.sourceTag);
+        } else {
+            fresh.Append(tag);
+            tagsGiven = true;
+        }
+        source.Add(relative, file.size, file.lastWrite, file.attributes, tag);
+        if (file.current || k < plan.completed) target.Add(relative, file.size, file.lastWrite, file.attributes, tag);
+        ++k;
+    });
+    WriteManifest(c, plan.targetSide, target);
+    if (tagsGiven) WriteManifest(c, plan.sourceSide, source);
 }
 
 // The last-write time of a file entry's source, for the wait before its copy.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/FileOps.h"
+#include "engine/Manifest.h"
 #include "settings/Context.h"
 
 namespace tollervy {
@@ -16,11 +17,18 @@ namespace tollervy {
 // A plan holds each folder's paths once and, per file, its name and what the
 // listing said; the full paths are put together as each file is copied.
 struct PlannedFile {
+    static constexpr std::uint32_t NoTag = UINT32_MAX;
     std::uint32_t nameAt = 0;      // in its folder's names
     std::uint32_t nameLength = 0;
     std::uint32_t attributes = 0;  // of the source, as listed
-    bool current = false;          // the target is a current copy of the source: left as it is
+    // The source's record in the plan's source manifest; NoTag: its bytes are
+    // not known, and they get a new tag when they are copied.
+    std::uint32_t sourceTag = NoTag;
+    // The target holds the source's bytes (one tag on both sides) with its
+    // size, time and attributes: left as it is.
+    bool current = false;
     std::uint64_t lastWrite = 0;   // of the source, as listed
+    std::uint64_t size = 0;        // of the source, as listed
 };
 
 struct PlannedFolder {
@@ -39,6 +47,11 @@ struct CopyPlan {
     bool liveIsSource = true;  // the status line shows the source (save) or the target (restore)
     bool barPerFile = false;   // pattern entries move the bar per file, folders per folder
     bool compares = false;     // copies were compared; copying waits for their time step
+    // The manifests of the side copied from and of the side written.
+    ManifestSide sourceSide, targetSide;
+    Manifest source, target;
+    bool targetBelieved = false;  // the target's manifest could be believed
+    std::size_t completed = 0;    // files done, in plan order: copied or left current
 };
 
 // What the plan writes, relative to the folder it fills: the emptying before
@@ -63,9 +76,23 @@ private:
 // not "1").
 bool ComparesCopies(Context& c);
 
+// Reads the manifests of both sides; call before the plan is made.
+void LoadManifests(Context& c, CopyPlan& plan, ManifestSide source, ManifestSide target);
+
+// Before the first change of the target: its manifest keeps only the files
+// the plan leaves as they are, so that a stop at any instant leaves no tag on
+// a file that is being replaced or removed. False when that cannot be
+// written: nothing may then be changed.
+bool ForgetReplaced(Context& c, CopyPlan& plan);
+
+// After the copy, whole or stopped: the target's manifest lists the files
+// left current and those copied; the source's gets the tags given to bytes
+// that had none. A manifest that cannot be written costs only copies later.
+void RecordPlan(Context& c, const CopyPlan& plan);
+
 // Copies the plan's files, folder by folder, moving the bar. False at the
-// first folder or file that fails.
-bool RunPlan(Context& c, const CopyPlan& plan);
+// first folder or file that fails; `completed` counts the files done.
+bool RunPlan(Context& c, CopyPlan& plan);
 
 // The plain files of `from` that match `pattern`, copied flat into `to`.
 // The status line shows the live side: the source when saving, the
@@ -77,9 +104,13 @@ bool PlanPattern(Context& c, const std::string& from, const std::string& pattern
 bool PlanTree(Context& c, const std::string& from, bool keepProgramFolder, const std::string& to, bool liveIsSource,
               CopyPlan& plan);
 
-// A file entry: whether `copy` (a file path) is a current copy of `source`.
-// False whenever either cannot be listed as a plain file.
-bool FileIsCurrent(Context& c, const std::string& source, const std::string& copy);
+// A file entry: the file `name` of `from` copied into `to`. A file that
+// cannot be listed as a plain file is left out (it is copied all the same,
+// and never left as current).
+void PlanFile(Context& c, const std::string& from, const std::string& name, const std::string& to, CopyPlan& plan);
+
+// The file entry's copy is current (its plan holds it, left as it is).
+bool FileCurrent(const CopyPlan& plan);
 
 // Waits, before a file entry's copy, for its source's time step to pass.
 void WaitBeforeFileCopy(Context& c, const std::string& source);

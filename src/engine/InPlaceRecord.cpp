@@ -1,15 +1,40 @@
 #include "engine/InPlaceRecord.h"
 
+#include <string_view>
+
+#include "engine/Manifest.h"
 #include "settings/Environment.h"
 
 namespace tollervy {
+
+namespace {
+
+constexpr std::string_view GenerationMark = "; manifests ";
+
+// The generation a record's text names.
+std::string GenerationOf(const std::string& text) {
+    const auto at = text.find(GenerationMark);
+    if (at == std::string::npos || (at != 0 && text[at - 1] != '\n')) return {};
+    const auto from = at + GenerationMark.size();
+    auto end = text.find_first_of("\r\n", from);
+    if (end == std::string::npos) end = text.size();
+    return text.substr(from, end - from);
+}
+
+}  // namespace
 
 std::string InPlaceRecord::Path(Context& c) {
     return JoinPath(c.state.DataFolderPath, InPlaceRecordName);
 }
 
+std::string InPlaceRecord::DiskGeneration(Context& c) {
+    std::string bytes;
+    return c.fs.ReadFile(Path(c), bytes) ? GenerationOf(bytes) : std::string();
+}
+
 void InPlaceRecord::Parse(const std::string& text) {
     owners_.clear();
+    generation_ = GenerationOf(text);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
@@ -26,6 +51,7 @@ void InPlaceRecord::Parse(const std::string& text) {
 
 std::string InPlaceRecord::Serialise() const {
     std::string text = "; Whose copy each listed item holds in place (key=owner; * = being overwritten)\r\n";
+    if (!generation_.empty()) text.append(GenerationMark).append(generation_).append("\r\n");
     for (const auto& [key, owner] : owners_) text += key + "=" + owner + "\r\n";
     return text;
 }
@@ -42,6 +68,12 @@ void InPlaceRecord::Load(Context& c) {
     unwritten_ = false;
     std::string bytes;
     if (c.fs.ReadFile(Path(c), bytes)) Parse(bytes);
+    // A record without a generation was written by a version that keeps no
+    // manifests (or is new): what is in place starts a generation of its own.
+    if (generation_.empty()) {
+        generation_ = NewTag(c);
+        unwritten_ = true;  // the next write or flush puts it on disk
+    }
 }
 
 std::string InPlaceRecord::Owner(const std::string& key) const {

@@ -8,6 +8,11 @@
 // without a line has no record. Lines starting with ";" are comments.
 // The file is replaced whole (written aside, flushed, renamed over) at every
 // change, so that a stop at any instant leaves a record that tells the truth.
+//
+// A comment line "; manifests <generation>" names the generation of the
+// manifests of what is in place (engine/Manifest.h). Versions that know no
+// manifests write the record without it, so after one of them has switched,
+// the manifests of the generation before are not believed.
 #pragma once
 #include <map>
 #include <string>
@@ -44,6 +49,8 @@ public:
     bool Empty() const { return owners_.empty(); }
 
     static std::string Path(Context& c);
+    // The generation the record file on disk names; "" when it names none.
+    static std::string DiskGeneration(Context& c);
     std::string Serialise() const;
     void Parse(const std::string& text);
 
@@ -51,6 +58,7 @@ private:
     bool Write(Context& c);
 
     std::map<std::string, std::string> owners_;
+    std::string generation_;  // of the manifests of what is in place
     bool unwritten_ = false;  // the file lags behind owners_
 };
 

@@ -1,5 +1,7 @@
 #include "engine/PathUtil.h"
 
+#include "engine/Manifest.h"
+
 #include "engine/EngineText.h"
 #include "engine/FileOps.h"
 #include "engine/StoreNames.h"
@@ -288,8 +290,16 @@ bool PurgeEntryData(Context& c, const std::string& line) {
         if (!c.fs.GetAttributes(root + entry, attributes)) return false;
         if (attributes & AttrDirectory) userFolders.push_back(root + entry);
     }
+    // The manifests go with the copies (one left behind describes files that
+    // are gone, and is not believed for another path).
+    const auto dropManifest = [&](const std::string& manifest) {
+        std::uint32_t attributes = 0;
+        if (c.fs.GetAttributes(manifest, attributes)) c.fs.DeleteFile(manifest);
+    };
+    dropManifest(InPlaceManifestPath(c, key));
     for (const auto& userFolder : userFolders) {
         const std::string store = JoinPath(userFolder, key);
+        dropManifest(StoredSide(store, "").path);
         std::uint32_t attributes = 0;
         if (!ListingYields(c, store, ListFolders) && !c.fs.GetAttributes(store, attributes)) continue;
         if (!ClearPath(c, store, "")) return false;

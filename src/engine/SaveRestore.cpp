@@ -6,6 +6,7 @@
 #include "engine/CopyPlan.h"
 #include "engine/EngineText.h"
 #include "engine/FileOps.h"
+#include "engine/Manifest.h"
 #include "engine/PathUtil.h"
 #include "engine/Progress.h"
 #include "engine/StoreNames.h"
@@ -79,42 +80,54 @@ bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
     const std::string& store = step.store;
 
     CopyPlan plan;
+    LoadManifests(c, plan, InPlaceSide(c, e.key, e.path), StoredSide(store, e.path));
     if (e.kind == EntryKind::Pattern && !PlanPattern(c, e.folder, e.name, store, true, plan)) return false;
     if (e.kind == EntryKind::Folder && !PlanTree(c, WithTrailingBackslash(e.path), false, store, true, plan))
         return false;
-
     // A file entry whose stored copy is current keeps it.
+    if (e.kind == EntryKind::File) PlanFile(c, e.folder, e.name, store, plan);
+    const bool fileCurrent = FileCurrent(plan);
     const std::string storedFile = JoinPath(store, e.name);
-    const bool fileCurrent = e.kind == EntryKind::File && FileIsCurrent(c, e.path, storedFile);
 
     const bool saved = Wrapped(hooks, step, [&] {
-        std::string existing = store;
-        if (CheckPathExists(c, existing)) {
-            // A file entry's copy is made with "replace nothing": its old
-            // copy goes first, unless it is current. Otherwise what the copy
-            // replaces stays for it.
-            const std::set<std::string> keptFile{e.name};
-            const bool emptied = e.kind == EntryKind::File
-                                     ? (fileCurrent ? ClearPathForCopy(c, existing, "", keptFile, &keptFile)
-                                                    : ClearPath(c, existing, ""))
-                                     : ClearPathForCopy(c, existing, "", PlanTargets(plan));
-            if (!emptied) {
-                StoreUnwritable(c, existing);
-                return false;
+        if (!ForgetReplaced(c, plan)) {
+            StoreUnwritable(c, plan.targetSide.path);
+            return false;
+        }
+        const bool ok = [&] {
+            std::string existing = store;
+            if (CheckPathExists(c, existing)) {
+                // A file entry's copy is made with "replace nothing": its old
+                // copy goes first, unless it is current. Otherwise what the
+                // copy replaces stays for it.
+                const std::set<std::string> keptFile{e.name};
+                const bool emptied = e.kind == EntryKind::File
+                                         ? (fileCurrent ? ClearPathForCopy(c, existing, "", keptFile, &keptFile)
+                                                        : ClearPath(c, existing, ""))
+                                         : ClearPathForCopy(c, existing, "", PlanTargets(plan));
+                if (!emptied) {
+                    StoreUnwritable(c, existing);
+                    return false;
+                }
+            } else if (!c.fs.CreateFolder(store)) {
+                StoreUnwritable(c, store);
+                c.system.EndProcess(StoreUnusableExitCode);
             }
-        } else if (!c.fs.CreateFolder(store)) {
-            StoreUnwritable(c, store);
-            c.system.EndProcess(StoreUnusableExitCode);
-        }
-        if (e.kind == EntryKind::File) {
-            ShowStatus(c, e.path, false);
-            if (fileCurrent) return true;
-            WaitBeforeFileCopy(c, e.path);
-            // A copy that fails fails the item: the run must not go on to
-            // overwrite the only complete version.
-            return c.fs.CopyFile(e.path, storedFile, true);
-        }
-        return RunPlan(c, plan);
+            if (e.kind == EntryKind::File) {
+                ShowStatus(c, e.path, false);
+                if (!fileCurrent) {
+                    WaitBeforeFileCopy(c, e.path);
+                    // A copy that fails fails the item: the run must not go
+                    // on to overwrite the only complete version.
+                    if (!c.fs.CopyFile(e.path, storedFile, true)) return false;
+                }
+                plan.completed = 1;
+                return true;
+            }
+            return RunPlan(c, plan);
+        }();
+        RecordPlan(c, plan);
+        return ok;
     });
     if (!saved) return false;
     SetBar(c, c.state.ProgressEnd);
@@ -147,36 +160,55 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
     step.store = store;
 
     CopyPlan plan;
+    LoadManifests(c, plan, StoredSide(store, e.path), InPlaceSide(c, e.key, e.path));
     if (e.kind == EntryKind::Pattern && !PlanPattern(c, store, e.name, e.folder, false, plan)) return false;
     if (e.kind == EntryKind::Folder && !PlanTree(c, store, true, e.path, false, plan)) return false;
+    if (e.kind == EntryKind::File) PlanFile(c, store, e.name, e.folder, plan);
 
     const bool restored = Wrapped(hooks, step, [&] {
-        switch (e.kind) {
-            case EntryKind::File: {
-                ShowStatus(c, e.path, false);
-                const std::string storedFile = JoinPath(store, e.name);
-                if (FileIsCurrent(c, storedFile, e.path)) return true;
-                WaitBeforeFileCopy(c, storedFile);
-                // Read-only files may change: the one in place is made
-                // writable so that the copy can replace it.
-                std::uint32_t attributes = 0;
-                if (c.state.DeleteReadOnly == "1" && c.fs.GetAttributes(e.path, attributes) &&
-                    (attributes & platform::AttrReadOnly))
-                    c.fs.SetAttributes(e.path, attributes & ~static_cast<std::uint32_t>(platform::AttrReadOnly));
-                if (c.fs.CopyFile(storedFile, e.path, false)) return true;
-                const std::uint32_t number = c.fs.LastError();
-                ShowDebugMessage(c, std::to_string(number) + "\r\n" + c.fs.LastErrorText(), StyleStop);
-                // The live file still holds the previous user's version.
-                return false;
-            }
-            case EntryKind::Pattern:
-                if (!ClearPathForCopy(c, e.folder, e.name, PlanTargets(plan))) return false;
-                return RunPlan(c, plan);
-            case EntryKind::Folder:
-                if (!ClearPathForCopy(c, WithTrailingBackslash(e.path), "", PlanTargets(plan))) return false;
-                return RunPlan(c, plan);
+        // The record names its generation of manifests once it is written.
+        plan.targetSide = InPlaceSide(c, e.key, e.path);
+        if (!ForgetReplaced(c, plan)) {
+            ShowMessage(c, std::string(engine_text::NoWritePermission) + "\r\n\r\n" + plan.targetSide.path,
+                        StyleStop);
+            return false;
         }
-        return false;
+        const bool ok = [&] {
+            switch (e.kind) {
+                case EntryKind::File: {
+                    ShowStatus(c, e.path, false);
+                    if (FileCurrent(plan)) {
+                        plan.completed = 1;
+                        return true;
+                    }
+                    const std::string storedFile = JoinPath(store, e.name);
+                    WaitBeforeFileCopy(c, storedFile);
+                    // Read-only files may change: the one in place is made
+                    // writable so that the copy can replace it.
+                    std::uint32_t attributes = 0;
+                    if (c.state.DeleteReadOnly == "1" && c.fs.GetAttributes(e.path, attributes) &&
+                        (attributes & platform::AttrReadOnly))
+                        c.fs.SetAttributes(e.path, attributes & ~static_cast<std::uint32_t>(platform::AttrReadOnly));
+                    if (c.fs.CopyFile(storedFile, e.path, false)) {
+                        plan.completed = 1;
+                        return true;
+                    }
+                    const std::uint32_t number = c.fs.LastError();
+                    ShowDebugMessage(c, std::to_string(number) + "\r\n" + c.fs.LastErrorText(), StyleStop);
+                    // The live file still holds the previous user's version.
+                    return false;
+                }
+                case EntryKind::Pattern:
+                    if (!ClearPathForCopy(c, e.folder, e.name, PlanTargets(plan))) return false;
+                    return RunPlan(c, plan);
+                case EntryKind::Folder:
+                    if (!ClearPathForCopy(c, WithTrailingBackslash(e.path), "", PlanTargets(plan))) return false;
+                    return RunPlan(c, plan);
+            }
+            return false;
+        }();
+        RecordPlan(c, plan);
+        return ok;
     });
     if (!restored) return false;
     SetBar(c, c.state.ProgressEnd);

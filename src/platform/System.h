@@ -1,5 +1,6 @@
 // Queries of the operating system and the process.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -57,6 +58,9 @@ public:
     // Milliseconds since some fixed moment (GetTickCount): for measuring
     // short intervals only; it wraps after 49 days.
     virtual std::uint32_t TickCount() = 0;
+    // Fills the buffer with bytes from the system's random number generator;
+    // false when it has none to give.
+    virtual bool RandomBytes(void* buffer, std::size_t size) = 0;
 };
 
 }  // namespace tollervy::platform

@@ -5,6 +5,9 @@
 
 #include "settings/Environment.h"
 #include "win32/Encoding.h"
+#include "win32/WinApi.h"
+
+#include <ntsecapi.h>
 
 namespace tollervy::win32 {
 
@@ -169,5 +172,11 @@ void Win32System::EndProcess(int exitCode) { ExitProcess(static_cast<UINT>(exitC
 void Win32System::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
 
 std::uint32_t Win32System::TickCount() { return GetTickCount(); }
+
+bool Win32System::RandomBytes(void* buffer, std::size_t size) {
+    // RtlGenRandom (advapi32's SystemFunction036, Windows XP on): the
+    // generator CryptGenRandom draws from, without a provider to open.
+    return RtlGenRandom(buffer, static_cast<ULONG>(size)) != FALSE;
+}
 
 }  // namespace tollervy::win32

@@ -31,6 +31,7 @@ public:
     [[noreturn]] void EndProcess(int exitCode) override;
     void Sleep(unsigned milliseconds) override;
     std::uint32_t TickCount() override;
+    bool RandomBytes(void* buffer, std::size_t size) override;
 
     // The argument text of a process command line: the program path (quoted
     // or not) and the one blank after it are skipped, the rest is kept as it

@@ -3,6 +3,9 @@
 // exists), its settings file and data store paths set, the shell's special
 // folders present on the fake disk. Nothing else exists yet.
 #pragma once
+#include <iterator>
+#include <string>
+
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeFormHost.h"
 #include "fakes/FakeMessages.h"
@@ -13,6 +16,22 @@
 #include "settings/Context.h"
 
 namespace tollervy::fakes {
+
+// The engine's own bookkeeping in the data store: the manifests beside the
+// stored copies (Data\<user>\<key>.manifest) and of what is in place
+// (Data\InPlace\). Tests of whose bytes lie where look past it.
+inline bool IsManifest(const std::string& path) {
+    const auto ends = [&](const std::string& tail) {
+        return path.size() >= tail.size() && path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    return ends(".manifest") || ends(".manifest.tmp") || path.rfind("InPlace\\", 0) == 0 ||
+           path.find("\\InPlace\\") != std::string::npos || ends("\\InPlace") || path == "InPlace";
+}
+template <typename Dump>
+Dump WithoutManifests(Dump dump) {
+    for (auto it = dump.begin(); it != dump.end();) it = IsManifest(it->first) ? dump.erase(it) : std::next(it);
+    return dump;
+}
 
 struct FakePlatform {
     FakeFileSystem fs;

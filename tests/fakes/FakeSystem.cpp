@@ -58,4 +58,17 @@ void FakeSystem::Sleep(unsigned milliseconds) {
     if (onSleep) onSleep(milliseconds);
 }
 
+bool FakeSystem::RandomBytes(void* buffer, std::size_t size) {
+    if (randomFails) return false;
+    // A counter shared by every instance, spread over the bytes: distinct
+    // runs of one test get distinct bytes, as real runs do.
+    static std::uint64_t drawn = 0;
+    auto* out = static_cast<unsigned char*>(buffer);
+    for (std::size_t i = 0; i < size; ++i) {
+        if (i % 8 == 0) ++drawn;
+        out[i] = static_cast<unsigned char>((drawn * 0x9E3779B97F4A7C15ull) >> (8 * (i % 8)));
+    }
+    return true;
+}
+
 }  // namespace tollervy::fakes

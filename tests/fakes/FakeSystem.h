@@ -64,6 +64,9 @@ public:
     // Records the code and throws ProcessEnded{exitCode}.
     [[noreturn]] void EndProcess(int exitCode) override;
     void Sleep(unsigned milliseconds) override;
+    // Bytes that no call of any fake system in the process repeats.
+    bool RandomBytes(void* buffer, std::size_t size) override;
+    bool randomFails = false;
     std::uint32_t TickCount() override {
         const std::uint32_t now = tickCount;
         tickCount += tickStep;

@@ -72,6 +72,7 @@ Outcome Switch(std::int16_t policy, const std::function<void(FakeFileSystem&)>& 
     Desk d(true);
     Seed(d);
     d.c.state.LastErrorNext = policy;
+    d.fs.ResetCounts();  // as the clean run counts them
     // The policy's question is answered No; every other box is only seen.
     d.answering.AnswerWith([](const std::string&, unsigned style) {
         return style == 4116 ? platform::AnswerNo : platform::AnswerOK;

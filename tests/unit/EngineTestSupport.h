@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/InPlaceRecord.h"
 #include "fakes/FakePlatform.h"
 #include "settings/Context.h"
 
@@ -75,6 +76,11 @@ struct Desk {
         c.state.LastErrorNext = 1;
         // The settings file exists from the start, as it does after set-up.
         WriteSetting("Start", "Started", "1");
+        // The program switches under its in-place record, which names the
+        // generation of the manifests of what is in place.
+        InPlaceRecord record;
+        record.Load(c);
+        record.Flush(c);
     }
 
     void WriteSetting(const std::string& section, const std::string& key, const std::string& value) {
@@ -98,11 +104,11 @@ struct Desk {
     Context c;
 };
 
-// Files only, from a FakeFileSystem dump (folders left out).
+// Files only, from a FakeFileSystem dump (folders and manifests left out).
 inline std::map<std::string, std::string> FilesOf(const std::map<std::string, std::string>& dump) {
     std::map<std::string, std::string> files;
     for (const auto& [path, content] : dump)
-        if (path.empty() || path.back() != '\\') files.emplace(path, content);
+        if ((path.empty() || path.back() != '\\') && !fakes::IsManifest(path)) files.emplace(path, content);
     return files;
 }
 

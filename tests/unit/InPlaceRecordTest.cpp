@@ -63,7 +63,7 @@ Files Live(Desk& d) {
 Files Stored(Desk& d, const std::string& who) {
     Files files;
     for (const auto& [rel, content] : d.p.fs.Dump(Store + who))
-        if (rel.back() != '\\') files[rel] = content;
+        if (rel.back() != '\\' && !fakes::IsManifest(rel)) files[rel] = content;
     return files;
 }
 
