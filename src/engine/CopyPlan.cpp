@@ -297,25 +297,31 @@ bool ForgetReplaced(Context& c, CopyPlan& plan) {
 }
 
 void RecordPlan(Context& c, const CopyPlan& plan) {
-    ManifestWriter source(plan.sourceSide), target(plan.targetSide);
+    // Bytes that had no tag get new ones, the same on both sides: one stem,
+    // counted in plan order, written one side at a time.
     TagSource fresh(c);
     bool tagsGiven = false;
-    std::size_t k = 0;
-    std::string tag;
-    ForEachFile(plan, [&](const PlannedFile& file, const std::string& relative) {
-        tag.clear();
-        if (file.sourceTag != PlannedFile::NoTag) {
-            tag = plan.source.Tag(file.sourceTag);
-        } else {
-            fresh.Append(tag);
-            tagsGiven = true;
-        }
-        source.Add(relative, file.size, file.lastWrite, file.attributes, tag);
-        if (file.current || k < plan.completed) target.Add(relative, file.size, file.lastWrite, file.attributes, tag);
-        ++k;
-    });
-    WriteManifest(c, plan.targetSide, target);
-    if (tagsGiven) WriteManifest(c, plan.sourceSide, source);
+    const auto write = [&](const ManifestSide& side, bool target) {
+        ManifestWriter writer(side);
+        fresh.Restart();
+        std::size_t k = 0;
+        std::string tag;
+        ForEachFile(plan, [&](const PlannedFile& file, const std::string& relative) {
+            tag.clear();
+            if (file.sourceTag != PlannedFile::NoTag) {
+                tag = plan.source.Tag(file.sourceTag);
+            } else {
+                fresh.Append(tag);
+                tagsGiven = true;
+            }
+            if (!target || file.current || k < plan.completed)
+                writer.Add(relative, file.size, file.lastWrite, file.attributes, tag);
+            ++k;
+        });
+        WriteManifest(c, side, writer);
+    };
+    write(plan.targetSide, true);
+    if (tagsGiven) write(plan.sourceSide, false);
 }
 
 // The last-write time of a file entry's source, for the wait before its copy.

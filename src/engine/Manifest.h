@@ -41,6 +41,8 @@ public:
     explicit TagSource(Context& c) : c_(c) {}
     // Appends a new tag to `out`; false (nothing appended) without a stem.
     bool Append(std::string& out);
+    // Counts from the first tag again: the same tags once more.
+    void Restart() { next_ = 0; }
 
 private:
     Context& c_;

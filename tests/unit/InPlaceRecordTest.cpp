@@ -43,11 +43,20 @@ std::string LivePath(const std::string& rel) {
     return Work + "Notes\\" + rel.substr(3);
 }
 
+// Every seeded copy carries one time, as an installer or an archive leaves
+// them: Aoi's and Ben's differ only in their bytes.
+constexpr std::uint64_t SeedTime = 119'600'064'000'000'000ull;  // 1980-01-01
 void PutLive(Desk& d, const Files& files) {
-    for (const auto& [rel, content] : files) d.p.fs.AddFile(LivePath(rel), content);
+    for (const auto& [rel, content] : files) {
+        d.p.fs.AddFile(LivePath(rel), content);
+        d.p.fs.SetLastWrite(LivePath(rel), SeedTime);
+    }
 }
 void PutStored(Desk& d, const std::string& who, const Files& files) {
-    for (const auto& [rel, content] : files) d.p.fs.AddFile(Store + who + "\\" + rel, content);
+    for (const auto& [rel, content] : files) {
+        d.p.fs.AddFile(Store + who + "\\" + rel, content);
+        d.p.fs.SetLastWrite(Store + who + "\\" + rel, SeedTime);
+    }
 }
 
 Files Live(Desk& d) {
