@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/InPlaceRecord.h"
 #include "settings/Context.h"
 #include "settings/Settings.h"
 #include "win32/Win32FileSystem.h"
@@ -37,9 +38,11 @@ private:
 // The Win32 file system with the time spent in each kind of call.
 class TimedFileSystem : public tollervy::platform::FileSystem {
 public:
-    enum Kind { KAttr, KSetAttr, KList, KCopy, KDelete, KMakeFolder, KRemoveFolder, KOther, Kinds };
-    static constexpr const char* Names[Kinds] = {"GetAttributes", "SetAttributes", "List",         "CopyFile",
-                                                  "DeleteFile",    "CreateFolder",  "RemoveFolder", "other"};
+    // ReadFile and WriteFileAtomic: the in-place record and the manifests.
+    enum Kind { KAttr, KSetAttr, KList, KCopy, KDelete, KMakeFolder, KRemoveFolder, KRead, KWrite, KOther, Kinds };
+    static constexpr const char* Names[Kinds] = {"GetAttributes", "SetAttributes", "List",     "CopyFile",
+                                                  "DeleteFile",    "CreateFolder",  "RemoveFolder", "ReadFile",
+                                                  "WriteAtomic",   "other"};
     bool GetAttributes(const std::string& p, std::uint32_t& a) override { return Timed(KAttr, [&] { return fs.GetAttributes(p, a); }); }
     bool SetAttributes(const std::string& p, std::uint32_t a) override { return Timed(KSetAttr, [&] { return fs.SetAttributes(p, a); }); }
     bool List(const std::string& s, std::uint32_t f, std::vector<std::string>& n) override { return Timed(KList, [&] { return fs.List(s, f, n); }); }
@@ -54,8 +57,11 @@ public:
     bool FileLength(const std::string& p, std::uint64_t& l) override { return Timed(KOther, [&] { return fs.FileLength(p, l); }); }
     bool ReadLines(const std::string& p, std::vector<std::string>& l) override { return Timed(KOther, [&] { return fs.ReadLines(p, l); }); }
     bool AppendLine(const std::string& p, const std::string& l) override { return Timed(KOther, [&] { return fs.AppendLine(p, l); }); }
-    bool WriteFileAtomic(const std::string& p, const std::string& b) override { return Timed(KOther, [&] { return fs.WriteFileAtomic(p, b); }); }
-    bool ReadFile(const std::string& p, std::string& b) override { return Timed(KOther, [&] { return fs.ReadFile(p, b); }); }
+    bool WriteFileAtomic(const std::string& p, const std::string& b) override {
+        written += b.size();
+        return Timed(KWrite, [&] { return fs.WriteFileAtomic(p, b); });
+    }
+    bool ReadFile(const std::string& p, std::string& b) override { return Timed(KRead, [&] { return fs.ReadFile(p, b); }); }
     std::vector<std::string> Drives() override { return fs.Drives(); }
     std::uint64_t Now() override { return fs.Now(); }
 
@@ -65,8 +71,10 @@ public:
     }
     void Reset() {
         for (int k = 0; k < Kinds; ++k) calls[k] = 0, seconds[k] = 0;
+        written = 0;
     }
     long calls[Kinds] = {};
+    unsigned long long written = 0;  // bytes given to WriteFileAtomic
     double seconds[Kinds] = {};
 
 private:
@@ -110,6 +118,11 @@ struct Engine {
         c.state.StartDebug = "0";
         c.state.DeleteReadOnly = "0";
         c.state.LastErrorNext = 1;
+        // A switch runs under the data store's in-place record, which names
+        // the generation of the manifests of what is in place.
+        tollervy::InPlaceRecord record;
+        record.Load(c);
+        record.Flush(c);
     }
     void CopyAll(bool all) {
         const std::string value = all ? "1" : "0";

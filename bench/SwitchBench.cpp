@@ -14,6 +14,10 @@
 //   incr     a switch A to B and back where 5 % of the files changed in
 //            between, each way (the changes made and settled untimed);
 //   incrfull the same with the comparison off ([Start] CopyAll "1");
+//   worst    a switch A to B and back where B's copy differs from A's in
+//            every file's bytes but in no name, size or time (the case the
+//            comparison must never take for current);
+//   worstfull the same with the comparison off;
 //   clean    removes everything.
 // The engine, window and bare phases copy every file ([Start] CopyAll "1").
 // Each timed phase also prints its peak working set.
@@ -120,6 +124,94 @@ private:
     tollervy::StatusDisplay& inner_;
 };
 
+// A byte sum of every file below `folder` (order of the listing): enough to
+// tell two people's trees apart.
+std::uint64_t TreeSum(const std::wstring& folder) {
+    std::uint64_t sum = 0;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    std::vector<char> buffer(1 << 16);
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = folder + L"\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            sum = sum * 31 + TreeSum(path);
+            continue;
+        }
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) continue;
+        DWORD got = 0;
+        while (ReadFile(h, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) && got > 0)
+            for (DWORD i = 0; i < got; ++i) sum = sum * 1099511628211ull + static_cast<unsigned char>(buffer[i]);
+        CloseHandle(h);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return sum;
+}
+
+// Every file of `copy` rewritten with other bytes of the same size, its
+// last-write time put back: another person's files that look alike.
+void MakeLookAlike(const std::wstring& copy) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((copy + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    std::vector<char> buffer;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = copy + L"\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            MakeLookAlike(path);
+            continue;
+        }
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) continue;
+        buffer.resize(data.nFileSizeLow);
+        DWORD got = 0;
+        ReadFile(h, buffer.data(), data.nFileSizeLow, &got, nullptr);
+        for (char& b : buffer) b = static_cast<char>(~b);
+        SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+        WriteFile(h, buffer.data(), got, &got, nullptr);
+        SetFileTime(h, nullptr, nullptr, &data.ftLastWriteTime);
+        CloseHandle(h);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
+// The size of the manifests in the data store.
+std::uint64_t ManifestBytes(const std::wstring& folder) {
+    std::uint64_t bytes = 0;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (name != L"F1") bytes += ManifestBytes(folder + L"\\" + name);
+        } else if (name.size() > 9 && name.compare(name.size() - 9, 9, L".manifest") == 0) {
+            bytes += data.nFileSizeLow;
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return bytes;
+}
+
+// The peak working set, and what the manifests cost: their size on disk, the
+// bytes written for them and the in-place record, and the time of those
+// reads and writes per MB of the tree.
+void PrintManifests(const Engine& engine, const std::wstring& program, const Count& tree) {
+    const double seconds =
+        engine.fs.seconds[TimedFileSystem::KRead] + engine.fs.seconds[TimedFileSystem::KWrite];
+    std::printf("  peak working set %.1f MB; manifests %.1f KB on disk, %.1f KB written, %.3f s read and written "
+                "(%.2f ms per MB of the tree)\n",
+                PeakWorkingSetMB(), static_cast<double>(ManifestBytes(program + L"\\Data")) / 1024.0,
+                static_cast<double>(engine.fs.written) / 1024.0, seconds,
+                1000.0 * seconds / (static_cast<double>(tree.bytes) / (1 << 20)));
+}
+
 // Rewrites every twentieth file of a tree (same size, other bytes): the
 // changes of a day.
 void ChangeFiles(const std::wstring& folder, std::uint32_t& seed, int& counter) {
@@ -149,7 +241,7 @@ void ChangeFiles(const std::wstring& folder, std::uint32_t& seed, int& counter) 
 int main(int argc, char** argv) {
     Options o;
     if (!ParseOptions(argc, argv, o)) {
-        std::fprintf(stderr, "usage: switch_bench --dir FOLDER --phase make|engine|window|bare|barenew|xcopy|incr|incrfull|clean "
+        std::fprintf(stderr, "usage: switch_bench --dir FOLDER --phase make|engine|window|bare|barenew|xcopy|incr|incrfull|worst|worstfull|clean "
                              "[--files N] [--folders N] [--mb N | --small]\n");
         return 2;
     }
@@ -292,7 +384,41 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s run failed\n", o.phase.c_str());
             return 1;
         }
-        std::printf("%s %.3f\n  peak working set %.1f MB\n", o.phase.c_str(), total, PeakWorkingSetMB());
+        std::printf("%s %.3f\n", o.phase.c_str(), total);
+        PrintManifests(engine, program, original);
+        engine.fs.Print();
+        return 0;
+    }
+    if (o.phase == "worst" || o.phase == "worstfull") {
+        // Untimed: Aoi's copy is stored as the tree is; Ken's differs from
+        // it in every file's bytes, not in names, sizes or times, and has no
+        // manifest (as a store of an earlier version, or one edited by hand).
+        const std::wstring aoi = program + L"\\Data\\Aoi";
+        const std::wstring ken = program + L"\\Data\\Ken";
+        RemoveTree(ken);
+        CreateDirectoryW(aoi.c_str(), nullptr);
+        CreateDirectoryW(ken.c_str(), nullptr);
+        if (GetFileAttributesW((aoi + L"\\F1").c_str()) == INVALID_FILE_ATTRIBUTES) CopyTreeBare(tree, aoi + L"\\F1");
+        CopyTreeBare(tree, ken + L"\\F1");
+        MakeLookAlike(ken + L"\\F1");
+        const std::uint64_t aoiSum = TreeSum(tree), kenSum = TreeSum(ken + L"\\F1");
+        Sleep(2500);
+        Engine engine(Narrow(program));
+        engine.CopyAll(o.phase == "worstfull");
+        double t = Now();
+        bool ok = tollervy::SaveUserData(engine.c, "Aoi") && tollervy::RestoreUserData(engine.c, "Ken", "Aoi");
+        double total = Now() - t;
+        const bool kenInPlace = TreeSum(tree) == kenSum;  // untimed
+        t = Now();
+        ok = ok && tollervy::SaveUserData(engine.c, "Ken") && tollervy::RestoreUserData(engine.c, "Aoi", "Ken");
+        total += Now() - t;
+        if (!ok || engine.messages.shown != 0 || !kenInPlace || TreeSum(tree) != aoiSum ||
+            TreeSum(ken + L"\\F1") != kenSum) {
+            std::fprintf(stderr, "%s run failed: a person got the other's bytes\n", o.phase.c_str());
+            return 1;
+        }
+        std::printf("%s %.3f\n", o.phase.c_str(), total);
+        PrintManifests(engine, program, original);
         engine.fs.Print();
         return 0;
     }
