@@ -144,10 +144,13 @@ void RelativePath(const PlannedFolder& folder, std::string_view name, std::strin
 }
 
 // Adds one listed file to the plan, compared with the copy already in its
-// target: current only when both sides carry one tag with the size, time and
-// attributes recorded with it, and those are the same on both sides.
-void PlanOne(const FileEntry& f, CopyPlan& plan, const Existing& existing, std::uint64_t now, PlannedFolder& folder,
-             std::string& relative) {
+// target. Current only when both have the same size, time and attributes
+// and hold the same bytes: known when both sides carry one tag with the
+// size, time and attributes recorded with it; otherwise read and compared
+// (copies of no known common origin, such as two people's copies from a
+// store of an earlier version), after which both carry one tag.
+void PlanOne(Context& c, const FileEntry& f, CopyPlan& plan, const Existing& existing, std::uint64_t now,
+             PlannedFolder& folder, std::string& relative) {
     PlannedFile planned;
     planned.nameAt = static_cast<std::uint32_t>(folder.names.size());
     planned.nameLength = static_cast<std::uint32_t>(f.name.size());
@@ -157,12 +160,14 @@ void PlanOne(const FileEntry& f, CopyPlan& plan, const Existing& existing, std::
     RelativePath(folder, f.name, relative);
     const std::size_t known = plan.source.Find(relative, f.size, f.lastWrite, f.attributes);
     if (known != Manifest::None) planned.sourceTag = static_cast<std::uint32_t>(known);
-    if (plan.compares && known != Manifest::None) {
+    if (plan.compares) {
         const auto found = existing.find(f.name);
         if (found != existing.end() && IsCurrent(f, found->second, now)) {
             const FileEntry& copy = found->second;
             const std::size_t held = plan.target.Find(relative, copy.size, copy.lastWrite, copy.attributes);
-            planned.current = held != Manifest::None && plan.target.Tag(held) == plan.source.Tag(known);
+            planned.current = (known != Manifest::None && held != Manifest::None &&
+                               plan.target.Tag(held) == plan.source.Tag(known)) ||
+                              c.fs.FilesEqual(folder.source + f.name, folder.target + f.name);
         }
     }
     folder.names += f.name;
@@ -181,7 +186,7 @@ bool PlanFiles(Context& c, const std::vector<FileEntry>& files, CopyPlan& plan, 
     for (const auto& f : files) {
         if ((f.attributes & platform::AttrReadOnly) && IsReadOnlyBlocked(c, folder.source + f.name, f.attributes))
             return false;
-        PlanOne(f, plan, existing, now, folder, relative);
+        PlanOne(c, f, plan, existing, now, folder, relative);
     }
     return true;
 }
@@ -269,7 +274,7 @@ void PlanFile(Context& c, const std::string& from, const std::string& name, cons
         Existing existing;
         if (plan.compares && listOne(folder.target + name, copy)) existing.emplace(name, copy);
         std::string relative;
-        PlanOne(source, plan, existing, c.fs.Now(), folder, relative);
+        PlanOne(c, source, plan, existing, c.fs.Now(), folder, relative);
     }
     plan.folders.push_back(std::move(folder));
 }
@@ -288,7 +293,8 @@ void LoadManifests(Context& c, CopyPlan& plan, ManifestSide source, ManifestSide
 bool ForgetReplaced(Context& c, CopyPlan& plan) {
     ManifestWriter kept(plan.targetSide);
     ForEachFile(plan, [&](const PlannedFile& file, const std::string& relative) {
-        if (file.current)
+        // A file found equal by its bytes gets its tag afterwards.
+        if (file.current && file.sourceTag != PlannedFile::NoTag)
             kept.Add(relative, file.size, file.lastWrite, file.attributes, plan.source.Tag(file.sourceTag));
     });
     // Nothing to take back: every record is of a file left as it is.

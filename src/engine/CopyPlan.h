@@ -24,8 +24,9 @@ struct PlannedFile {
     // The source's record in the plan's source manifest; NoTag: its bytes are
     // not known, and they get a new tag when they are copied.
     std::uint32_t sourceTag = NoTag;
-    // The target holds the source's bytes (one tag on both sides) with its
-    // size, time and attributes: left as it is.
+    // The target holds the source's bytes (one tag on both sides, or found
+    // equal by reading both) with its size, time and attributes: left as
+    // it is.
     bool current = false;
     std::uint64_t lastWrite = 0;   // of the source, as listed
     std::uint64_t size = 0;        // of the source, as listed

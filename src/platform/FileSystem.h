@@ -76,6 +76,9 @@ public:
     // The bytes are written as given (UTF-8 text stays UTF-8).
     virtual bool WriteFileAtomic(const std::string& path, const std::string& bytes) = 0;
     virtual bool ReadFile(const std::string& path, std::string& bytes) = 0;
+    // True when both files could be read whole and hold the same bytes;
+    // false on the first difference, and whenever either cannot be read.
+    virtual bool FilesEqual(const std::string& a, const std::string& b) = 0;
 
     // The drives that exist, as "C:", "D:", ... in letter order.
     virtual std::vector<std::string> Drives() = 0;

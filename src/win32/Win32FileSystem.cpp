@@ -1,6 +1,8 @@
 #include "win32/Win32FileSystem.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 #include "win32/Encoding.h"
 #include "win32/LongPath.h"
@@ -241,6 +243,27 @@ bool Win32FileSystem::ReadFile(const std::string& path, std::string& bytes) {
         bytes.append(buffer, read);
     }
     return true;
+}
+
+bool Win32FileSystem::FilesEqual(const std::string& a, const std::string& b) {
+    const auto open = [](const std::string& path) {
+        return CreateFileW(FileApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    };
+    FileHandle first(open(a));
+    if (!first.Valid()) return Failed();
+    FileHandle second(open(b));
+    if (!second.Valid()) return Failed();
+    static constexpr DWORD Block = 65536;
+    std::vector<char> x(Block), y(Block);
+    for (;;) {
+        DWORD gotX = 0, gotY = 0;
+        if (!::ReadFile(first.Get(), x.data(), Block, &gotX, nullptr) ||
+            !::ReadFile(second.Get(), y.data(), Block, &gotY, nullptr))
+            return Failed();
+        if (gotX != gotY || std::memcmp(x.data(), y.data(), gotX) != 0) return false;
+        if (gotX == 0) return true;
+    }
 }
 
 std::vector<std::string> Win32FileSystem::Drives() {

@@ -27,6 +27,7 @@ public:
     bool AppendLine(const std::string& path, const std::string& line) override;
     bool WriteFileAtomic(const std::string& path, const std::string& bytes) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;
+    bool FilesEqual(const std::string& a, const std::string& b) override;
     std::vector<std::string> Drives() override;
     std::uint64_t Now() override;
 

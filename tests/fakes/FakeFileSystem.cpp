@@ -677,6 +677,17 @@ bool FakeFileSystem::ReadFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
+bool FakeFileSystem::FilesEqual(const std::string& a, const std::string& b) {
+    if (!Begin(Op::Read, {&a, &b}, false)) return false;
+    std::uint32_t error = 0;
+    const Node* x = Find(a, error);
+    if (x == nullptr) return Fail(error);
+    const Node* y = Find(b, error);
+    if (y == nullptr) return Fail(error);
+    if (x->folder || y->folder) return Fail(ErrAccessDenied);
+    return x->content == y->content;
+}
+
 bool FakeFileSystem::WriteOther(const std::string& path, const std::string& bytes) {
     std::uint32_t error = 0;
     if (PathFaulted(Op::Write, path, error)) return Fail(error);

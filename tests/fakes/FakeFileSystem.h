@@ -53,7 +53,7 @@ public:
         Delete,         // DeleteFile
         CreateFolder,   // CreateFolder
         RemoveFolder,   // RemoveFolder
-        Read,           // ReadLines, ReadFile, FileLength
+        Read,           // ReadLines, ReadFile, FileLength, FilesEqual
         Write,          // AppendLine, WriteFileAtomic
     };
     static constexpr std::size_t OpCount = 10;
@@ -79,6 +79,7 @@ public:
     bool AppendLine(const std::string& path, const std::string& line) override;
     bool WriteFileAtomic(const std::string& path, const std::string& bytes) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;
+    bool FilesEqual(const std::string& a, const std::string& b) override;
     std::uint64_t Now() override { return now_; }
 
     // --- Setting up (not counted, no faults) -----------------------------

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "EngineTestSupport.h"
+#include "engine/InPlaceRecord.h"
 #include "engine/Manifest.h"
 #include "engine/SaveRestore.h"
 
@@ -88,12 +89,13 @@ TEST(EngineTags, CopiesOfOneOriginStay) {
     for (const auto& [live, bytes] : FilesOf("A")) EXPECT_EQ(d.fs.Content(live), bytes);
 }
 
-// A file whose stored copy was made by a switch, then one thing changed:
-// only a believed manifest on both sides and the same size, time and
-// attributes leave it; everything else copies it. Decided on a restore of
-// the same person over an untouched item, so that any copy comes from the
-// decision alone.
-TEST(EngineTags, OnlyBelievedTagsAndEqualListingsLeaveAFile) {
+// A file whose stored copy was made by a switch, then one thing changed.
+// Tags in believed manifests leave a file with an equal listing unread;
+// without them the two files are read and compared, and left only when
+// their bytes are the same; a listing that differs is always copied.
+// Decided on a restore of the same person over an untouched item, so that
+// any copy comes from the decision alone.
+TEST(EngineTags, AFileIsLeftOnlyWhenItsBytesAreKnownOrFoundToBeTheCopys) {
     const std::string manifest = Data + R"(\A\F1.manifest)";
     const std::string stored = Desk::Store("A", "F1", "settings.ini");
     const auto edit = [](Desk& d, const std::string& path, const std::function<void(std::string&)>& change) {
@@ -116,18 +118,29 @@ TEST(EngineTags, OnlyBelievedTagsAndEqualListingsLeaveAFile) {
         {"of another user", [&](Desk& d) { edit(d, manifest, [&](std::string& t) { replace(t, "stored\tA", "stored\tB"); }); }},
         {"with a line out of form", [&](Desk& d) { edit(d, manifest, [&](std::string& t) { replace(t, "\t32\t", "\t3x\t"); }); }},
         {"in place, its record rewritten by an earlier version",
-         [](Desk& d) { d.fs.AddFile(Data + "\\InPlace.dat", "; Whose copy\r\nF1=A\r\n"); }},
+         [](Desk& d) {
+             d.fs.AddFile(Data + "\\InPlace.dat", "; Whose copy\r\nF1=A\r\n");
+             // The next switch gives the record a generation of its own.
+             InPlaceRecord record;
+             record.Load(d.c);
+             record.Flush(d.c);
+         }},
     };
+    // Each change keeps the bytes unless it says otherwise.
     const std::map<std::string, std::function<void(Desk&, const std::string&)>> listings = {
         {"equal", [](Desk&, const std::string&) {}},
-        {"size", [](Desk& d, const std::string& p) { d.fs.AddFile(p, "[set]A+"); d.fs.SetLastWrite(p, In1980); }},
+        {"equal, other bytes", [](Desk& d, const std::string& p) { Put(d, p, "[set]Z"); }},
+        {"size", [](Desk& d, const std::string& p) { Put(d, p, "[set]A+"); }},
         {"time", [](Desk& d, const std::string& p) { d.fs.SetLastWrite(p, In1980 + 2 * Second); }},
-        {"attributes", [](Desk& d, const std::string& p) { d.fs.SetAttributes(p, 0); }},
+        {"attributes", [](Desk& d, const std::string& p) { d.fs.SetAttributes(p, 32 | 0x2000); }},
     };
     for (const auto& [m, breakManifest] : manifests)
         for (const auto& [l, changeListing] : listings)
             for (const bool live : {true, false}) {
-                SCOPED_TRACE(m + ", " + l + (live ? " differs in place" : " differs in the store"));
+                // Bytes swapped behind a listing that was recorded are not
+                // seen: the manifest stands for them.
+                if (m == "as written" && l == "equal, other bytes") continue;
+                SCOPED_TRACE(m + ", " + l + (live ? " in place" : " in the store"));
                 Desk d;
                 d.List({Ini});
                 Put(d, Ini, "[set]A");
@@ -137,8 +150,16 @@ TEST(EngineTags, OnlyBelievedTagsAndEqualListingsLeaveAFile) {
                 d.fs.AdvanceClock(10 * Second);
                 d.fs.ResetCounts();
                 ASSERT_TRUE(RestoreUserData(d.c, "A", "A"));
-                EXPECT_EQ(d.fs.Calls(Op::Copy), m == "as written" && l == "equal" ? 0 : 1);
+                EXPECT_EQ(d.fs.Calls(Op::Copy), l == "equal" ? 0 : 1);
                 EXPECT_EQ(d.fs.Content(Ini), d.fs.Content(stored));
+                // Left or copied, the next switch knows the bytes by their
+                // tag: it reads neither file.
+                d.fs.ResetCounts();
+                d.fs.FailPath(Ini, false, 5, Op::Read);
+                d.fs.FailPath(stored, false, 5, Op::Read);
+                ASSERT_TRUE(RestoreUserData(d.c, "A", "A"));
+                EXPECT_EQ(d.fs.Calls(Op::Copy), 0);
+                EXPECT_EQ(d.fs.FaultsFired(), 0);
             }
 }
 

@@ -1,0 +1,50 @@
+// What the tags of copied bytes rest on: the system's random bytes (every
+// byte asked for is filled, no two draws repeat) and the comparison of two
+// files' bytes (equal only when both read whole and the same).
+#include <set>
+
+#include "contract/ContractTest.h"
+
+namespace tollervy::contract {
+namespace {
+
+class TagsContract : public ContractTest {};
+
+TEST_F(TagsContract, EveryDrawFillsItsBytesAndNoneRepeats) {
+    platform::System& system = platform_->system();
+    std::set<std::string> draws;
+    for (int i = 0; i < 64; ++i) {
+        std::string bytes(8, '\0');
+        ASSERT_TRUE(system.RandomBytes(bytes.data(), bytes.size()));
+        draws.insert(bytes);
+    }
+    EXPECT_EQ(draws.size(), 64u);
+    // A long draw has no run of untouched bytes.
+    std::string sentinel(256, '\x5a');
+    ASSERT_TRUE(system.RandomBytes(sentinel.data(), sentinel.size()));
+    EXPECT_LT(std::count(sentinel.begin(), sentinel.end(), '\x5a'), 16);
+}
+
+TEST_F(TagsContract, TwoFilesAreEqualOnlyWhenBothReadWholeAndTheSame) {
+    platform::FileSystem& fs = platform_->fs();
+    const std::string big(200'000, 'x');
+    std::string other = big;
+    other[150'000] = 'y';  // past the first block read
+    ASSERT_TRUE(fs.WriteFileAtomic(At("a"), big));
+    ASSERT_TRUE(fs.WriteFileAtomic(At("same"), big));
+    ASSERT_TRUE(fs.WriteFileAtomic(At("late"), other));
+    ASSERT_TRUE(fs.WriteFileAtomic(At("short"), big.substr(1)));
+    ASSERT_TRUE(fs.WriteFileAtomic(At("empty"), ""));
+    ASSERT_TRUE(fs.WriteFileAtomic(At("empty2"), ""));
+    ASSERT_TRUE(fs.CreateFolder(At("folder")));
+    EXPECT_TRUE(fs.FilesEqual(At("a"), At("same")));
+    EXPECT_TRUE(fs.FilesEqual(At("empty"), At("empty2")));
+    EXPECT_FALSE(fs.FilesEqual(At("a"), At("late")));
+    EXPECT_FALSE(fs.FilesEqual(At("a"), At("short")));
+    EXPECT_FALSE(fs.FilesEqual(At("a"), At("missing")));
+    EXPECT_FALSE(fs.FilesEqual(At("missing"), At("missing")));
+    EXPECT_FALSE(fs.FilesEqual(At("folder"), At("folder")));
+}
+
+}  // namespace
+}  // namespace tollervy::contract
