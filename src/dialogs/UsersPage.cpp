@@ -37,18 +37,18 @@ std::string FoldCase(const std::string& text) {
 
 bool UsersPage::StorableUser(const std::string& name, const std::string& password) {
     Context& c = dialog_.context();
-    // The user file and [Last] User keep the name in the system code page
-    // and give it back trimmed and unquoted: a name that would not come back
-    // as itself would name another user's store.
+    // The name becomes a folder of the data store, and the user file and
+    // [Last] User keep it in the system code page: each reason a name cannot
+    // be kept as it is has its own message.
+    if (const std::string refusal = NameRefusal(name); !refusal.empty()) {
+        ShowMessage(c, refusal, StyleStop);
+        return false;
+    }
     for (const std::string* text : {&name, &password}) {
         if (!FitsAnsiCodePage(c, *text)) {
             ShowMessage(c, OutsideCodePageMessage(*text), StyleStop);
             return false;
         }
-    }
-    if (!ReadsBackUnchanged(name)) {
-        ShowMessage(c, "このユーザ名は使用できません\r\n\r\n" + name, StyleStop);
-        return false;
     }
     return true;
 }

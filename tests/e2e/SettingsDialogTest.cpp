@@ -316,6 +316,31 @@ TEST_F(SettingsDialog, HelpWithoutTheReadmeSaysWhichFileFailed) {
     ASSERT_TRUE(p.WaitExit(kWait)) << "with Message 0 Cancel ends at once";
 }
 
+// A name typed key by key into the users page's box meets no message on the
+// way ("j." and "Aux" are only the start of "j.doe" and "Auxley"); Add then
+// adds it, or says why the name cannot be a user's.
+TEST_F(SettingsDialog, ANameTypedKeyByKeyMeetsOnlyItsOwnReason) {
+    Process p;
+    HWND dialog = OpenQuiet(p);
+    ASSERT_NE(dialog, nullptr);
+    SelectTab(dialog, 3);
+    for (const char* name : {"j.doe", "Auxley", "Aux"}) {
+        ASSERT_TRUE(TypeInto(dialog, kUserName, name)) << name;
+        EXPECT_EQ(WaitForMessageBox(p, "Tollervy", 1000), nullptr) << "a message while typing " << name;
+        EXPECT_TRUE(Enabled(dialog, kUserAdd)) << name;
+    }
+    LetPaint(dialog);
+    Screenshot(Shot("typed"));
+    ASSERT_TRUE(PostClick(dialog, kUserAdd));
+    ASSERT_NO_FATAL_FAILURE(
+        Answer(p, "Windowsが装置に使う名前のため、このユーザ名は使用できません", IDOK, "device-name"));
+    ASSERT_TRUE(TypeInto(dialog, kUserName, "j.doe"));
+    ASSERT_TRUE(PressButton(dialog, kUserAdd));
+    EXPECT_EQ(SendDlgItemMessageW(dialog, kListUser, LB_GETCOUNT, 0, 0), 1);
+    ASSERT_TRUE(PostClick(dialog, kCancel));
+    ASSERT_TRUE(p.WaitExit(kWait)) << "with Message 0 Cancel ends at once";
+}
+
 // The keyboard: Tab goes through each page top to bottom, Escape is Cancel
 // and Enter is OK.
 TEST_F(SettingsDialog, TabGoesTopToBottomEscapeCancelsEnterSaves) {
