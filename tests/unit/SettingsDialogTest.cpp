@@ -646,6 +646,23 @@ TEST_F(UsersPageCase, NoTwoUsersGetOneName) {
     t().d.p.messages.Expect(refusal, 1);
     f->CommandUserAdd.Click();
     EXPECT_EQ(f->ListUser.ListCount(), 4);
+    // Greek and Cyrillic letters fold as well (code page 932 holds both).
+    for (const auto& [first, second] : {std::pair<const char*, const char*>{"Ωmega", "ωMEGA"}, {"Ёлка", "ёЛКА"}}) {
+        f->ListUser.SetListIndex(-1);
+        f->TextUserName.SetText(first);
+        f->CommandUserAdd.Click();
+        const int count = f->ListUser.ListCount();
+        f->ListUser.SetListIndex(-1);
+        f->TextUserName.SetText(second);
+        t().d.p.messages.Expect(refusal, 1);
+        f->CommandUserAdd.Click();
+        EXPECT_EQ(f->ListUser.ListCount(), count) << second;
+    }
+    // A user file written before keeps both of such a pair.
+    Dialog earlier(Ini{{"Last/Message", "0"}});
+    earlier.d.p.fs.AddTextFile(earlier.UserFile(), {"Ωmega,,1", "ωmega,,1"});
+    const auto& rows = earlier.Open().ListUser.Items();
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), "■ Ωmega") + std::count(rows.begin(), rows.end(), "■ ωmega"), 2);
 }
 
 // The user file and the settings file keep text in code page 932: a name or
