@@ -256,14 +256,14 @@ bool FileListPage::ApplyFileList() {
     ui::Form& main = dialog_.forms().MainWindow();
     StatusDisplay* previousStatus = c.status;
     c.status = &dialog_.forms().MainStatus();
-    if (s.StartStatus == "1") {
+    if (option::ShowsStatusWindow(s.StartStatus)) {
         main.Move((c.system.ScreenWidth() - main.Width()) / 2, (c.system.ScreenHeight() - main.Height()) / 2);
         c.status->SetBar(0);
     }
 
     const bool ok = ApplyPendingList();
 
-    if (s.StartStatus == "1") {
+    if (option::ShowsStatusWindow(s.StartStatus)) {
         main.Hide();
         main.Move(c.system.ScreenWidth(), main.Top());
     }
@@ -346,7 +346,7 @@ bool FileListPage::ApplyPendingList() {
         s.FileSectionLines = lines;
 
         ShowStatus(c, PhaseSavingCurrent, true);
-        if (s.StartStatus == "1") SetProgressBand(s, j, added, 50);
+        if (option::ShowsStatusWindow(s.StartStatus)) SetProgressBand(s, j, added, 50);
         ++j;
 
         std::string probe = allUsersFolder;
@@ -388,7 +388,7 @@ bool FileListPage::RemoveListedLine(InPlaceRecord& record, const std::string& li
     const std::string user = RemovedPathOwner(path);
     if (user != s.CurrentUserName) {
         ShowStatus(c, user + engine_text::PhaseRestoringSuffix, true);
-        if (s.StartStatus == "1") SetProgressBand(s, i, n, 0);
+        if (option::ShowsStatusWindow(s.StartStatus)) SetProgressBand(s, i, n, 0);
         // While the copy is put in place the item holds nobody's; after it,
         // the chosen user's.
         ItemHooks hooks;
@@ -418,14 +418,14 @@ bool FileListPage::RemoveListedLine(InPlaceRecord& record, const std::string& li
 std::string FileListPage::RemovedPathOwner(const std::string& path) {
     Context& c = dialog_.context();
     GrobalMod& s = c.state;
-    if (s.DeleteCheck == "0") {
+    if (!option::SkipsRemovalQuestion(s.DeleteCheck)) {
         s.RemovedFilePath = path;
         // Whatever way the dialog closes, the answer is one of the two.
         s.RemovedFileDataUser = s.CurrentUserName;
         dialog_.forms().FormDelete().ShowModal();
         if (s.RemovedFileDataUser != AllUsers) s.RemovedFileDataUser = s.CurrentUserName;
     } else {
-        s.RemovedFileDataUser = s.DeleteType != "0" ? std::string(AllUsers) : s.CurrentUserName;
+        s.RemovedFileDataUser = option::KeepsRegistrationCopy(s.DeleteType) ? std::string(AllUsers) : s.CurrentUserName;
     }
     return s.RemovedFileDataUser;
 }

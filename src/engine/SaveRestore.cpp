@@ -26,7 +26,7 @@ constexpr const char* Unregistered = "\\";
 constexpr int StoreUnusableExitCode = 1;
 
 bool ShowsProgress(Context& c) {
-    return c.state.StartStatus == "1";
+    return option::ShowsStatusWindow(c.state.StartStatus);
 }
 
 void SetBar(Context& c, float value) {
@@ -444,7 +444,7 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
                 // Read-only files may change: the one in place is made
                 // writable so that the copy can replace it.
                 std::uint32_t attributes = 0;
-                if (c.state.DeleteReadOnly == "1" && c.fs.GetAttributes(e.path, attributes) &&
+                if (option::ForcesReadOnly(c.state.DeleteReadOnly) && c.fs.GetAttributes(e.path, attributes) &&
                     (attributes & platform::AttrReadOnly))
                     c.fs.SetAttributes(e.path, attributes & ~static_cast<std::uint32_t>(platform::AttrReadOnly));
                 if (c.fs.CopyFile(storedFile, e.path, false)) return true;
