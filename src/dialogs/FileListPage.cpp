@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <initializer_list>
-#include <unordered_map>
 
 #include "dialogs/FilePathFrm.h"
 #include "dialogs/FormDelete.h"
@@ -297,15 +295,14 @@ bool FileListPage::ApplyPendingList() {
 
     // Removals first: a key freed here may be given again below, once its
     // stored copies are gone.
-    // A line keeps the first row of its path not yet taken (rows by path, in
-    // list order: one pass, however long the section).
-    std::unordered_map<std::string, std::deque<int>> rowsOfPath;
-    for (int r = 0; r < rows; ++r) rowsOfPath[FileList.List(r)].push_back(r);
+    std::vector<std::string> linePaths;
+    linePaths.reserve(lines.size());
+    for (const auto& line : lines) linePaths.push_back(PathOfLine(line));
+    const std::vector<int> rowOfLine = KeptRows(linePaths, FileList.Items());
     std::vector<bool> removed(lines.size(), false);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (auto found = rowsOfPath.find(PathOfLine(lines[i])); found != rowsOfPath.end() && !found->second.empty()) {
-            matched[static_cast<std::size_t>(found->second.front())] = true;
-            found->second.pop_front();
+        if (rowOfLine[i] >= 0) {
+            matched[static_cast<std::size_t>(rowOfLine[i])] = true;
             continue;
         }
         if (!RemoveListedLine(record, lines[i], i, lines.size())) {
