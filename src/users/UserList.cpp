@@ -71,7 +71,7 @@ std::string NameRefusal(const std::string& name) {
     if (name.back() == '.') return "ユーザ名の末尾にピリオドは使用できません" + shown;
     if (name.size() >= 2 && name.front() == '\'' && name.back() == '\'')
         return "引用符で囲まれたユーザ名は使用できません" + shown;
-    if (IsDeviceName(name)) return "Windowsが装置に使う名前のため、このユーザ名は使用できません" + shown;
+    if (IsDeviceName(name)) return "Windowsが装置に使う名前です\r\nこのユーザ名は使用できません" + shown;
     if (text::Length(name) > MaxStoredNameCharacters)
         return "ユーザ名が長すぎます\r\n" + std::to_string(MaxStoredNameCharacters) + "文字まで使用できます";
     return "";

@@ -682,8 +682,8 @@ TEST_F(UsersPageCase, TypedKeyByKeyANameMeetsItsReasonOnlyAtAddOrChange) {
         {" John", "ユーザ名の先頭と末尾に空白は使用できません"},
         {"j.", "ユーザ名の末尾にピリオドは使用できません\r\n\r\nj."},
         {"..", "ユーザ名の末尾にピリオドは使用できません"},
-        {"Aux", "Windowsが装置に使う名前のため、このユーザ名は使用できません\r\n\r\nAux"},
-        {"com1.txt", "Windowsが装置に使う名前のため"},
+        {"Aux", "Windowsが装置に使う名前です\r\nこのユーザ名は使用できません\r\n\r\nAux"},
+        {"com1.txt", "Windowsが装置に使う名前です"},
         {"'Chika'", "引用符で囲まれたユーザ名は使用できません"},
         {"a\tb", "ユーザ名に制御文字は使用できません"},
         {std::string(128, 'c'), "ユーザ名が長すぎます\r\n127文字まで使用できます"},
@@ -714,7 +714,7 @@ TEST_F(UsersPageCase, TypedKeyByKeyANameMeetsItsReasonOnlyAtAddOrChange) {
     const int con = static_cast<int>(std::find(rows.begin(), rows.end(), "■ CON") - rows.begin());
     g.ListUser.SetListIndex(con);
     g.TextUserPass.SetText("p");
-    handWritten.d.p.messages.Expect("Windowsが装置に使う名前のため", 1);
+    handWritten.d.p.messages.Expect("Windowsが装置に使う名前です", 1);
     g.CommandUserChange.Click();
     EXPECT_EQ(handWritten.d.state.UserList[static_cast<std::size_t>(con)].Password, "");
 }
