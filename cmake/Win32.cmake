@@ -33,9 +33,10 @@ set_source_files_properties(${TOLLERVY_RESOURCES} PROPERTIES
 # The product: the Win32 layer, its entry and the resources.
 add_executable(Tollervy WIN32 ${CMAKE_SOURCE_DIR}/src/win32/WinMain.cpp ${TOLLERVY_RESOURCES})
 set_target_properties(Tollervy PROPERTIES OUTPUT_NAME Tollervy)
-target_compile_options(Tollervy PRIVATE -municode)
+# The ANSI entry (WinMain): its start-up code calls no wide-character
+# function, so Windows 98 gets as far as the program's own refusal.
 target_link_libraries(Tollervy PRIVATE tollervy_win32 tollervy_core)
-target_link_options(Tollervy PRIVATE ${TOLLERVY_STATIC_LINK} -municode -mwindows)
+target_link_options(Tollervy PRIVATE ${TOLLERVY_STATIC_LINK} -mwindows)
 # The shipped file carries no symbols; they go to Tollervy.exe.debug beside
 # it (linked by name), for reading the addresses of a crash report.
 if(NOT CMAKE_BUILD_TYPE STREQUAL "Debug")

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <initializer_list>
-#include <unordered_map>
 
 #include "dialogs/FilePathFrm.h"
 #include "dialogs/FormDelete.h"
@@ -256,14 +254,14 @@ bool FileListPage::ApplyFileList() {
     ui::Form& main = dialog_.forms().MainWindow();
     StatusDisplay* previousStatus = c.status;
     c.status = &dialog_.forms().MainStatus();
-    if (s.StartStatus == "1") {
+    if (option::ShowsStatusWindow(s.StartStatus)) {
         main.Move((c.system.ScreenWidth() - main.Width()) / 2, (c.system.ScreenHeight() - main.Height()) / 2);
         c.status->SetBar(0);
     }
 
     const bool ok = ApplyPendingList();
 
-    if (s.StartStatus == "1") {
+    if (option::ShowsStatusWindow(s.StartStatus)) {
         main.Hide();
         main.Move(c.system.ScreenWidth(), main.Top());
     }
@@ -297,15 +295,14 @@ bool FileListPage::ApplyPendingList() {
 
     // Removals first: a key freed here may be given again below, once its
     // stored copies are gone.
-    // A line keeps the first row of its path not yet taken (rows by path, in
-    // list order: one pass, however long the section).
-    std::unordered_map<std::string, std::deque<int>> rowsOfPath;
-    for (int r = 0; r < rows; ++r) rowsOfPath[FileList.List(r)].push_back(r);
+    std::vector<std::string> linePaths;
+    linePaths.reserve(lines.size());
+    for (const auto& line : lines) linePaths.push_back(PathOfLine(line));
+    const std::vector<int> rowOfLine = KeptRows(linePaths, FileList.Items());
     std::vector<bool> removed(lines.size(), false);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (auto found = rowsOfPath.find(PathOfLine(lines[i])); found != rowsOfPath.end() && !found->second.empty()) {
-            matched[static_cast<std::size_t>(found->second.front())] = true;
-            found->second.pop_front();
+        if (rowOfLine[i] >= 0) {
+            matched[static_cast<std::size_t>(rowOfLine[i])] = true;
             continue;
         }
         if (!RemoveListedLine(record, lines[i], i, lines.size())) {
@@ -346,7 +343,7 @@ bool FileListPage::ApplyPendingList() {
         s.FileSectionLines = lines;
 
         ShowStatus(c, PhaseSavingCurrent, true);
-        if (s.StartStatus == "1") SetProgressBand(s, j, added, 50);
+        if (option::ShowsStatusWindow(s.StartStatus)) SetProgressBand(s, j, added, 50);
         ++j;
 
         std::string probe = allUsersFolder;
@@ -388,7 +385,7 @@ bool FileListPage::RemoveListedLine(InPlaceRecord& record, const std::string& li
     const std::string user = RemovedPathOwner(path);
     if (user != s.CurrentUserName) {
         ShowStatus(c, user + engine_text::PhaseRestoringSuffix, true);
-        if (s.StartStatus == "1") SetProgressBand(s, i, n, 0);
+        if (option::ShowsStatusWindow(s.StartStatus)) SetProgressBand(s, i, n, 0);
         // While the copy is put in place the item holds nobody's; after it,
         // the chosen user's.
         ItemHooks hooks;
@@ -418,14 +415,14 @@ bool FileListPage::RemoveListedLine(InPlaceRecord& record, const std::string& li
 std::string FileListPage::RemovedPathOwner(const std::string& path) {
     Context& c = dialog_.context();
     GrobalMod& s = c.state;
-    if (s.DeleteCheck == "0") {
+    if (!option::SkipsRemovalQuestion(s.DeleteCheck)) {
         s.RemovedFilePath = path;
         // Whatever way the dialog closes, the answer is one of the two.
         s.RemovedFileDataUser = s.CurrentUserName;
         dialog_.forms().FormDelete().ShowModal();
         if (s.RemovedFileDataUser != AllUsers) s.RemovedFileDataUser = s.CurrentUserName;
     } else {
-        s.RemovedFileDataUser = s.DeleteType != "0" ? std::string(AllUsers) : s.CurrentUserName;
+        s.RemovedFileDataUser = option::KeepsRegistrationCopy(s.DeleteType) ? std::string(AllUsers) : s.CurrentUserName;
     }
     return s.RemovedFileDataUser;
 }

@@ -6,7 +6,9 @@
 // path, disposes of the stored copies of each path that left the list, and
 // rewrites [File].
 #pragma once
+#include <deque>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ui/Controls.h"
@@ -16,6 +18,25 @@ namespace tollervy {
 
 class LervIni;
 class InPlaceRecord;
+
+// For each [File] line's path, in order, the row of the list that keeps the
+// line: the first row showing that path that no earlier line took, or -1
+// when none is left (the line leaves [File]). `rows` is any indexed list of
+// the rows' texts (size() and []); each row is read once, however long the
+// section and the list are.
+template <class Rows>
+std::vector<int> KeptRows(const std::vector<std::string>& linePaths, const Rows& rows) {
+    std::unordered_map<std::string, std::deque<int>> rowsOfPath;
+    for (std::size_t r = 0; r < rows.size(); ++r) rowsOfPath[rows[r]].push_back(static_cast<int>(r));
+    std::vector<int> kept(linePaths.size(), -1);
+    for (std::size_t i = 0; i < linePaths.size(); ++i) {
+        const auto found = rowsOfPath.find(linePaths[i]);
+        if (found == rowsOfPath.end() || found->second.empty()) continue;
+        kept[i] = found->second.front();
+        found->second.pop_front();
+    }
+    return kept;
+}
 
 enum FileListPageIds : int {
     IdFrameFileList = 600,

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "settings/Context.h"
+#include "settings/Settings.h"
 #include "ui/Forms.h"
 
 namespace tollervy {
@@ -41,7 +42,7 @@ void FormDelete::Form_Load() {
 
     ui::Font font;
     font.charset = 128;
-    font.face = s.StartJapanese == "0" ? "ＭＳ Ｐゴシック" : "ＭＳ ゴシック";
+    font.face = option::UsesJapaneseFace(s.StartJapanese) ? "ＭＳ ゴシック" : "ＭＳ Ｐゴシック";
     for (ui::Control* control : Controls()) control->SetFont(font);
 
     DeleteFile.SetCaption(s.RemovedFilePath);

@@ -40,19 +40,23 @@ constexpr TabSpec Tabs[] = {
     {"バージョン情報", "Help", "バージョン情報等"},
 };
 
-// A check box compared with its mirror; when they differ the mirror takes
-// the box's value and the key is written. False when that write fails.
-bool SaveCheck(Context& c, const ui::CheckBox& box, std::string& mirror, const SettingKey& key, bool* written = nullptr) {
+// A check box compared with what the program does with its mirror's text;
+// when they differ the mirror takes the box's value and the key is written.
+// False when that write fails.
+bool SaveCheck(Context& c, const ui::CheckBox& box, std::string& mirror, const SettingKey& key,
+               bool (*on)(const std::string&), bool* written = nullptr) {
     if (written) *written = false;
-    if (box.Value() == CheckValueOf(mirror, key)) return true;
+    if ((box.Value() == 1) == on(mirror)) return true;
     // The mirror follows the file only once the file holds the value, so a
     // save that failed here writes it again the next time.
-    const std::string value = std::to_string(box.Value());
+    const std::string value = box.Value() == 1 ? "1" : "0";
     if (!WriteIniValue(c, key, value)) return false;
     mirror = value;
     if (written) *written = true;
     return true;
 }
+
+int CheckOf(bool on) { return on ? 1 : 0; }
 
 }  // namespace
 
@@ -115,46 +119,47 @@ void LervIni::LoadSettings() {
     }
 
     s.LogonUse = ReadIniValue(c_, keys::LogonUse);
-    OptionLogOn[OptionIndexOf(s.LogonUse, OptionLogOn.Count(), keys::LogonUse)].SetValue(true);
+    // Each control shows what the program does with the stored text.
+    OptionLogOn[CheckOf(option::ShowsLogonDialog(s.LogonUse))].SetValue(true);
 
     s.StartStatus = ReadIniValue(c_, keys::StartStatus);
-    CheckStatus.SetValue(CheckValueOf(s.StartStatus, keys::StartStatus));
-    CheckEnd.SetValue(CheckValueOf(s.LastMessage, keys::LastMessage));
+    CheckStatus.SetValue(CheckOf(option::ShowsStatusWindow(s.StartStatus)));
+    CheckEnd.SetValue(CheckOf(option::AsksClosingQuestions(s.LastMessage)));
 
     s.DeleteCheck = ReadIniValue(c_, keys::DeleteCheck);
-    CheckDelete.SetValue(CheckValueOf(s.DeleteCheck, keys::DeleteCheck));
+    CheckDelete.SetValue(CheckOf(option::SkipsRemovalQuestion(s.DeleteCheck)));
     s.DeleteType = ReadIniValue(c_, keys::DeleteType);
-    OptionDelete[OptionIndexOf(s.DeleteType, OptionDelete.Count(), keys::DeleteType)].SetValue(true);
-    if (s.DeleteCheck == "0") {
+    OptionDelete[CheckOf(option::KeepsRegistrationCopy(s.DeleteType))].SetValue(true);
+    if (!option::SkipsRemovalQuestion(s.DeleteCheck)) {
         OptionDelete[0].SetEnabled(false);
         OptionDelete[1].SetEnabled(false);
     }
 
     s.DeleteReadOnly = ReadIniValue(c_, keys::DeleteReadOnly);
-    CheckReadOnly.SetValue(CheckValueOf(s.DeleteReadOnly, keys::DeleteReadOnly));
+    CheckReadOnly.SetValue(CheckOf(option::ForcesReadOnly(s.DeleteReadOnly)));
 
-    // The value the start-up sequence read, not read again here.
-    OptionError[OptionIndexOf(std::to_string(s.LastErrorNext), OptionError.Count(), keys::LastErrorNext)].SetValue(
-        true);
+    // The value the start-up sequence read (one of the three), not read again
+    // here.
+    OptionError[s.LastErrorNext >= 0 && s.LastErrorNext <= 2 ? s.LastErrorNext : 1].SetValue(true);
 
     s.StartJapanese = ReadIniValue(c_, keys::StartJapanese);
-    CheckJapanese.SetValue(CheckValueOf(s.StartJapanese, keys::StartJapanese));
+    CheckJapanese.SetValue(CheckOf(option::UsesJapaneseFace(s.StartJapanese)));
     ApplyJapaneseFont();
 
     s.UserUse = ReadIniValue(c_, keys::UserUse);
-    CheckUseUser.SetValue(CheckValueOf(s.UserUse, keys::UserUse));
+    CheckUseUser.SetValue(CheckOf(option::DropsUnregistered(s.UserUse)));
     // Setting an unchanged value raises nothing.
     if (CheckUseUser.Value() == 0) CheckUseUser_Click();
 
     // The resident options as the start-up sequence read them.
-    if (s.StartAllWay != "1") {
+    if (!option::StaysResident(s.StartAllWay)) {
         CheckAllway.SetValue(0);
         CheckTask.SetEnabled(false);
     } else {
         CheckAllway.SetValue(1);
         CheckTask.SetEnabled(true);
     }
-    CheckTask.SetValue(s.StartTask == "1" ? 1 : 0);
+    CheckTask.SetValue(CheckOf(option::ShowsTrayIcon(s.StartTask)));
 
     LoadFileList();
     ScanStartUpFolders();
@@ -180,45 +185,45 @@ bool LervIni::SaveSettings() {
     GrobalMod& s = c_.state;
     if (!ApplyStartUpRegistration()) return false;
 
-    if (OptionLogOn.Selected() != OptionIndexOf(s.LogonUse, OptionLogOn.Count(), keys::LogonUse)) {
+    if (OptionLogOn.Selected() != CheckOf(option::ShowsLogonDialog(s.LogonUse))) {
         const std::string value = OptionLogOn[0].Value() ? "0" : "1";
         if (!WriteIniValue(c_, keys::LogonUse, value)) return false;
         s.LogonUse = value;
     }
 
-    if (!SaveCheck(c_, CheckStatus, s.StartStatus, keys::StartStatus)) return false;
-    if (!SaveCheck(c_, CheckEnd, s.LastMessage, keys::LastMessage)) return false;
-    if (!SaveCheck(c_, CheckDelete, s.DeleteCheck, keys::DeleteCheck)) return false;
+    if (!SaveCheck(c_, CheckStatus, s.StartStatus, keys::StartStatus, option::ShowsStatusWindow)) return false;
+    if (!SaveCheck(c_, CheckEnd, s.LastMessage, keys::LastMessage, option::AsksClosingQuestions)) return false;
+    if (!SaveCheck(c_, CheckDelete, s.DeleteCheck, keys::DeleteCheck, option::SkipsRemovalQuestion)) return false;
 
     const int deleteType = OptionDelete[0].Value() ? 0 : 1;
-    if (deleteType != OptionIndexOf(s.DeleteType, OptionDelete.Count(), keys::DeleteType)) {
+    if (deleteType != CheckOf(option::KeepsRegistrationCopy(s.DeleteType))) {
         if (!WriteIniValue(c_, keys::DeleteType, std::to_string(deleteType))) return false;
         s.DeleteType = std::to_string(deleteType);
     }
 
-    if (!SaveCheck(c_, CheckReadOnly, s.DeleteReadOnly, keys::DeleteReadOnly)) return false;
+    if (!SaveCheck(c_, CheckReadOnly, s.DeleteReadOnly, keys::DeleteReadOnly, option::ForcesReadOnly)) return false;
 
-    const int shownError = OptionIndexOf(std::to_string(s.LastErrorNext), OptionError.Count(), keys::LastErrorNext);
-    if (OptionError.Selected() != shownError && OptionError.Selected() >= 0) {
+    if (OptionError.Selected() != s.LastErrorNext && OptionError.Selected() >= 0) {
         if (!WriteIniValue(c_, keys::LastErrorNext, std::to_string(OptionError.Selected()))) return false;
         s.LastErrorNext = static_cast<std::int16_t>(OptionError.Selected());
     }
 
     bool written = false;
-    if (!SaveCheck(c_, CheckJapanese, s.StartJapanese, keys::StartJapanese, &written)) return false;
+    if (!SaveCheck(c_, CheckJapanese, s.StartJapanese, keys::StartJapanese, option::UsesJapaneseFace, &written))
+        return false;
     if (written) ApplyJapaneseFont();
 
     s.UserUse = ReadIniValue(c_, keys::UserUse);
-    if (!SaveCheck(c_, CheckUseUser, s.UserUse, keys::UserUse)) return false;
+    if (!SaveCheck(c_, CheckUseUser, s.UserUse, keys::UserUse, option::DropsUnregistered)) return false;
 
     if (s.UserListChanged) {
         SaveUserFile();
         s.UserListChanged = false;
     }
 
-    if (!SaveCheck(c_, CheckAllway, s.StartAllWay, keys::StartAllWay, &written)) return false;
+    if (!SaveCheck(c_, CheckAllway, s.StartAllWay, keys::StartAllWay, option::StaysResident, &written)) return false;
     if (written) {
-        if (s.StartAllWay == "1") {
+        if (option::StaysResident(s.StartAllWay)) {
             if (!WriteIniValue(c_, keys::LastUser, s.CurrentUserName)) return false;
         } else {
             std::string next = s.CurrentUserName;
@@ -226,7 +231,7 @@ bool LervIni::SaveSettings() {
         }
     }
 
-    if (!SaveCheck(c_, CheckTask, s.StartTask, keys::StartTask)) return false;
+    if (!SaveCheck(c_, CheckTask, s.StartTask, keys::StartTask, option::ShowsTrayIcon)) return false;
 
     return ApplyFileList();
 }
@@ -248,7 +253,7 @@ bool LervIni::Form_KeyDown(int virtualKey) {
 bool LervIni::Form_QueryUnload() {
     const GrobalMod& s = c_.state;
     if (s.SettingsAbort) return true;
-    if (s.LastMessage == "0") return true;
+    if (!option::AsksClosingQuestions(s.LastMessage)) return true;
 
     bool registered = false;
     for (int i = 0; i < s.StartUpCount && i < static_cast<int>(s.StartUpList.size()); ++i)
@@ -274,7 +279,7 @@ void LervIni::Form_Unload() {
     }
     // A write that fails here would leave the program running with no window
     // at all (the main window is hidden, the dialog gone): it ends instead.
-    if (s.LastMessage == "1" &&
+    if (option::AsksClosingQuestions(s.LastMessage) &&
         c_.messages.Show(ShiftQuestion, ProgramTitle, StyleYesNoInformation) == platform::AnswerNo) {
         if (!WriteIniValue(c_, keys::LastMessage, "0")) {
             forms_.EndProgram();
@@ -283,13 +288,13 @@ void LervIni::Form_Unload() {
     }
 
     const std::string last = ReadIniValue(c_, keys::LastUser);
-    if (s.CurrentUserName == last || s.StartAllWay != "1") {
+    if (s.CurrentUserName == last || !option::StaysResident(s.StartAllWay)) {
         if (s.StartStarted == "0") WriteIniValue(c_, keys::LastUser, s.CurrentUserName);
         forms_.EndProgram();
         return;
     }
     // Another user than the last one, and resident: the program stays.
-    if (s.StartTask == "1") forms_.ShowTrayIcon();
+    if (option::ShowsTrayIcon(s.StartTask)) forms_.ShowTrayIcon();
     else ShowDebugMessage(c_, "常駐開始", StyleInformation);
 }
 

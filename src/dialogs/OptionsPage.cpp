@@ -1,43 +1,12 @@
 #include "dialogs/OptionsPage.h"
 
 #include <initializer_list>
-#include <optional>
 
 #include "dialogs/LervIni.h"
 #include "settings/Settings.h"
 #include "ui/Forms.h"
 
 namespace tollervy {
-
-namespace {
-
-// A whole number as the settings file may hold it ("1", "-2", "007");
-// nothing for any other text.
-std::optional<long> WholeNumber(const std::string& text) {
-    if (text.empty() || text.size() > 9) return std::nullopt;
-    std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
-    if (i == text.size()) return std::nullopt;
-    long value = 0;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return std::nullopt;
-        value = value * 10 + (text[i] - '0');
-    }
-    return text[0] == '-' ? -value : value;
-}
-
-}  // namespace
-
-int CheckValueOf(const std::string& text, const SettingKey& key) {
-    const auto value = WholeNumber(text);
-    if (value && (*value == 0 || *value == 1)) return static_cast<int>(*value);
-    return static_cast<int>(WholeNumber(key.defaultValue).value_or(0));
-}
-
-int OptionIndexOf(const std::string& text, int count, const SettingKey& key) {
-    const auto value = WholeNumber(text);
-    if (value && *value >= 0 && *value < count) return static_cast<int>(*value);
-    return static_cast<int>(WholeNumber(key.defaultValue).value_or(0));
-}
 
 OptionsPage::OptionsPage(ui::Form& form, LervIni& dialog)
     : FrameIni(form, IdFrameIni, "FrameIni"),
@@ -138,7 +107,7 @@ void OptionsPage::ApplyJapaneseFont() {
     for (int i = 0; i < d.TextStartPath.Count(); ++i) targets.push_back(&d.TextStartPath[i]);
     ui::Font font;
     font.charset = 128;
-    font.face = d.context().state.StartJapanese != "0" ? "ＭＳ ゴシック" : "ＭＳ Ｐゴシック";
+    font.face = option::UsesJapaneseFace(d.context().state.StartJapanese) ? "ＭＳ ゴシック" : "ＭＳ Ｐゴシック";
     for (ui::Control* c : targets) c->SetFont(font);
 }
 

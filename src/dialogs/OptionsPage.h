@@ -10,7 +10,6 @@
 namespace tollervy {
 
 class LervIni;
-struct SettingKey;
 
 enum OptionsPageIds : int {
     IdFrameIni = 700,
@@ -65,14 +64,5 @@ public:
 private:
     LervIni& dialog_;
 };
-
-// What a check box shows for a settings key's text: "0" and "1" (as whole
-// numbers) show as themselves; any other text shows as the key's default, so
-// a hand-edited value never shows a state it does not mean.
-int CheckValueOf(const std::string& text, const SettingKey& key);
-// The option button to select for a settings key's text among `count`
-// buttons: the text as a whole number when a button has that index,
-// otherwise the key's default.
-int OptionIndexOf(const std::string& text, int count, const SettingKey& key);
 
 }  // namespace tollervy

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "settings/Environment.h"
+#include "settings/Settings.h"
 
 namespace tollervy {
 
@@ -59,7 +60,7 @@ std::string NormalFolder(const std::string& path) {
 ui::Font PathFont(const Context& c) {
     ui::Font font;
     font.charset = 128;
-    font.face = c.state.StartJapanese != "0" ? "ＭＳ ゴシック" : "ＭＳ Ｐゴシック";
+    font.face = option::UsesJapaneseFace(c.state.StartJapanese) ? "ＭＳ ゴシック" : "ＭＳ Ｐゴシック";
     return font;
 }
 

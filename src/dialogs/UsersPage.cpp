@@ -14,41 +14,22 @@ namespace {
 
 constexpr unsigned StyleOkCancelQuestion = 4129;
 
-// Names compare as Windows compares folder names: a second user whose name
-// differs only in the case of its letters would share the first one's folder
-// in the data store.
-std::string FoldCase(const std::string& text) {
-    std::string folded = text;
-    for (char& ch : folded)
-        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
-    // Full-width Latin letters (U+FF41..U+FF5A: EF BD 81..9A) fold onto
-    // U+FF21..U+FF3A (EF BC A1..BA), as the file system folds them.
-    for (std::size_t i = 0; i + 2 < folded.size(); ++i) {
-        auto* p = reinterpret_cast<unsigned char*>(&folded[i]);
-        if (p[0] == 0xEF && p[1] == 0xBD && p[2] >= 0x81 && p[2] <= 0x9A) {
-            p[1] = 0xBC;
-            p[2] = static_cast<unsigned char>(p[2] - 0x81 + 0xA1);
-        }
-    }
-    return folded;
-}
-
 }  // namespace
 
 bool UsersPage::StorableUser(const std::string& name, const std::string& password) {
     Context& c = dialog_.context();
-    // The user file and [Last] User keep the name in the system code page
-    // and give it back trimmed and unquoted: a name that would not come back
-    // as itself would name another user's store.
+    // The name becomes a folder of the data store, and the user file and
+    // [Last] User keep it in the system code page: each reason a name cannot
+    // be kept as it is has its own message.
+    if (const std::string refusal = NameRefusal(name); !refusal.empty()) {
+        ShowMessage(c, refusal, StyleStop);
+        return false;
+    }
     for (const std::string* text : {&name, &password}) {
         if (!FitsAnsiCodePage(c, *text)) {
             ShowMessage(c, OutsideCodePageMessage(*text), StyleStop);
             return false;
         }
-    }
-    if (!ReadsBackUnchanged(name)) {
-        ShowMessage(c, "このユーザ名は使用できません\r\n\r\n" + name, StyleStop);
-        return false;
     }
     return true;
 }
@@ -170,10 +151,14 @@ bool UsersPage::IsNewUserName() {
 }
 
 bool UsersPage::NameTaken(const std::string& name, int except) const {
-    const GrobalMod& s = dialog_.context().state;
-    const std::string folded = FoldCase(name);
+    // Names compare as Windows compares folder names: a second user whose
+    // name differs only in the case of its letters (Latin, full-width, Greek,
+    // Cyrillic) would share the first one's folder in the data store.
+    Context& c = dialog_.context();
+    const GrobalMod& s = c.state;
+    const std::string folded = c.system.UpperCase(name);
     for (int i = 0; i < s.UserCount && i < static_cast<int>(s.UserList.size()); ++i)
-        if (i != except && FoldCase(s.UserList[static_cast<std::size_t>(i)].Name) == folded) return true;
+        if (i != except && c.system.UpperCase(s.UserList[static_cast<std::size_t>(i)].Name) == folded) return true;
     return false;
 }
 

@@ -61,8 +61,9 @@ public:
 private:
     // The row text of a record.
     static std::string RowText(bool inUse, const std::string& name);
-    // True when the user file and the settings file can keep the name and
-    // password as they are; shows why not otherwise.
+    // True when the name can name a folder of the data store and the user
+    // file and the settings file can keep name and password as they are;
+    // shows the reason otherwise.
     bool StorableUser(const std::string& name, const std::string& password);
     // True when another record than `except` already has the name.
     bool NameTaken(const std::string& name, int except) const;

@@ -48,12 +48,12 @@ void TollervyMain::RunLogOn() {
     s.UserUse = ReadIniValue(c_, keys::UserUse);
 
     std::string next;
-    if (s.LogonUse == "1") {
+    if (option::ShowsLogonDialog(s.LogonUse)) {
         forms_.FormLogOn().ShowModal();
         next = s.CurrentUserName;
     } else {
         RefuseUnstorableLoginName();
-        if (s.UserUse != "1") {
+        if (!option::DropsUnregistered(s.UserUse)) {
             next = s.CurrentUserName;
         } else {
             LoadUserFile(c_);
@@ -74,14 +74,14 @@ void TollervyMain::RunLogOn() {
     // Nothing to put back at exit when the user did not change.
     if (next == last) s.StartAllWay = "0";
 
-    if (s.StartAllWay != "1") {
+    if (!option::StaysResident(s.StartAllWay)) {
         WriteIniValue(c_, keys::LastUser, next);
         Unload();
         return;
     }
 
     // Resident: [Last] User keeps the start-time user for the exit restore.
-    if (s.StartTask == "1") {
+    if (option::ShowsTrayIcon(s.StartTask)) {
         forms_.ShowTrayIcon();
     } else {
         ShowDebugMessage(c_, "常駐開始", StyleInformation);

@@ -66,7 +66,7 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     s.DeleteReadOnly = ReadIniValue(c_, keys::DeleteReadOnly);
     s.StartStatus = ReadIniValue(c_, keys::StartStatus);
 
-    if (s.StartStatus == "1") {
+    if (option::ShowsStatusWindow(s.StartStatus)) {
         Move((c_.system.ScreenWidth() - Width()) / 2, (c_.system.ScreenHeight() - Height()) / 2);
     }
 
@@ -107,7 +107,7 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     // The owner the next saving pass is to save the new copies as: the next
     // user; for an unregistered user who stays resident, the login name,
     // under which the exit saves them.
-    const std::string owner = next == Unregistered && s.StartAllWay == "1" && IsStoreUserName(s.CurrentUserName)
+    const std::string owner = next == Unregistered && option::StaysResident(s.StartAllWay) && IsStoreUserName(s.CurrentUserName)
                                   ? s.CurrentUserName
                                   : next;
     hooks.afterChange = [&](const ItemStep& step, bool succeeded) {
@@ -127,7 +127,7 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
         const std::string previous = heldByCommon ? std::string(AllUsers) : std::string(BeingOverwritten);
         RestoreUserData(c_, target, previous, &hooks);
     }
-    if (s.StartStatus == "1") ShowProgressNow();
+    if (option::ShowsStatusWindow(s.StartStatus)) ShowProgressNow();
     c_.status = previousStatus;
     // A record left behind would keep an item marked as being overwritten
     // while its owner works on it, and the next switch would not save it.

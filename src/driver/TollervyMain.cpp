@@ -124,7 +124,7 @@ void TollervyMain::Form_Unload() {
     if (secondInstance_) c_.system.EndProcess(0);
 
     GrobalMod& s = c_.state;
-    if (s.StartAllWay == "1" && !fatalAtStart_) {
+    if (option::StaysResident(s.StartAllWay) && !fatalAtStart_) {
         std::string last = ReadIniValue(c_, keys::LastUser.section, keys::LastUser.key, "");
         if (last.empty()) last = AllUsers;
         SetData(s.CurrentUserName, last);

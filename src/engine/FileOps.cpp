@@ -8,6 +8,7 @@
 #include "engine/EngineText.h"
 #include "engine/PathUtil.h"
 #include "settings/Environment.h"
+#include "settings/Settings.h"
 
 namespace tollervy {
 
@@ -22,7 +23,7 @@ void Diagnostic(Context& c, const std::string& path, const char* failure) {
 }
 
 bool ReadOnlyMayChange(Context& c) {
-    return c.state.DeleteReadOnly == "1";
+    return option::ForcesReadOnly(c.state.DeleteReadOnly);
 }
 
 bool HasReadOnlyBit(Context& c, const std::string& path) {

@@ -3,10 +3,12 @@
 #include <cmath>
 #include <cstdint>
 
+#include "settings/Settings.h"
+
 namespace tollervy::progress {
 
 bool ShowsProgress(Context& c) {
-    return c.state.StartStatus == "1";
+    return option::ShowsStatusWindow(c.state.StartStatus);
 }
 
 void SetBar(Context& c, float value) {

@@ -186,7 +186,7 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
                     // Read-only files may change: the one in place is made
                     // writable so that the copy can replace it.
                     std::uint32_t attributes = 0;
-                    if (c.state.DeleteReadOnly == "1" && c.fs.GetAttributes(e.path, attributes) &&
+                    if (option::ForcesReadOnly(c.state.DeleteReadOnly) && c.fs.GetAttributes(e.path, attributes) &&
                         (attributes & platform::AttrReadOnly))
                         c.fs.SetAttributes(e.path, attributes & ~static_cast<std::uint32_t>(platform::AttrReadOnly));
                     if (c.fs.CopyFile(storedFile, e.path, false)) {

@@ -31,6 +31,13 @@ public:
     // (932 on Japanese Windows), the code page of the settings file and the
     // user file: every character has a code of its own there, no best fit.
     virtual bool FitsAnsiCodePage(const std::string& text) = 0;
+    // --- Names as Windows folds them --------------------------------------
+    // The text upper-cased as Windows does it (CharUpperBuffW): ASCII,
+    // full-width Latin, Greek and Cyrillic letters among others. Two user
+    // names with the same upper case would share one folder of the data
+    // store.
+    virtual std::string UpperCase(const std::string& text) = 0;
+    // ----------------------------------------------------------------------
     // GetVersionExA with the ANSI record; false when the call fails.
     virtual bool Version(VersionInfo& info) = 0;
     // GetAsyncKeyState of a virtual key, as the 16-bit value it returns.

@@ -34,6 +34,8 @@ std::string OsVersionTagOf(const platform::VersionInfo& v) {
     return "XXX";
 }
 
+bool IsWindows9x(const platform::VersionInfo& v) { return v.platformId == 1; }
+
 std::string GetOsVersionTag(Context& c) {
     platform::VersionInfo v;
     if (!c.system.Version(v)) return "XXX";

@@ -38,6 +38,17 @@ std::string OutsideCodePageMessage(const std::string& text);
 std::string GetOsVersionTag(Context& c);
 // The tag for a version record (the table the program supports).
 std::string OsVersionTagOf(const platform::VersionInfo& v);
+// Windows 95, 98 and ME (platform 1). The program calls the wide-character
+// functions, which those systems lack: there it shows NeedsWindowsMessage
+// with the ANSI message box before it calls anything else, and ends.
+bool IsWindows9x(const platform::VersionInfo& v);
+// Which Windows the program needs; the same text in the code page 932 bytes
+// that the ANSI message box of a Japanese Windows 98 shows.
+inline constexpr const char* NeedsWindowsMessage =
+    "このOSのバージョンには対応していません\r\nWindows XP が必要です";
+inline constexpr const char* NeedsWindowsMessageCp932 =
+    "\x82\xb1\x82\xcc" "OS" "\x82\xcc\x83o\x81[\x83W\x83\x87\x83\x93\x82\xc9\x82\xcd\x91\xce\x89\x9e\x82\xb5"
+    "\x82\xc4\x82\xa2\x82\xdc\x82\xb9\x82\xf1\r\nWindows XP \x82\xaa\x95K\x97v\x82\xc5\x82\xb7";
 // The folder's path; "" when it does not exist.
 std::string GetSpecialFolderPath(Context& c, int csidl);
 // folder + name with exactly the folder's own trailing backslash, or one added.

@@ -1,7 +1,5 @@
 #include "settings/Settings.h"
 
-#include <charconv>
-
 #include "platform/Text.h"
 
 namespace tollervy {
@@ -43,14 +41,28 @@ int ReadIniSection(Context& c, const std::string& section, std::vector<std::stri
 
 std::int16_t ParseErrorNext(const std::string& text) {
     const std::string t = text::Trim(text);
-    int value = 0;
-    const char* first = t.data();
-    const char* last = t.data() + t.size();
-    if (first != last && *first == '+') ++first;
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (t.empty() || error != std::errc() || end != last || value < -32768 || value > 32767) return 2;
-    return static_cast<std::int16_t>(value);
+    const std::size_t digits = !t.empty() && (t[0] == '+' || t[0] == '-') ? 1 : 0;
+    if (t.size() == digits || t.find_first_not_of("0123456789", digits) != std::string::npos) return 2;
+    // A whole number, however long: one of the three choices, or a policy
+    // that stops.
+    const std::size_t first = t.find_first_not_of('0', digits);
+    if (first == std::string::npos) return 0;  // "0", "-0", "+000"
+    if (first == t.size() - 1 && t[0] != '-' && t[first] <= '2') return static_cast<std::int16_t>(t[first] - '0');
+    return 1;
 }
+
+namespace option {
+bool ShowsLogonDialog(const std::string& logonUse) { return logonUse == "1"; }
+bool ShowsStatusWindow(const std::string& startStatus) { return startStatus == "1"; }
+bool AsksClosingQuestions(const std::string& lastMessage) { return lastMessage != "0"; }
+bool SkipsRemovalQuestion(const std::string& deleteCheck) { return deleteCheck != "0"; }
+bool KeepsRegistrationCopy(const std::string& deleteType) { return deleteType != "0"; }
+bool ForcesReadOnly(const std::string& deleteReadOnly) { return deleteReadOnly == "1"; }
+bool UsesJapaneseFace(const std::string& startJapanese) { return startJapanese != "0"; }
+bool DropsUnregistered(const std::string& userUse) { return userUse == "1"; }
+bool StaysResident(const std::string& startAllWay) { return startAllWay == "1"; }
+bool ShowsTrayIcon(const std::string& startTask) { return startTask == "1"; }
+}  // namespace option
 
 bool ReadsBackUnchanged(const std::string& value) {
     if (value.empty()) return true;

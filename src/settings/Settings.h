@@ -39,6 +39,24 @@ inline constexpr const char* FileSection = "File";
 inline constexpr const char* StartUpSection = "StartUp";
 }  // namespace keys
 
+// What the program does with an option's stored text, one function per key.
+// The behaviour and the options page ask the same function, so the page
+// shows what the program will do also for a text outside the key's values
+// ("2", "abc", "01"); the stored text itself stays as it is until the option
+// is changed on the page.
+namespace option {
+bool ShowsLogonDialog(const std::string& logonUse);          // [Logon] Use is "1"
+bool ShowsStatusWindow(const std::string& startStatus);      // [Start] Status is "1"
+bool AsksClosingQuestions(const std::string& lastMessage);   // [Last] Message is not "0"
+bool SkipsRemovalQuestion(const std::string& deleteCheck);   // [Delete] Check is not "0"
+bool KeepsRegistrationCopy(const std::string& deleteType);   // [Delete] Type is not "0"
+bool ForcesReadOnly(const std::string& deleteReadOnly);      // [Delete] ReadOnly is "1"
+bool UsesJapaneseFace(const std::string& startJapanese);     // [Start] Japanese is not "0"
+bool DropsUnregistered(const std::string& userUse);          // [User] Use is "1"
+bool StaysResident(const std::string& startAllWay);          // [Start] AllWay is "1"
+bool ShowsTrayIcon(const std::string& startTask);            // [Start] Task is "1"
+}  // namespace option
+
 // The value, trimmed of blanks; the default when the key or file is missing.
 std::string ReadIniValue(Context& c, const std::string& section, const std::string& key,
                          const std::string& defaultValue);
@@ -53,8 +71,9 @@ void DeleteIniKey(Context& c, const std::string& section, const std::string& key
 // (a full int: a hand-made section may hold more lines than 16 bits count).
 int ReadIniSection(Context& c, const std::string& section, std::vector<std::string>& lines);
 
-// [Last] ErrorNext as the error policy's number: a whole number in 16 bits,
-// anything else reads as 2 (ask).
+// [Last] ErrorNext as the error policy's number, 0 (go on), 1 (stop) or 2
+// (ask): those digits read as themselves, any other whole number as 1 (the
+// policy stops for it), any other text as 2.
 std::int16_t ParseErrorNext(const std::string& text);
 
 // The most characters a stored name may have: ReadIniValue reads 255 bytes,

@@ -2,6 +2,7 @@
 
 #include "ui/Forms.h"
 #include "settings/Environment.h"
+#include "settings/Settings.h"
 #include "users/UserList.h"
 
 namespace tollervy {
@@ -44,7 +45,7 @@ void FormLogOn::Form_Load() {
 
     ui::Font font;
     font.charset = 128;
-    font.face = c_.state.StartJapanese != "0" ? "ＭＳ ゴシック" : "ＭＳ Ｐゴシック";
+    font.face = option::UsesJapaneseFace(c_.state.StartJapanese) ? "ＭＳ ゴシック" : "ＭＳ Ｐゴシック";
     TextLogonUser.SetFont(font);
     SetTopMost(*this);
 }

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/Text.h"
 #include "settings/Environment.h"
+#include "settings/Settings.h"
 
 namespace tollervy {
 
@@ -55,16 +57,24 @@ std::string FieldForFile(const std::string& field) {
 }  // namespace
 
 bool IsValidName(const std::string& name) {
-    if (name.empty()) return false;
-    if (name.find_first_of(ForbiddenNameCharacters) != std::string::npos) return false;
-    for (char ch : name)
-        if (static_cast<unsigned char>(ch) < 0x20) return false;
-    // "." and "..", and names that end in a dot or a blank: Windows drops the
-    // trailing dots and blanks, so such a name would share another user's
-    // folder (or the data store's own).
-    if (name.back() == '.' || name.back() == ' ') return false;
-    if (IsDeviceName(name)) return false;
-    return true;
+    return !name.empty() && name.find_first_of(ForbiddenNameCharacters) == std::string::npos;
+}
+
+std::string NameRefusal(const std::string& name) {
+    for (char ch : name) {
+        const auto u = static_cast<unsigned char>(ch);
+        if (u < 0x20 || u == 0x7F) return "ユーザ名に制御文字は使用できません";
+    }
+    if (name.empty()) return "";
+    const std::string shown = "\r\n\r\n" + name;
+    if (name.front() == ' ' || name.back() == ' ') return "ユーザ名の先頭と末尾に空白は使用できません" + shown;
+    if (name.back() == '.') return "ユーザ名の末尾にピリオドは使用できません" + shown;
+    if (name.size() >= 2 && name.front() == '\'' && name.back() == '\'')
+        return "引用符で囲まれたユーザ名は使用できません" + shown;
+    if (IsDeviceName(name)) return "Windowsが装置に使う名前です\r\nこのユーザ名は使用できません" + shown;
+    if (text::Length(name) > MaxStoredNameCharacters)
+        return "ユーザ名が長すぎます\r\n" + std::to_string(MaxStoredNameCharacters) + "文字まで使用できます";
+    return "";
 }
 
 std::string InvalidNameMessage() {

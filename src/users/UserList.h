@@ -22,15 +22,25 @@ inline constexpr std::int16_t MaxUserCount = 32767;
 // and folder names, plus the user file's field separator and the semicolon.
 inline constexpr const char* ForbiddenNameCharacters = "\\/:,;*?\"<>|";
 
-// True when the name may be a user's name (and so the name of the user's
-// folder in the data store): not empty, none of the forbidden characters, and
-// not a name that Windows folds onto another folder or a device (".", "..",
-// a name ending in a dot or a blank, CON, NUL, COM1, ...).
+// True when the name is not empty and holds none of the forbidden
+// characters: the check the users page runs at each change of the name box.
 bool IsValidName(const std::string& name);
 
 // The message shown when a typed name breaks the rule: the first line, then
 // the forbidden characters separated by single blanks.
 std::string InvalidNameMessage();
+
+// Why a name that passes IsValidName still cannot be a user's name (the name
+// of the user's folder in the data store, kept in the user file and in
+// [Last] User), as the message the users page shows when Add or Change is
+// pressed; "" when it can. The reasons, in this order: a control character;
+// a blank at either end (Windows drops a trailing one from a folder name, the
+// settings file trims both); a dot at the end ("." and ".." too); quotes
+// around the whole name (the settings file removes them); a device name of
+// Windows (CON, NUL, COM1, ..., with or without an extension); more
+// characters than the settings file gives back. The code page is checked
+// apart (FitsAnsiCodePage).
+std::string NameRefusal(const std::string& name);
 
 // Logon results.
 enum LogonResult : std::int16_t {

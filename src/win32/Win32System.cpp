@@ -46,6 +46,12 @@ bool Win32System::UserName(std::string& name) {
 
 bool Win32System::FitsAnsiCodePage(const std::string& text) { return FitsAnsi(text); }
 
+std::string Win32System::UpperCase(const std::string& text) {
+    std::wstring wide = Widen(text);
+    if (!wide.empty()) CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return Narrow(wide);
+}
+
 bool Win32System::Version(platform::VersionInfo& info) {
     OSVERSIONINFOA v;
     ZeroMemory(&v, sizeof v);

@@ -17,6 +17,7 @@ public:
 
     bool UserName(std::string& name) override;
     bool FitsAnsiCodePage(const std::string& text) override;
+    std::string UpperCase(const std::string& text) override;
     bool Version(platform::VersionInfo& info) override;
     std::int16_t AsyncKeyState(int virtualKey) override;
     std::string CommandLine() override;

@@ -10,6 +10,7 @@
 #include "ui/Forms.h"
 #include "driver/TollervyMain.h"
 #include "settings/Context.h"
+#include "settings/Environment.h"
 #include "win32/Win32FileSystem.h"
 #include "win32/Win32FormHost.h"
 #include "win32/Win32Messages.h"
@@ -17,7 +18,28 @@
 #include "win32/Win32Shell.h"
 #include "win32/Win32System.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+namespace {
+
+// Windows 95, 98 and ME lack the wide-character functions the program
+// calls: there it says which Windows it needs, in the ANSI code page's
+// bytes, before anything else runs. (The entry is the ANSI one for the same
+// reason: the wide entry's start-up code already asks for the wide command
+// line.)
+bool RefusedAsWindows9x() {
+    OSVERSIONINFOA v;
+    ZeroMemory(&v, sizeof v);
+    v.dwOSVersionInfoSize = sizeof v;
+    if (!GetVersionExA(&v)) return false;
+    if (!tollervy::IsWindows9x({v.dwPlatformId, v.dwMajorVersion, v.dwMinorVersion})) return false;
+    MessageBoxA(nullptr, tollervy::NeedsWindowsMessageCp932, tollervy::ProgramTitle,
+                MB_OK | MB_ICONSTOP | MB_SYSTEMMODAL);
+    return true;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (RefusedAsWindows9x()) return 1;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     const HRESULT com = CoInitialize(nullptr);

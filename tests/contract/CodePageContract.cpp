@@ -41,5 +41,22 @@ TEST_F(CodePageContract, TextsTheCodePageHoldsAndTextsItDoesNot) {
     }
 }
 
+// Two user names that Windows upper-cases alike share one folder of the
+// data store: the fakes upper-case the letters Windows does.
+TEST_F(CodePageContract, UpperCaseAsWindowsDoesIt) {
+    platform::System& system = platform_->system();
+    const std::pair<const char*, const char*> cases[] = {
+        {"", ""},
+        {"taro Yamada", "TARO YAMADA"},
+        {"ａｏｉ ＡＯＩ", "ＡＯＩ ＡＯＩ"},      // full-width Latin
+        {"ωmega αβγ", "ΩMEGA ΑΒΓ"},             // Greek
+        {"ёлка щука", "ЁЛКА ЩУКА"},             // Cyrillic
+        {"ⅰⅱⅹ", "ⅠⅡⅩ"},                         // Roman numerals (932's NEC row)
+        {"山田 太郎 ﾀﾛｳ ①", "山田 太郎 ﾀﾛｳ ①"},  // no case
+        {"àéø", "ÀÉØ"},
+    };
+    for (const auto& [text, upper] : cases) EXPECT_EQ(system.UpperCase(text), upper) << text;
+}
+
 }  // namespace
 }  // namespace tollervy::contract

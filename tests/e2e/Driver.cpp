@@ -473,6 +473,13 @@ bool SetControlText(HWND dialog, int id, const std::string& text) {
            result != 0;
 }
 
+bool TypeInto(HWND dialog, int id, const std::string& text) {
+    HWND control = GetDlgItem(dialog, id);
+    if (!control || !SetControlText(dialog, id, "")) return false;
+    for (wchar_t ch : Wide(text)) PostMessageW(control, WM_CHAR, ch, 1);
+    return WaitUntil([&] { return ControlText(dialog, id) == text; }, 5000);
+}
+
 int FocusedControlId(HWND dialog) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;

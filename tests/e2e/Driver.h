@@ -167,6 +167,10 @@ bool PostClick(HWND dialog, int id);
 // the control tells its dialog of the change).
 std::string ControlText(HWND dialog, int id);
 bool SetControlText(HWND dialog, int id, const std::string& text);
+// Empties an edit control, then types `text` into it one character at a
+// time (a posted WM_CHAR each: the box changes once per key, as under a
+// person's fingers); true when the box then holds the text.
+bool TypeInto(HWND dialog, int id, const std::string& text);
 // The id of the control that has the keyboard focus in `dialog`'s thread; 0
 // when none of its controls has it.
 int FocusedControlId(HWND dialog);

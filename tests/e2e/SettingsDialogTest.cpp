@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Scenario.h"
@@ -312,6 +313,66 @@ TEST_F(SettingsDialog, HelpWithoutTheReadmeSaysWhichFileFailed) {
     ASSERT_TRUE(PressButton(box, IDOK));
     EXPECT_TRUE(WaitWindowGone(box, kWait));
     EXPECT_TRUE(IsWindowVisible(dialog));
+    ASSERT_TRUE(PostClick(dialog, kCancel));
+    ASSERT_TRUE(p.WaitExit(kWait)) << "with Message 0 Cancel ends at once";
+}
+
+// A hand-edited settings file: each option shows what the program does with
+// its text (no status window for "2", the fixed-pitch face for "abc", the
+// registration copy for "5", a stop for "9", the closing questions for
+// "2"), and the texts stay as they are through Apply and the closing.
+TEST_F(SettingsDialog, HandEditedOptionsShowWhatTheProgramDoes) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nStatus=2\nJapanese=abc\n[Last]\nMessage=2\nErrorNext=9\n"
+                                "[Delete]\nType=5\n"));
+    ASSERT_TRUE(inst().MakeDataStore());
+    Process p;
+    HWND dialog = Open(p, "-s");
+    ASSERT_NE(dialog, nullptr);
+    SelectTab(dialog, 2);
+    constexpr int kRegistrationCopy = 709;
+    EXPECT_FALSE(Checked(dialog, kStatus));
+    EXPECT_TRUE(Checked(dialog, kJapanese));
+    EXPECT_TRUE(Checked(dialog, kRegistrationCopy));
+    EXPECT_TRUE(Checked(dialog, kErrorEnd));
+    EXPECT_FALSE(Checked(dialog, kErrorAsk));
+    EXPECT_TRUE(Checked(dialog, kEnd));
+    LetPaint(dialog);
+    Screenshot(Shot("options"));
+    ASSERT_TRUE(PressButton(dialog, kApply));
+
+    ASSERT_TRUE(PostClick(dialog, kCancel));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, kNotRegistered, IDYES, ""));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, kNoFiles, IDYES, ""));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, kShiftQuestion, IDYES, "shift-question"));
+    ASSERT_TRUE(p.WaitExit(kWait)) << "the program did not end after the closing questions";
+    const std::tuple<const char*, const char*, const char*> kept[] = {
+        {"Start", "Status", "2"}, {"Start", "Japanese", "abc"}, {"Last", "Message", "2"},
+        {"Last", "ErrorNext", "9"}, {"Delete", "Type", "5"}};
+    for (const auto& [section, key, text] : kept)
+        EXPECT_EQ(inst().IniValue(section, key), std::optional<std::string>(text)) << section << "/" << key;
+}
+
+// A name typed key by key into the users page's box meets no message on the
+// way ("j." and "Aux" are only the start of "j.doe" and "Auxley"); Add then
+// adds it, or says why the name cannot be a user's.
+TEST_F(SettingsDialog, ANameTypedKeyByKeyMeetsOnlyItsOwnReason) {
+    Process p;
+    HWND dialog = OpenQuiet(p);
+    ASSERT_NE(dialog, nullptr);
+    SelectTab(dialog, 3);
+    for (const char* name : {"j.doe", "Auxley", "Aux"}) {
+        ASSERT_TRUE(TypeInto(dialog, kUserName, name)) << name;
+        EXPECT_EQ(WaitForMessageBox(p, "Tollervy", 1000), nullptr) << "a message while typing " << name;
+        EXPECT_TRUE(Enabled(dialog, kUserAdd)) << name;
+    }
+    LetPaint(dialog);
+    Screenshot(Shot("typed"));
+    ASSERT_TRUE(PostClick(dialog, kUserAdd));
+    ASSERT_NO_FATAL_FAILURE(
+        Answer(p, "Windowsが装置に使う名前です\r\nこのユーザ名は使用できません\r\n\r\nAux", IDOK, "device-name"));
+    ASSERT_TRUE(TypeInto(dialog, kUserName, "j.doe"));
+    ASSERT_TRUE(PressButton(dialog, kUserAdd));
+    EXPECT_EQ(SendDlgItemMessageW(dialog, kListUser, LB_GETCOUNT, 0, 0), 1);
     ASSERT_TRUE(PostClick(dialog, kCancel));
     ASSERT_TRUE(p.WaitExit(kWait)) << "with Message 0 Cancel ends at once";
 }

@@ -114,6 +114,31 @@ TEST_F(StartUp, WindowsOtherThanXpIsRefused) {
     EXPECT_FALSE(FolderExists(inst().dataPath()));
 }
 
+// Windows 98 lacks the wide-character functions the program calls: before
+// anything else it says which Windows it needs, with the ANSI message box,
+// and ends without touching a file.
+TEST_F(StartUp, Windows98IsToldWhichWindowsItNeeds) {
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nDebug=1\nNowUser=前回の利用者\n"));
+    const std::string before = inst().IniBytes();
+    WineVersion win98("win98");
+    ASSERT_TRUE(win98.ok()) << "cannot set the Windows version of the prefix";
+
+    Process p;
+    HWND box = StartAndWaitForBox(p);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageText(box), "このOSのバージョンには対応していません\r\nWindows XP が必要です");
+    EXPECT_TRUE(IsSystemModal(box));
+    LetPaint(box);
+    Screenshot(Shot("refusal"));
+    ASSERT_TRUE(PressButton(box, IDOK));
+
+    RunResult rest = RunToEnd(p, kWait, Shot("after"));
+    ASSERT_TRUE(rest.ended) << "the program does not end after the refusal";
+    EXPECT_TRUE(rest.boxes.empty()) << Joined(rest.boxes);
+    EXPECT_EQ(inst().IniBytes(), before) << "the refused start changed the settings file";
+    EXPECT_FALSE(FolderExists(inst().dataPath()));
+}
+
 // With Debug "1" the version check shows the tag it found, then refuses.
 TEST_F(StartUp, DebugShowsTheUnsupportedVersionTag) {
     ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nDebug=1\n"));

@@ -114,6 +114,7 @@ std::string ReadBytes(FakeFileSystem& fs, const std::string& file) {
 
 std::string FakeProfile::GetString(const std::string& file, const std::string& section, const std::string& key,
                                    const std::string& defaultValue, std::size_t bufferBytes) {
+    ++reads_;
     if (bufferBytes == 0) return {};
     const std::string bytes = ReadBytes(fs_, file);
     const std::string sectionBytes = cp932::FromUtf8(section);
@@ -199,6 +200,7 @@ bool FakeProfile::WriteString(const std::string& file, const std::string& sectio
 
 std::vector<std::string> FakeProfile::GetSection(const std::string& file, const std::string& section,
                                                  std::size_t bufferBytes) {
+    ++reads_;
     std::vector<std::string> result;
     if (bufferBytes < 2) return result;
     const std::string bytes = ReadBytes(fs_, file);

@@ -49,6 +49,8 @@ public:
         bool ok = false;
     };
     const std::vector<Write>& Writes() const { return writes_; }
+    // GetString and GetSection calls so far.
+    int Reads() const { return reads_; }
     // Makes every WriteString fail (as a full disk would) while set.
     void SetWritesFail(bool fail) { writesFail_ = fail; }
 
@@ -59,6 +61,7 @@ public:
 private:
     FakeFileSystem& fs_;
     std::vector<Write> writes_;
+    int reads_ = 0;
     bool writesFail_ = false;
 };
 

@@ -50,6 +50,9 @@ public:
     bool UserName(std::string& name) override;
     // Code page 932, as the fakes simulate it.
     bool FitsAnsiCodePage(const std::string& text) override;
+    // ASCII, Latin-1, full-width Latin, Greek, Cyrillic and Roman numeral
+    // letters, as Windows upper-cases them.
+    std::string UpperCase(const std::string& text) override;
     bool Version(platform::VersionInfo& info) override;
     std::int16_t AsyncKeyState(int virtualKey) override;
     std::string CommandLine() override { return commandLine; }

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::Check(value.empty() || (value.front() != ' ' && value.back() != ' '), "a value is not trimmed");
     }
     const std::int16_t errorNext = ParseErrorNext(ReadIniValue(c, keys::LastErrorNext));
-    (void)errorNext;
+    fuzz::Check(errorNext >= 0 && errorNext <= 2, "[Last] ErrorNext read as no choice of the options page");
 
     std::vector<std::string> lines;
     const int count = ReadIniSection(c, keys::FileSection, lines);

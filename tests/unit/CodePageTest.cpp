@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Desk.h"
+#include "fakes/Cp932.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"
 
@@ -36,6 +37,17 @@ TEST(FitsAnsiCodePage, TellsTextsThatComeBackUnchangedFromOthers) {
 TEST(FitsAnsiCodePage, TheRefusalNamesTheText) {
     EXPECT_EQ(OutsideCodePageMessage("Zoë"),
               "この文字列には、このパソコンで保存できない文字が含まれています\r\n\r\nZoë");
+}
+
+// Windows 95, 98 and ME are told which Windows the program needs, with the
+// ANSI message box: its bytes are the message in code page 932.
+TEST(StartUp, Windows9xIsToldWhichWindowsItNeedsInItsCodePage) {
+    EXPECT_EQ(fakes::cp932::FromUtf8(NeedsWindowsMessage), NeedsWindowsMessageCp932);
+    EXPECT_EQ(fakes::cp932::ToUtf8(NeedsWindowsMessageCp932), NeedsWindowsMessage);
+    for (const platform::VersionInfo& v : {platform::VersionInfo{1, 4, 0}, {1, 4, 10}, {1, 4, 90}})
+        EXPECT_TRUE(IsWindows9x(v)) << OsVersionTagOf(v);
+    for (const platform::VersionInfo& v : {platform::VersionInfo{2, 4, 0}, {2, 5, 0}, {2, 5, 1}, {2, 6, 1}})
+        EXPECT_FALSE(IsWindows9x(v)) << OsVersionTagOf(v);
 }
 
 // A quoted user name that the settings file cannot hold is refused with a

@@ -381,5 +381,67 @@ TEST(FormDelete, AsksNothingForAllUsersAndFitsALongPath) {
     EXPECT_EQ(d.p.host.CountsOf("FormDelete").shownModal, 2);
 }
 
+// A long hand-edited [File] section costs a save work in proportion to its
+// length, counted rather than timed: the rows of the list are each read once
+// when the section's lines find their rows, and the calls into the file
+// system and the profile functions grow with the rows added, not with the
+// square of the section.
+TEST(FileListPage, ASaveCostsInProportionToTheLengthOfTheSection) {
+    struct CountingRows {
+        const std::vector<std::string>& texts;
+        mutable long reads = 0;
+        std::size_t size() const { return texts.size(); }
+        const std::string& operator[](std::size_t r) const {
+            ++reads;
+            return texts[r];
+        }
+    };
+    struct Cost {
+        long rowReads = 0, platformCalls = 0;
+    };
+    auto costOf = [](int n) {
+        Cost cost;
+        // The lines' paths, one of them twice; the rows: all but the first line.
+        std::vector<std::string> paths, rows;
+        for (int i = 0; i < n; ++i) paths.push_back(Work + "f" + std::to_string(i % (n - 1)) + ".txt");
+        rows.assign(paths.begin() + 1, paths.end());
+        CountingRows counted{rows};
+        const std::vector<int> kept = KeptRows(paths, counted);
+        EXPECT_EQ(kept.front(), static_cast<int>(rows.size()) - 1);  // its path's one row
+        EXPECT_EQ(kept.back(), -1);                                   // taken by the first line
+        cost.rowReads = counted.reads;
+
+        Desk d;
+        SeedTwoItems(d);
+        std::string section = "[Start]\r\nStarted=1\r\n[Last]\r\nUser=Aoi\r\nMessage=0\r\n[Delete]\r\nType=1\r\n[File]\r\n";
+        for (int i = 1; i <= n; ++i) section += "F" + std::to_string(i) + "=" + Work + "f" + std::to_string(i) + ".txt\r\n";
+        d.p.fs.AddFile(Desk::Ini_, section);
+        d.p.fs.AddFile(Stored("All Users", "F1\\f1.txt"), "common");
+        d.p.fs.AddFile(Work + "f1.txt", "Aoi");
+        for (int i = 0; i < n / 10; ++i) d.p.fs.AddFile(Work + "new" + std::to_string(i) + ".txt", "new");
+        LervIni& dlg = OpenSettings(d);
+        EXPECT_EQ(dlg.FileList.ListCount(), n);
+        dlg.FileList.RemoveItem(0);
+        for (int i = 0; i < n / 10; ++i) {
+            dlg.FilePath.SetText(Work + "new" + std::to_string(i) + ".txt");
+            dlg.FileAdd.Click();
+        }
+        d.p.fs.ResetCounts();
+        const int profileBefore = d.p.profile.Reads() + static_cast<int>(d.p.profile.Writes().size());
+        EXPECT_TRUE(dlg.ApplyFileList()) << ::testing::PrintToString(d.p.messages.Texts());
+        EXPECT_EQ(static_cast<int>(FileSection(d).size()), n - 1 + n / 10);
+        EXPECT_EQ(d.p.fs.Content(Work + "f1.txt"), "common");
+        for (std::size_t op = 0; op < fakes::FakeFileSystem::OpCount; ++op)
+            cost.platformCalls += d.p.fs.Calls(static_cast<fakes::FakeFileSystem::Op>(op));
+        cost.platformCalls += d.p.profile.Reads() + static_cast<long>(d.p.profile.Writes().size()) - profileBefore;
+        return cost;
+    };
+    const Cost small = costOf(200), large = costOf(800);
+    EXPECT_EQ(small.rowReads, 199);
+    EXPECT_LE(large.rowReads, 4 * small.rowReads + 4);
+    EXPECT_LE(large.platformCalls, 5 * small.platformCalls)
+        << small.platformCalls << " calls for 200 lines, " << large.platformCalls << " for 800";
+}
+
 }  // namespace
 }  // namespace tollervy

@@ -8,8 +8,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <tuple>
 
 #include "Desk.h"
+#include "dialogs/FormDelete.h"
+#include "engine/FileOps.h"
+#include "users/FormLogOn.h"
 #include "shell/FormMenu.h"
 #include "users/UserList.h"
 
@@ -50,35 +54,169 @@ struct Dialog {
 // ---------------------------------------------------------------------------
 // Loading
 
-// What each stored text shows. Values the buttons cannot show take the key's
-// default; a save without edits leaves every stored text as it stands.
-TEST(SettingsDialogLoad, StoredValuesShowAndUntouchedOnesAreNotRewritten) {
-    struct Case {
-        const char *logon, *deleteType, *errorNext, *status, *japanese;
-        int shownLogon, shownDelete, shownError, shownStatus, shownJapanese;
-    };
-    const Case cases[] = {
-        {"1", "1", "0", "0", "1", 1, 1, 0, 0, 1},
-        {"0", "0", "1", "1", "0", 0, 0, 1, 1, 0},
-        {"7", "5", "9", "2", "abc", 0, 0, 2, 1, 0},
-        {"abc", "-1", "x", "", "", 0, 0, 2, 1, 0},
-        {"", "1 ", "-1", "01", "00", 0, 1, 2, 1, 0},
-    };
-    for (const Case& k : cases) {
-        Dialog t(Ini{{"Logon/Use", k.logon}, {"Delete/Type", k.deleteType}, {"Last/ErrorNext", k.errorNext},
-                  {"Start/Status", k.status}, {"Start/Japanese", k.japanese}, {"Last/Message", "0"}});
-        LervIni& f = t.Open();
-        const std::string what = std::string("Logon=") + k.logon + " Type=" + k.deleteType + " ErrorNext=" +
-                                 k.errorNext + " Status=" + k.status + " Japanese=" + k.japanese;
-        EXPECT_EQ(f.OptionLogOn.Selected(), k.shownLogon) << what;
-        EXPECT_EQ(f.OptionDelete.Selected(), k.shownDelete) << what;
-        EXPECT_EQ(f.OptionError.Selected(), k.shownError) << what;
-        EXPECT_EQ(f.CheckStatus.Value(), k.shownStatus) << what;
-        EXPECT_EQ(f.CheckJapanese.Value(), k.shownJapanese) << what;
+// A program set up before: Aoi's memo in place, Taro's and the common copy
+// stored, Taro logging on; `sectionKey` ("Start/Status") holds `value`.
+void SetUpRun(Desk& d, const std::string& sectionKey, const std::string& value) {
+    const std::string data = Desk::Data;
+    d.p.fs.AddFile("C:\\Work\\memo.txt", "Aoi's");
+    d.p.fs.AddFile(data + "\\Taro\\F1\\memo.txt", "Taro's");
+    d.p.fs.AddFile(data + "\\All Users\\F1\\memo.txt", "common");
+    d.Ini("Start", "Started", "1");
+    d.Ini("Last", "User", "Aoi");
+    d.Ini("File", "F1", "C:\\Work\\memo.txt");
+    if (sectionKey != "Last/Message") d.Ini("Last", "Message", "0");
+    const auto slash = sectionKey.find('/');
+    d.Ini(sectionKey.substr(0, slash), sectionKey.substr(slash + 1), value);
+    d.p.system.loginName = "Taro";
+}
 
-        const std::size_t before = t.d.p.profile.Writes().size();
-        f.SetIniBtn.Click();
-        EXPECT_TRUE(t.WrittenKeys(before).empty()) << what << ": " << ::testing::PrintToString(t.WrittenKeys(before));
+// What the program does with one option's stored text, and what the options
+// page shows for it: the same, for the texts the page writes and for any
+// other a hand-edited file may hold. The page keeps such a text as it stands.
+TEST(SettingsDialogLoad, EachOptionShowsWhatTheProgramDoesWithItsText) {
+    using Probe = std::function<int(Desk&)>;
+    struct Key {
+        const char* key;
+        Probe shown;    // on the settings dialog opened with -s
+        Probe program;  // a run of the program, or the dialog doing its work
+        bool dialog;    // the program's work is the dialog's
+    };
+    auto startRun = [](Desk& d) { return d.Start().has_value() ? 0 : 1; };
+    const Key table[] = {
+        {"Logon/Use", [](Desk& d) { return d.forms.LervIni().OptionLogOn.Selected(); },
+         [](Desk& d) {
+             int shown = 0;
+             d.p.host.OnShow("FormLogOn", [&](ui::Form& f) {
+                 shown = 1;
+                 static_cast<FormLogOn&>(f).CommandCancel.Click();
+             });
+             d.Start();
+             return shown;
+         },
+         false},
+        {"Start/Status", [](Desk& d) { return d.forms.LervIni().CheckStatus.Value(); },
+         [](Desk& d) {
+             int onScreen = 0;
+             d.p.host.onRepaint = [&](ui::Form& f) {
+                 if (&f == &d.forms.TollervyMain() && f.Visible() && f.Left() < d.p.system.screenWidth) onScreen = 1;
+             };
+             d.Start();
+             return onScreen;
+         },
+         false},
+        {"Last/Message", [](Desk& d) { return d.forms.LervIni().CheckEnd.Value(); },
+         [](Desk& d) {
+             for (int i = 0; i < 3; ++i) d.p.messages.Expect(platform::AnswerYes);
+             d.Run([&] { d.forms.LervIni().CancelIniBtn.Click(); });
+             bool checks = false, shift = false;
+             for (const auto& box : d.p.messages.Boxes()) {
+                 checks = checks || box.text.find("スタートアップにTollervyを登録しない場合") == 0;
+                 shift = shift || box.text.find("「Shift」キー") == 0;
+             }
+             d.p.messages.Clear();
+             EXPECT_EQ(checks, shift) << "the closing checks and the Shift question go together";
+             return shift ? 1 : 0;
+         },
+         true},
+        {"Delete/Check", [](Desk& d) { return d.forms.LervIni().CheckDelete.Value(); },
+         [](Desk& d) {
+             int asked = 0;
+             d.p.host.OnShow("FormDelete", [&](ui::Form& f) {
+                 asked = 1;
+                 static_cast<FormDelete&>(f).DataUseBtn.Click();
+             });
+             LervIni& f = d.forms.LervIni();
+             f.IniTab.Select(2);
+             f.FileList.SetListIndex(0);
+             d.p.messages.Expect("リストから削除しますか?", platform::AnswerOK);
+             f.FileDelete.Click();
+             f.SetIniBtn.Click();
+             return asked == 0 ? 1 : 0;  // ticked: no question
+         },
+         true},
+        {"Delete/Type", [](Desk& d) { return d.forms.LervIni().OptionDelete.Selected(); },
+         [](Desk& d) {
+             LervIni& f = d.forms.LervIni();
+             f.IniTab.Select(2);
+             f.FileList.SetListIndex(0);
+             d.p.messages.Expect("リストから削除しますか?", platform::AnswerOK);
+             f.FileDelete.Click();
+             f.SetIniBtn.Click();
+             return d.p.fs.Content("C:\\Work\\memo.txt") == "common" ? 1 : 0;  // 1: the registration copy
+         },
+         true},
+        {"Delete/ReadOnly", [](Desk& d) { return d.forms.LervIni().CheckReadOnly.Value(); },
+         [](Desk& d) {
+             d.p.fs.AddFile("C:\\Work\\ro.txt", "r", 1);
+             d.p.messages.Expect("読み取り専用です", platform::AnswerOK);
+             const bool blocked = IsReadOnlyBlocked(d.p.context, "C:\\Work\\ro.txt");
+             d.p.messages.Clear();
+             return blocked ? 0 : 1;
+         },
+         true},
+        {"Last/ErrorNext", [](Desk& d) { return d.forms.LervIni().OptionError.Selected(); },
+         [](Desk& d) {
+             d.p.messages.Expect(platform::AnswerNo);
+             d.p.messages.Expect(platform::AnswerOK);
+             const bool goOn = ConfirmContinue(d.p.context, "C:\\Work\\memo.txt");
+             const bool asked = !d.p.messages.Boxes().empty() && d.p.messages.Boxes()[0].style != 16 + 4096;
+             d.p.messages.Clear();
+             return asked ? 2 : goOn ? 0 : 1;
+         },
+         true},
+        {"Start/Japanese", [](Desk& d) { return d.forms.LervIni().CheckJapanese.Value(); },
+         [](Desk& d) { return d.forms.LervIni().FileList.GetFont().face == "ＭＳ ゴシック" ? 1 : 0; }, true},
+        {"User/Use", [](Desk& d) { return d.forms.LervIni().CheckUseUser.Value(); },
+         [](Desk& d) {
+             d.Start();
+             return d.IniValue("Last", "User") == "\\" ? 1 : 0;  // Taro is nobody's registered user
+         },
+         false},
+        {"Start/AllWay", [](Desk& d) { return d.forms.LervIni().CheckAllway.Value(); }, startRun, false},
+        {"Start/Task", [](Desk& d) { return d.forms.LervIni().CheckTask.Value(); },
+         [](Desk& d) {
+             d.Ini("Start", "AllWay", "1");
+             d.Start();
+             return d.p.host.CountsOf("FormMenu").created > 0 ? 1 : 0;
+         },
+         false},
+    };
+    const char* const texts[] = {"1", "0", "2", "5", "9", "abc", "", "01", "-0", "-1"};
+    for (const Key& k : table) {
+        for (const char* text : texts) {
+            SCOPED_TRACE(std::string(k.key) + "=\"" + text + "\"");
+            Desk page;
+            SetUpRun(page, k.key, text);
+            page.p.system.commandLine = "-s";
+            ASSERT_EQ(page.Start(), std::nullopt);
+            const int shown = k.shown(page);
+            // A save without edits leaves the text as it stands.
+            const std::size_t before = page.p.profile.Writes().size();
+            page.forms.LervIni().SetIniBtn.Click();
+            for (std::size_t i = before; i < page.p.profile.Writes().size(); ++i)
+                EXPECT_NE(page.p.profile.Writes()[i].section + "/" + page.p.profile.Writes()[i].key, k.key);
+
+            Desk run;
+            SetUpRun(run, k.key, text);
+            if (k.dialog) {
+                run.p.system.commandLine = "-s";
+                ASSERT_EQ(run.Start(), std::nullopt);
+            }
+            EXPECT_EQ(shown, k.program(run));
+        }
+    }
+    // The texts a hand edit leaves most often, as the page shows them.
+    const std::tuple<const char*, const char*, int> shownAs[] = {
+        {"Start/Status", "2", 0}, {"Start/Japanese", "abc", 1}, {"Delete/Type", "5", 1},
+        {"Last/ErrorNext", "9", 1}, {"Last/Message", "2", 1}, {"Delete/Check", "-0", 1}};
+    for (const auto& [key, text, expected] : shownAs) {
+        Desk page;
+        SetUpRun(page, key, text);
+        page.p.system.commandLine = "-s";
+        ASSERT_EQ(page.Start(), std::nullopt);
+        const Key& k = *std::find_if(std::begin(table), std::end(table),
+                                     [&, key = key](const Key& row) { return std::string(row.key) == key; });
+        EXPECT_EQ(k.shown(page), expected) << key << "=" << text;
     }
 }
 
@@ -526,6 +664,61 @@ TEST_F(UsersPageCase, ForbiddenCharactersAreRefusedAtEachChange) {
     f->TextUserPass.SetText("p");
 }
 
+// A name typed key by key meets only the forbidden characters on the way;
+// what else keeps it from being a user's name (and a folder of the data
+// store) is said when Add or Change is pressed, with its own reason.
+TEST_F(UsersPageCase, TypedKeyByKeyANameMeetsItsReasonOnlyAtAddOrChange) {
+    struct Case {
+        std::string name;
+        const char* refusal;  // nullptr: added
+    };
+    const Case cases[] = {
+        {"John Smith", nullptr},
+        {"Connor", nullptr},
+        {"j.doe", nullptr},
+        {"Auxley", nullptr},
+        {"Ωmega", nullptr},
+        {"John ", "ユーザ名の先頭と末尾に空白は使用できません\r\n\r\nJohn "},
+        {" John", "ユーザ名の先頭と末尾に空白は使用できません"},
+        {"j.", "ユーザ名の末尾にピリオドは使用できません\r\n\r\nj."},
+        {"..", "ユーザ名の末尾にピリオドは使用できません"},
+        {"Aux", "Windowsが装置に使う名前です\r\nこのユーザ名は使用できません\r\n\r\nAux"},
+        {"com1.txt", "Windowsが装置に使う名前です"},
+        {"'Chika'", "引用符で囲まれたユーザ名は使用できません"},
+        {"a\tb", "ユーザ名に制御文字は使用できません"},
+        {std::string(128, 'c'), "ユーザ名が長すぎます\r\n127文字まで使用できます"},
+        {"Zoë", "この文字列には、このパソコンで保存できない文字が含まれています\r\n\r\nZoë"},
+    };
+    for (const Case& k : cases) {
+        SetUp();
+        // Each key changes the box once: no message on the way.
+        for (std::size_t n = 1; n <= k.name.size(); ++n)
+            if (n == k.name.size() || (static_cast<unsigned char>(k.name[n]) & 0xC0) != 0x80)
+                f->TextUserName.SetText(k.name.substr(0, n));
+        EXPECT_EQ(t().d.p.messages.Count(), 0u) << k.name << ": " << ::testing::PrintToString(t().d.p.messages.Texts());
+        EXPECT_EQ(Buttons(), std::vector<std::string>{"Add"}) << k.name;
+        if (k.refusal) t().d.p.messages.Expect(k.refusal, 1);
+        f->CommandUserAdd.Click();
+        EXPECT_EQ(f->ListUser.ListCount(), k.refusal ? 3 : 4) << k.name;
+        if (k.refusal) {
+            EXPECT_EQ(t().d.p.messages.Last().style, 16u + 4096u) << k.name;
+        }
+    }
+    // Change says the same: a user of a name that cannot be kept (from a
+    // user file written by hand) is refused with its reason.
+    Dialog handWritten(Ini{{"Last/Message", "0"}});
+    handWritten.d.p.fs.AddTextFile(handWritten.UserFile(), {"CON,,1"});
+    LervIni& g = handWritten.Open();
+    g.IniTab.Select(4);
+    const auto& rows = g.ListUser.Items();
+    const int con = static_cast<int>(std::find(rows.begin(), rows.end(), "■ CON") - rows.begin());
+    g.ListUser.SetListIndex(con);
+    g.TextUserPass.SetText("p");
+    handWritten.d.p.messages.Expect("Windowsが装置に使う名前です", 1);
+    g.CommandUserChange.Click();
+    EXPECT_EQ(handWritten.d.state.UserList[static_cast<std::size_t>(con)].Password, "");
+}
+
 TEST_F(UsersPageCase, AddChangeAndDelete) {
     f->CheckUserUse.SetValue(0);
     f->TextUserName.SetText("Chika");
@@ -591,20 +784,35 @@ TEST_F(UsersPageCase, NoTwoUsersGetOneName) {
     t().d.p.messages.Expect(refusal, 1);
     f->CommandUserAdd.Click();
     EXPECT_EQ(f->ListUser.ListCount(), 4);
+    // Greek and Cyrillic letters fold as well (code page 932 holds both).
+    for (const auto& [first, second] : {std::pair<const char*, const char*>{"Ωmega", "ωMEGA"}, {"Ёлка", "ёЛКА"}}) {
+        f->ListUser.SetListIndex(-1);
+        f->TextUserName.SetText(first);
+        f->CommandUserAdd.Click();
+        const int count = f->ListUser.ListCount();
+        f->ListUser.SetListIndex(-1);
+        f->TextUserName.SetText(second);
+        t().d.p.messages.Expect(refusal, 1);
+        f->CommandUserAdd.Click();
+        EXPECT_EQ(f->ListUser.ListCount(), count) << second;
+    }
+    // A user file written before keeps both of such a pair.
+    Dialog earlier(Ini{{"Last/Message", "0"}});
+    earlier.d.p.fs.AddTextFile(earlier.UserFile(), {"Ωmega,,1", "ωmega,,1"});
+    const auto& rows = earlier.Open().ListUser.Items();
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), "■ Ωmega") + std::count(rows.begin(), rows.end(), "■ ωmega"), 2);
 }
 
 // The user file and the settings file keep text in code page 932: a name or
 // password it cannot hold, or a name the settings file would give back
 // otherwise, is refused where it is typed; so is a path of the file list.
 TEST_F(UsersPageCase, TextsTheFilesCannotKeepAreRefused) {
-    const std::pair<std::string, std::string> users[] = {
-        {"Zoë", ""}, {"Aoi\u301c", ""}, {"Chika", "pässword"}, {" Chika", ""}, {"'Chika'", ""},
-        {std::string(128, 'c'), ""}};
+    const std::pair<std::string, std::string> users[] = {{"Aoi\u301c", ""}, {"Chika", "pässword"}};
     for (const auto& [name, password] : users) {
         f->ListUser.SetListIndex(-1);
         f->TextUserName.SetText(name);
         f->TextUserPass.SetText(password);
-        t().d.p.messages.Expect(1);
+        t().d.p.messages.Expect("この文字列には、このパソコンで保存できない文字が含まれています", 1);
         f->CommandUserAdd.Click();
         EXPECT_EQ(f->ListUser.ListCount(), 3) << name;
     }

@@ -138,9 +138,11 @@ TEST(StartUp, NowUserHoldsTheLoginNameWhileTheRunLives) {
     EXPECT_EQ(d.state.CurrentUserName, "Jiro");
 }
 
-TEST(StartUp, ErrorNextIsReadAsAWholeNumberAndAnythingElseAsAsk) {
-    const std::pair<const char*, int> cases[] = {{"0", 0}, {"1", 1}, {" 2 ", 2}, {"5", 5}, {"abc", 2},
-                                                 {"1x", 2}, {"", 2}, {"99999", 2}, {"-1", -1}};
+// Any other whole number is a policy that stops; any other text asks.
+TEST(StartUp, ErrorNextIsReadAsOneOfItsThreeChoices) {
+    const std::pair<const char*, int> cases[] = {{"0", 0}, {"1", 1}, {" 2 ", 2}, {"02", 2}, {"-0", 0}, {"5", 1},
+                                                 {"abc", 2}, {"1x", 2}, {"", 2}, {"-", 2}, {"99999", 1},
+                                                 {"123456789012345678901", 1}, {"-1", 1}, {"-2", 1}};
     for (const auto& [text, expected] : cases) {
         Desk d;
         SetUpProgram(d);

@@ -1,6 +1,8 @@
 // The user name rule and the pieces that read a user-file line.
 #include <gtest/gtest.h>
 
+#include "engine/StoreNames.h"
+#include "settings/Settings.h"
 #include "users/UserList.h"
 
 namespace tollervy {
@@ -114,17 +116,24 @@ TEST(IsValidName, RefusesEmptyAndEachForbiddenCharacter) {
     EXPECT_FALSE(IsValidName("\\"));  // the marker of no registered user
 }
 
-TEST(IsValidName, RefusesNamesWindowsFoldsOntoAnotherFolder) {
-    EXPECT_FALSE(IsValidName("."));
-    EXPECT_FALSE(IsValidName(".."));
-    EXPECT_FALSE(IsValidName("Aoi."));
-    EXPECT_FALSE(IsValidName("Aoi "));
-    EXPECT_FALSE(IsValidName("Aoi. "));
-    EXPECT_FALSE(IsValidName("CON"));
-    EXPECT_FALSE(IsValidName("nul"));
-    EXPECT_FALSE(IsValidName("Com1"));
-    EXPECT_FALSE(IsValidName("LPT9.txt"));
-    EXPECT_FALSE(IsValidName("tab\there"));
+// What the name box lets through but Add and Change refuse: names Windows
+// folds onto another folder or a device, and names the settings file would
+// give back otherwise. Whatever passes both can be a folder of the data
+// store and reads back as itself.
+TEST(NameRefusal, RefusesNamesThatCannotBeAStoreFolderOrReadBack) {
+    for (const char* name : {".", "..", "Aoi.", "Aoi ", "Aoi. ", " Aoi", "CON", "nul", "Com1", "LPT9.txt", "aux .x",
+                             "tab\there", "del\x7f", "'Aoi'"}) {
+        EXPECT_TRUE(IsValidName(name)) << name;
+        EXPECT_NE(NameRefusal(name), "") << name;
+    }
+    EXPECT_NE(NameRefusal(std::string(128, 'a')), "");
+    for (const char* name : {"Aoi", "John Smith", "j.doe", "Auxley", "CONNOR", "com10", "lpt", ".hidden", "q'",
+                             "山田 太郎", "ソフト表"}) {
+        EXPECT_EQ(NameRefusal(name), "") << name;
+        EXPECT_TRUE(IsStoreUserName(name)) << name;
+        EXPECT_TRUE(ReadsBackUnchanged(name)) << name;
+    }
+    EXPECT_EQ(NameRefusal(std::string(127, 'a')), "");
 }
 
 TEST(IsValidName, AcceptsOrdinaryNames) {
