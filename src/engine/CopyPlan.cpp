@@ -168,6 +168,7 @@ void PlanOne(Context& c, const FileEntry& f, CopyPlan& plan, const Existing& exi
             planned.current = (known != Manifest::None && held != Manifest::None &&
                                plan.target.Tag(held) == plan.source.Tag(known)) ||
                               c.fs.FilesEqual(folder.source + f.name, folder.target + f.name);
+            if (planned.current && held != Manifest::None) planned.targetTag = static_cast<std::uint32_t>(held);
         }
     }
     folder.names += f.name;
@@ -189,6 +190,18 @@ bool PlanFiles(Context& c, const std::vector<FileEntry>& files, CopyPlan& plan, 
         PlanOne(c, f, plan, existing, now, folder, relative);
     }
     return true;
+}
+
+// The tag a file carries on both sides after the copy: its source's for a
+// file copied; for a file left as it is, the lesser of the two sides' tags,
+// so that copies found equal by their bytes settle on one tag, whichever
+// way later switches go. Empty: none known (a new one is given).
+std::string_view SettledTag(const CopyPlan& plan, const PlannedFile& file) {
+    const std::string_view source =
+        file.sourceTag != PlannedFile::NoTag ? plan.source.Tag(file.sourceTag) : std::string_view();
+    if (!file.current || file.targetTag == PlannedFile::NoTag) return source;
+    const std::string_view target = plan.target.Tag(file.targetTag);
+    return source.empty() || target < source ? target : source;
 }
 
 // Calls `each(folder, file, relative)` for every planned file, in plan order.
@@ -293,9 +306,9 @@ void LoadManifests(Context& c, CopyPlan& plan, ManifestSide source, ManifestSide
 bool ForgetReplaced(Context& c, CopyPlan& plan) {
     ManifestWriter kept(plan.targetSide);
     ForEachFile(plan, [&](const PlannedFile& file, const std::string& relative) {
-        // A file found equal by its bytes gets its tag afterwards.
-        if (file.current && file.sourceTag != PlannedFile::NoTag)
-            kept.Add(relative, file.size, file.lastWrite, file.attributes, plan.source.Tag(file.sourceTag));
+        // A file found equal by its bytes and known on neither side gets its
+        // tag afterwards.
+        if (file.current) kept.Add(relative, file.size, file.lastWrite, file.attributes, SettledTag(plan, file));
     });
     // Nothing to take back: every record is of a file left as it is.
     if (plan.targetBelieved && kept.Count() == plan.target.Count()) return true;
@@ -306,20 +319,16 @@ void RecordPlan(Context& c, const CopyPlan& plan) {
     // Bytes that had no tag get new ones, the same on both sides: one stem,
     // counted in plan order, written one side at a time.
     TagSource fresh(c);
-    bool tagsGiven = false;
+    bool sourceRetagged = false;
     const auto write = [&](const ManifestSide& side, bool target) {
         ManifestWriter writer(side);
         fresh.Restart();
         std::size_t k = 0;
         std::string tag;
         ForEachFile(plan, [&](const PlannedFile& file, const std::string& relative) {
-            tag.clear();
-            if (file.sourceTag != PlannedFile::NoTag) {
-                tag = plan.source.Tag(file.sourceTag);
-            } else {
-                fresh.Append(tag);
-                tagsGiven = true;
-            }
+            tag = SettledTag(plan, file);
+            if (tag.empty()) fresh.Append(tag);
+            if (file.sourceTag == PlannedFile::NoTag || tag != plan.source.Tag(file.sourceTag)) sourceRetagged = true;
             if (!target || file.current || k < plan.completed)
                 writer.Add(relative, file.size, file.lastWrite, file.attributes, tag);
             ++k;
@@ -327,7 +336,7 @@ void RecordPlan(Context& c, const CopyPlan& plan) {
         WriteManifest(c, side, writer);
     };
     write(plan.targetSide, true);
-    if (tagsGiven) write(plan.sourceSide, false);
+    if (sourceRetagged) write(plan.sourceSide, false);
 }
 
 // The last-write time of a file entry's source, for the wait before its copy.

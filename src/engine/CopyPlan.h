@@ -24,6 +24,8 @@ struct PlannedFile {
     // The source's record in the plan's source manifest; NoTag: its bytes are
     // not known, and they get a new tag when they are copied.
     std::uint32_t sourceTag = NoTag;
+    // For a file left as it is: the target's record in the target manifest.
+    std::uint32_t targetTag = NoTag;
     // The target holds the source's bytes (one tag on both sides, or found
     // equal by reading both) with its size, time and attributes: left as
     // it is.
@@ -88,7 +90,7 @@ bool ForgetReplaced(Context& c, CopyPlan& plan);
 
 // After the copy, whole or stopped: the target's manifest lists the files
 // left current and those copied; the source's gets the tags given to bytes
-// that had none. A manifest that cannot be written costs only copies later.
+// that had none, or settled on after a comparison. A manifest that cannot be written costs only copies later.
 void RecordPlan(Context& c, const CopyPlan& plan);
 
 // Copies the plan's files, folder by folder, moving the bar. False at the

@@ -68,25 +68,39 @@ TEST(EngineTags, CopiesThatLookAlikeAreNeverTakenForAnotherPersons) {
     }
 }
 
-// Copies of one origin stay where they are, across people too: once each
-// has saved the registration copy they started from, switching between them
-// copies nothing.
-TEST(EngineTags, CopiesOfOneOriginStay) {
-    Desk d;
-    d.List({Docs, Ini, Game + "*.sav"});
-    for (const auto& [live, bytes] : FilesOf("A")) Put(d, live, bytes);
-    for (const auto& line : {"F1=" + Docs, "F2=" + Ini, "F3=" + Game + "*.sav"})
-        ASSERT_TRUE(SaveFileEntry(d.c, Data + "\\All Users", line));
-    // Neither has a copy yet: A keeps the registration copy in place, B
-    // gets it from the store.
-    ASSERT_TRUE(RestoreUserData(d.c, "A", "All Users"));
-    Switch(d, "A", "B");
-    Switch(d, "B", "A");
-    d.fs.ResetCounts();
-    Switch(d, "A", "B");
-    Switch(d, "B", "A");
-    EXPECT_EQ(d.fs.Calls(Op::Copy), 0);
-    for (const auto& [live, bytes] : FilesOf("A")) EXPECT_EQ(d.fs.Content(live), bytes);
+// Copies with the same bytes stay where they are, across people too, once
+// each has a copy: those of one origin (the registration copy handed to
+// both) by their tags alone; those of none (two stores of an earlier
+// version) after one comparison, from which on they carry one tag. Then
+// switching back and forth neither copies nor reads a file.
+TEST(EngineTags, EqualCopiesStayAndAreReadAtMostOnce) {
+    for (const bool registered : {true, false}) {
+        SCOPED_TRACE(registered ? "one origin" : "no common origin");
+        Desk d;
+        d.List({Docs, Ini, Game + "*.sav"});
+        for (const auto& [live, bytes] : FilesOf("A")) Put(d, live, bytes);
+        if (registered) {
+            for (const auto& line : {"F1=" + Docs, "F2=" + Ini, "F3=" + Game + "*.sav"})
+                ASSERT_TRUE(SaveFileEntry(d.c, Data + "\\All Users", line));
+            // A keeps the registration copy in place, B gets it from the store.
+            ASSERT_TRUE(RestoreUserData(d.c, "A", "All Users"));
+        } else {
+            for (const auto& [live, bytes] : FilesOf("A")) {
+                Put(d, StoredAt("A", live), bytes);
+                Put(d, StoredAt("B", live), bytes);
+            }
+        }
+        Switch(d, "A", "B");
+        Switch(d, "B", "A");
+        d.fs.ResetCounts();
+        for (const auto& [live, bytes] : FilesOf("A")) d.fs.FailPath(live, false, 5, Op::Read);
+        Switch(d, "A", "B");
+        Switch(d, "B", "A");
+        EXPECT_EQ(d.fs.Calls(Op::Copy), 0);
+        EXPECT_EQ(d.fs.FaultsFired(), 0);
+        d.fs.ClearFaults();
+        for (const auto& [live, bytes] : FilesOf("A")) EXPECT_EQ(d.fs.Content(live), bytes);
+    }
 }
 
 // A file whose stored copy was made by a switch, then one thing changed.
