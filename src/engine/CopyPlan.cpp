@@ -316,8 +316,15 @@ bool ForgetReplaced(Context& c, CopyPlan& plan) {
 }
 
 void RecordPlan(Context& c, const CopyPlan& plan) {
-    // Bytes that had no tag get new ones, the same on both sides: one stem,
-    // counted in plan order, written one side at a time.
+    // A copy from the live side gets a new tag, the same on both sides: its
+    // bytes are what was just copied, whatever the live file's tag said (a
+    // file rewritten with its size, time and attributes put back still
+    // carries its old tag; no save passes that on). A copy from a store
+    // carries the store's tag: nothing but the program writes there. A file
+    // left as it is keeps the tag both sides settled on; where no tag is
+    // known a new one is given; a file the copy never reached keeps its
+    // source's. New tags: one stem, counted in plan order, so that both
+    // sides, written one at a time, get the same ones.
     TagSource fresh(c);
     bool sourceRetagged = false;
     const auto write = [&](const ManifestSide& side, bool target) {
@@ -326,12 +333,15 @@ void RecordPlan(Context& c, const CopyPlan& plan) {
         std::size_t k = 0;
         std::string tag;
         ForEachFile(plan, [&](const PlannedFile& file, const std::string& relative) {
-            tag = SettledTag(plan, file);
-            if (tag.empty()) fresh.Append(tag);
-            if (file.sourceTag == PlannedFile::NoTag || tag != plan.source.Tag(file.sourceTag)) sourceRetagged = true;
-            if (!target || file.current || k < plan.completed)
-                writer.Add(relative, file.size, file.lastWrite, file.attributes, tag);
-            ++k;
+            const bool copied = !file.current && k++ < plan.completed;
+            const bool reached = copied || file.current;
+            tag.clear();
+            if (!copied || !plan.liveIsSource) tag = SettledTag(plan, file);
+            if (tag.empty() && reached) fresh.Append(tag);
+            const std::string_view had =
+                file.sourceTag != PlannedFile::NoTag ? plan.source.Tag(file.sourceTag) : std::string_view();
+            sourceRetagged = sourceRetagged || tag != had;
+            if (target ? reached : !tag.empty()) writer.Add(relative, file.size, file.lastWrite, file.attributes, tag);
         });
         WriteManifest(c, side, writer);
     };
