@@ -146,9 +146,11 @@ void RelativePath(const PlannedFolder& folder, std::string_view name, std::strin
 // Adds one listed file to the plan, compared with the copy already in its
 // target. Current only when both have the same size, time and attributes
 // and hold the same bytes: known when both sides carry one tag with the
-// size, time and attributes recorded with it; otherwise read and compared
+// size, time and attributes recorded with it, and the file in place still
+// has the change time recorded with its tag; otherwise read and compared
 // (copies of no known common origin, such as two people's copies from a
-// store of an earlier version), after which both carry one tag.
+// store of an earlier version, or a file rewritten with its size, time and
+// attributes put back), after which both carry one tag.
 void PlanOne(Context& c, const FileEntry& f, CopyPlan& plan, const Existing& existing, std::uint64_t now,
              PlannedFolder& folder, std::string& relative) {
     PlannedFile planned;
@@ -160,17 +162,28 @@ void PlanOne(Context& c, const FileEntry& f, CopyPlan& plan, const Existing& exi
     RelativePath(folder, f.name, relative);
     const std::size_t known = plan.source.Find(relative, f.size, f.lastWrite, f.attributes);
     if (known != Manifest::None) planned.sourceTag = static_cast<std::uint32_t>(known);
+    const std::string live = (plan.liveIsSource ? folder.source : folder.target) + f.name;
+    bool changeAsked = false;
     if (plan.compares) {
         const auto found = existing.find(f.name);
         if (found != existing.end() && IsCurrent(f, found->second, now)) {
             const FileEntry& copy = found->second;
             const std::size_t held = plan.target.Find(relative, copy.size, copy.lastWrite, copy.attributes);
-            planned.current = (known != Manifest::None && held != Manifest::None &&
-                               plan.target.Tag(held) == plan.source.Tag(known)) ||
-                              c.fs.FilesEqual(folder.source + f.name, folder.target + f.name);
+            bool oneTag = known != Manifest::None && held != Manifest::None &&
+                          plan.target.Tag(held) == plan.source.Tag(known);
+            // Asked before the bytes are read: a change after it shows.
+            changeAsked = c.fs.ChangeTime(live, planned.liveChange);
+            if (!changeAsked) planned.liveChange = 0;
+            const std::uint64_t recorded =
+                oneTag ? (plan.liveIsSource ? plan.source.Changed(known) : plan.target.Changed(held)) : 0;
+            // Rewritten behind its listing: its tag no longer says its bytes.
+            if (recorded != 0 && planned.liveChange != recorded) oneTag = false;
+            planned.current = oneTag || c.fs.FilesEqual(folder.source + f.name, folder.target + f.name);
             if (planned.current && held != Manifest::None) planned.targetTag = static_cast<std::uint32_t>(held);
         }
     }
+    // A save records the change time of what it copies as it was before.
+    if (plan.liveIsSource && !changeAsked && !c.fs.ChangeTime(live, planned.liveChange)) planned.liveChange = 0;
     folder.names += f.name;
     folder.files.push_back(planned);
 }
@@ -268,7 +281,9 @@ bool PlanTree(Context& c, const std::string& from, bool keepProgramFolder, const
     }
     return true;
 }
-void PlanFile(Context& c, const std::string& from, const std::string& name, const std::string& to, CopyPlan& plan) {
+void PlanFile(Context& c, const std::string& from, const std::string& name, const std::string& to, bool liveIsSource,
+              CopyPlan& plan) {
+    plan.liveIsSource = liveIsSource;
     plan.compares = ComparesCopies(c);
     PlannedFolder folder;
     folder.source = JoinPath(from, "");
@@ -308,7 +323,9 @@ bool ForgetReplaced(Context& c, CopyPlan& plan) {
     ForEachFile(plan, [&](const PlannedFile& file, const std::string& relative) {
         // A file found equal by its bytes and known on neither side gets its
         // tag afterwards.
-        if (file.current) kept.Add(relative, file.size, file.lastWrite, file.attributes, SettledTag(plan, file));
+        if (file.current)
+            kept.Add(relative, file.size, file.lastWrite, plan.liveIsSource ? 0 : file.liveChange, file.attributes,
+                     SettledTag(plan, file));
     });
     // Nothing to take back: every record is of a file left as it is.
     if (plan.targetBelieved && kept.Count() == plan.target.Count()) return true;
@@ -327,21 +344,41 @@ void RecordPlan(Context& c, const CopyPlan& plan) {
     // sides, written one at a time, get the same ones.
     TagSource fresh(c);
     bool sourceRetagged = false;
+    std::vector<std::uint64_t> copiedChange;  // a restore: what it copied into place, asked afterwards
+    if (!plan.liveIsSource) {
+        std::size_t k = 0;
+        for (const auto& folder : plan.folders)
+            for (const auto& file : folder.files) {
+                std::uint64_t change = file.liveChange;
+                if (!file.current && k < plan.completed &&
+                    !c.fs.ChangeTime(folder.target + std::string(folder.Name(file)), change))
+                    change = 0;
+                copiedChange.push_back(change);
+                ++k;
+            }
+    }
     const auto write = [&](const ManifestSide& side, bool target) {
         ManifestWriter writer(side);
         fresh.Restart();
         std::size_t k = 0;
         std::string tag;
         ForEachFile(plan, [&](const PlannedFile& file, const std::string& relative) {
-            const bool copied = !file.current && k++ < plan.completed;
+            const std::size_t at = k++;
+            const bool copied = !file.current && at < plan.completed;
             const bool reached = copied || file.current;
             tag.clear();
             if (!copied || !plan.liveIsSource) tag = SettledTag(plan, file);
             if (tag.empty() && reached) fresh.Append(tag);
             const std::string_view had =
                 file.sourceTag != PlannedFile::NoTag ? plan.source.Tag(file.sourceTag) : std::string_view();
-            sourceRetagged = sourceRetagged || tag != had;
-            if (target ? reached : !tag.empty()) writer.Add(relative, file.size, file.lastWrite, file.attributes, tag);
+            // The side in place records its change time; a stored copy none.
+            const bool live = target != plan.liveIsSource;
+            const std::uint64_t change = !live ? 0 : plan.liveIsSource ? file.liveChange : copiedChange[at];
+            sourceRetagged = sourceRetagged || tag != had ||
+                             (plan.liveIsSource && file.sourceTag != PlannedFile::NoTag &&
+                              plan.source.Changed(file.sourceTag) != file.liveChange);
+            if (target ? reached : !tag.empty())
+                writer.Add(relative, file.size, file.lastWrite, change, file.attributes, tag);
         });
         WriteManifest(c, side, writer);
     };

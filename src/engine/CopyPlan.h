@@ -32,6 +32,9 @@ struct PlannedFile {
     bool current = false;
     std::uint64_t lastWrite = 0;   // of the source, as listed
     std::uint64_t size = 0;        // of the source, as listed
+    // The change time of the side in place, when it was asked for: before a
+    // save copies it, or while the file was compared (0: none known).
+    std::uint64_t liveChange = 0;
 };
 
 struct PlannedFolder {
@@ -110,7 +113,8 @@ bool PlanTree(Context& c, const std::string& from, bool keepProgramFolder, const
 // A file entry: the file `name` of `from` copied into `to`. A file that
 // cannot be listed as a plain file is left out (it is copied all the same,
 // and never left as current).
-void PlanFile(Context& c, const std::string& from, const std::string& name, const std::string& to, CopyPlan& plan);
+void PlanFile(Context& c, const std::string& from, const std::string& name, const std::string& to, bool liveIsSource,
+              CopyPlan& plan);
 
 // The file entry's copy is current (its plan holds it, left as it is).
 bool FileCurrent(const CopyPlan& plan);

@@ -134,7 +134,8 @@ bool Manifest::Parse(const std::string& text, const std::string& identity) {
         Record r;
         std::uint64_t attributes = 0;
         if (!ReadNumber(first, r.size) || !ReadNumber(NextField(rest), r.lastWrite) ||
-            !ReadNumber(NextField(rest), attributes) || attributes > UINT32_MAX)
+            !ReadNumber(NextField(rest), r.changed) || !ReadNumber(NextField(rest), attributes) ||
+            attributes > UINT32_MAX)
             return fail();
         r.attributes = static_cast<std::uint32_t>(attributes);
         const std::string_view tag = NextField(rest);
@@ -179,9 +180,10 @@ ManifestWriter::ManifestWriter(const ManifestSide& side) {
 }
 
 void ManifestWriter::Add(std::string_view relative, std::uint64_t size, std::uint64_t lastWrite,
-                         std::uint32_t attributes, std::string_view tag) {
+                         std::uint64_t changed, std::uint32_t attributes, std::string_view tag) {
     if (tag.empty() || relative.empty()) return;
     text_.append(std::to_string(size)).append("\t").append(std::to_string(lastWrite)).append("\t");
+    text_.append(std::to_string(changed)).append("\t");
     text_.append(std::to_string(attributes)).append("\t").append(tag).append("\t").append(relative).append("\r\n");
     ++count_;
 }

@@ -14,7 +14,12 @@
 // UTF-8 text, CR LF:
 //     Tollervy manifest 1
 //     stored<TAB><user><TAB><key><TAB><listed path>      (or: in place<TAB><generation>...)
-//     <size><TAB><last-write><TAB><attributes><TAB><tag><TAB><relative path>   one per file
+//     <size><TAB><last-write><TAB><change><TAB><attributes><TAB><tag><TAB><relative path>
+//                                                        one per file
+// <change> is the change time of a file in place as the program last saw it
+// (0 in a stored copy's manifest, and where the file system keeps none): a
+// program that rewrites a file and puts its size, time and attributes back
+// cannot put that back too.
 //     end<TAB><number of files>
 // A manifest that is missing, cut short, of another version, describes
 // another side, user, key or path (the [File] line was edited), or has a line
@@ -79,6 +84,7 @@ public:
     std::size_t Find(std::string_view relative, std::uint64_t size, std::uint64_t lastWrite,
                      std::uint32_t attributes) const;
     std::string_view Tag(std::size_t record) const;
+    std::uint64_t Changed(std::size_t record) const { return records_[record].changed; }
     std::size_t Count() const { return records_.size(); }
     std::string_view Relative(std::size_t record) const;
 
@@ -86,6 +92,7 @@ private:
     struct Record {
         std::uint64_t size = 0;
         std::uint64_t lastWrite = 0;
+        std::uint64_t changed = 0;
         std::uint32_t attributes = 0;
         std::uint32_t pathAt = 0, pathLength = 0;
         std::uint32_t tagAt = 0, tagLength = 0;
@@ -100,8 +107,8 @@ private:
 class ManifestWriter {
 public:
     explicit ManifestWriter(const ManifestSide& side);
-    void Add(std::string_view relative, std::uint64_t size, std::uint64_t lastWrite, std::uint32_t attributes,
-             std::string_view tag);
+    void Add(std::string_view relative, std::uint64_t size, std::uint64_t lastWrite, std::uint64_t changed,
+             std::uint32_t attributes, std::string_view tag);
     // The whole text, ended.
     std::string Finish();
     std::size_t Count() const { return count_; }

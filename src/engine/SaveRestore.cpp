@@ -85,7 +85,7 @@ bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
     if (e.kind == EntryKind::Folder && !PlanTree(c, WithTrailingBackslash(e.path), false, store, true, plan))
         return false;
     // A file entry whose stored copy is current keeps it.
-    if (e.kind == EntryKind::File) PlanFile(c, e.folder, e.name, store, plan);
+    if (e.kind == EntryKind::File) PlanFile(c, e.folder, e.name, store, true, plan);
     const bool fileCurrent = FileCurrent(plan);
     const std::string storedFile = JoinPath(store, e.name);
 
@@ -163,7 +163,7 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
     LoadManifests(c, plan, StoredSide(store, e.path), InPlaceSide(c, e.key, e.path));
     if (e.kind == EntryKind::Pattern && !PlanPattern(c, store, e.name, e.folder, false, plan)) return false;
     if (e.kind == EntryKind::Folder && !PlanTree(c, store, true, e.path, false, plan)) return false;
-    if (e.kind == EntryKind::File) PlanFile(c, store, e.name, e.folder, plan);
+    if (e.kind == EntryKind::File) PlanFile(c, store, e.name, e.folder, false, plan);
 
     const bool restored = Wrapped(hooks, step, [&] {
         // The record names its generation of manifests once it is written.

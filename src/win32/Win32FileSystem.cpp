@@ -266,6 +266,33 @@ bool Win32FileSystem::FilesEqual(const std::string& a, const std::string& b) {
     }
 }
 
+bool Win32FileSystem::ChangeTime(const std::string& path, std::uint64_t& time) {
+    // FILE_BASIC_INFORMATION through ntdll's NtQueryInformationFile (Windows
+    // NT on): the Win32 functions of Windows XP give no change time.
+    struct BasicInformation {
+        LARGE_INTEGER creation, lastAccess, lastWrite, change;
+        ULONG attributes;
+    };
+    struct IoStatus {
+        ULONG_PTR status, information;
+    };
+    using Query = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
+    static const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationFile")));
+    constexpr int FileBasicInformation = 4;
+    if (query == nullptr) return false;
+    FileHandle file(CreateFileW(FileApiPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.Valid()) return Failed();
+    IoStatus io{};
+    BasicInformation basic{};
+    if (query(file.Get(), &io, &basic, sizeof basic, FileBasicInformation) != 0 || basic.change.QuadPart <= 0)
+        return false;
+    time = static_cast<std::uint64_t>(basic.change.QuadPart);
+    return true;
+}
+
 std::vector<std::string> Win32FileSystem::Drives() {
     std::vector<std::string> drives;
     const DWORD mask = GetLogicalDrives();

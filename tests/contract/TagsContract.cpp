@@ -1,6 +1,8 @@
 // What the tags of copied bytes rest on: the system's random bytes (every
-// byte asked for is filled, no two draws repeat) and the comparison of two
-// files' bytes (equal only when both read whole and the same).
+// byte asked for is filled, no two draws repeat), the comparison of two
+// files' bytes (equal only when both read whole and the same) and a file's
+// change time (moved on by every change of its bytes or attributes).
+#include <functional>
 #include <set>
 
 #include "contract/ContractTest.h"
@@ -44,6 +46,33 @@ TEST_F(TagsContract, TwoFilesAreEqualOnlyWhenBothReadWholeAndTheSame) {
     EXPECT_FALSE(fs.FilesEqual(At("a"), At("missing")));
     EXPECT_FALSE(fs.FilesEqual(At("missing"), At("missing")));
     EXPECT_FALSE(fs.FilesEqual(At("folder"), At("folder")));
+}
+
+TEST_F(TagsContract, EveryChangeOfAFileMovesItsChangeTimeOn) {
+    platform::FileSystem& fs = platform_->fs();
+    std::uint64_t before = 0, after = 0;
+    EXPECT_FALSE(fs.ChangeTime(At("missing"), before));
+    ASSERT_TRUE(fs.WriteFileAtomic(At("f"), "one"));
+    ASSERT_TRUE(fs.ChangeTime(At("f"), before));
+    const auto changes = [&](const char* what, const std::function<bool()>& change) {
+        SCOPED_TRACE(what);
+        platform_->system().Sleep(30);  // past the file system's clock step
+        ASSERT_TRUE(change());
+        ASSERT_TRUE(fs.ChangeTime(At("f"), after));
+        EXPECT_NE(after, before);
+        before = after;
+    };
+    changes("rewritten", [&] { return fs.WriteFileAtomic(At("f"), "two"); });
+    changes("an attribute set", [&] { return fs.SetAttributes(At("f"), platform::AttrArchive | platform::AttrHidden); });
+    changes("copied over", [&] {
+        return fs.WriteFileAtomic(At("g"), "six") && fs.SetAttributes(At("f"), platform::AttrArchive) &&
+               fs.CopyFile(At("g"), At("f"), false);
+    });
+    // Reading changes nothing.
+    std::string bytes;
+    ASSERT_TRUE(fs.ReadFile(At("f"), bytes));
+    ASSERT_TRUE(fs.ChangeTime(At("f"), after));
+    EXPECT_EQ(after, before);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ struct FakeFileSystem::Node {
     std::uint32_t attrs = 0;  // folders include 16
     std::string content;
     std::uint64_t lastWrite = 0;
+    std::uint64_t changed = 0;  // its change time
     Node* parent = nullptr;
     std::map<std::string, std::unique_ptr<Node>> children;  // by folded name
 };
@@ -396,6 +397,7 @@ bool FakeFileSystem::SetAttributes(const std::string& path, std::uint32_t attrib
     if (node == nullptr) return Fail(error);
     node->attrs = attributes & SettableBits;
     if (node->folder) node->attrs |= AttrDirectory;
+    node->changed = ++changes_;
     return true;
 }
 
@@ -482,6 +484,7 @@ void FakeFileSystem::Put(CopyPlan& plan, std::string bytes, std::uint32_t attrs,
         plan.existing->content = std::move(bytes);
         plan.existing->attrs = attrs;
         plan.existing->lastWrite = stamp;
+        plan.existing->changed = ++changes_;
         return;
     }
     auto node = std::make_unique<Node>();
@@ -489,6 +492,7 @@ void FakeFileSystem::Put(CopyPlan& plan, std::string bytes, std::uint32_t attrs,
     node->attrs = attrs;
     node->content = std::move(bytes);
     node->lastWrite = stamp;
+    node->changed = ++changes_;
     node->parent = plan.parent;
     plan.parent->children[Fold(plan.name)] = std::move(node);
 }
@@ -651,6 +655,7 @@ bool FakeFileSystem::AppendLine(const std::string& path, const std::string& line
     if (plan.existing != nullptr) {
         plan.existing->content += bytes;
         plan.existing->lastWrite = Stamp(plan.parent, Tick());
+        plan.existing->changed = ++changes_;
     } else {
         Put(plan, bytes, AttrArchive, Tick());
     }
@@ -686,6 +691,15 @@ bool FakeFileSystem::FilesEqual(const std::string& a, const std::string& b) {
     if (y == nullptr) return Fail(error);
     if (x->folder || y->folder) return Fail(ErrAccessDenied);
     return x->content == y->content;
+}
+
+bool FakeFileSystem::ChangeTime(const std::string& path, std::uint64_t& time) {
+    if (!Begin(Op::GetAttributes, {&path}, false)) return false;
+    std::uint32_t error = 0;
+    const Node* node = Find(path, error);
+    if (node == nullptr) return Fail(error);
+    time = node->changed;
+    return true;
 }
 
 bool FakeFileSystem::WriteOther(const std::string& path, const std::string& bytes) {
@@ -774,6 +788,7 @@ void FakeFileSystem::AddFile(const std::string& path, const std::string& bytes, 
     node->content = bytes;
     node->attrs = attributes & ~AttrDirectory & ~AttrNormal;
     node->lastWrite = Stamp(parent, Tick());
+    node->changed = ++changes_;
 }
 
 void FakeFileSystem::AddTextFile(const std::string& path, const std::vector<std::string>& lines,

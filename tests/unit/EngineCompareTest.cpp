@@ -122,9 +122,9 @@ TEST(EngineCompare, RestoringCopiesOnlyWhatDiffersFromTheStoredCopy) {
 
 // The same names in many folders of a tree, names that begin one another,
 // and stored files and folders that the live tree no longer has: each file
-// is judged against the copy in its own folder. Current copies see no
-// operation at all (any would fail here); everything else ends as the full
-// copy leaves it, saving and restoring.
+// is judged against the copy in its own folder. Current copies are neither
+// read, written nor removed (any would fail here); everything else ends as
+// the full copy leaves it, saving and restoring.
 TEST(EngineCompare, EachFileIsJudgedAgainstTheCopyInItsOwnFolder) {
     const std::vector<std::string> names = {"x.txt", R"(sub\x.txt)", R"(sub\deep\x.txt)", R"(other\x.txt)",
                                             "a",     "a.txt",        "ab",                R"(sub\a.txt)"};
@@ -153,8 +153,12 @@ TEST(EngineCompare, EachFileIsJudgedAgainstTheCopyInItsOwnFolder) {
         for (const auto& n : k.changed) d.fs.AddFile(source + n, "Ken-" + n);
         for (const auto& n : k.stale) d.fs.AddFile(target + n, "stale");
         d.fs.AdvanceClock(10 * Second);
+        // Current copies are never written, removed or touched (the file in
+        // place is only asked for its change time).
         for (const auto& n : names)
-            if (std::find(k.changed.begin(), k.changed.end(), n) == k.changed.end()) d.fs.FailPath(target + n, false);
+            if (std::find(k.changed.begin(), k.changed.end(), n) == k.changed.end())
+                for (const Op op : {Op::Copy, Op::Delete, Op::SetAttributes, Op::Move, Op::Read})
+                    d.fs.FailPath(target + n, false, 5, op);
         d.fs.ResetCounts();
         ASSERT_TRUE(k.saving ? SaveUserData(d.c, "Aoi") : RestoreUserData(d.c, "Aoi", "Ken"));
         EXPECT_EQ(d.fs.FaultsFired(), 0);

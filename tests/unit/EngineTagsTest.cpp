@@ -105,6 +105,50 @@ TEST(EngineTags, EqualCopiesSettleOnOneTag) {
     }
 }
 
+// A program that rewrites a file and puts its size, time and attributes back
+// cannot put back its change time: its owner's save keeps the new bytes and
+// nobody else is handed them, though every copy shares one origin.
+TEST(EngineTags, AFileRewrittenWithItsListingPutBackIsSeen) {
+    Desk d;
+    d.List({Docs, Ini, Game + "*.sav"});
+    for (const auto& [live, bytes] : FilesOf("A")) Put(d, live, bytes);
+    for (const auto& line : {"F1=" + Docs, "F2=" + Ini, "F3=" + Game + "*.sav"})
+        ASSERT_TRUE(SaveFileEntry(d.c, Data + "\\All Users", line));
+    ASSERT_TRUE(RestoreUserData(d.c, "A", "All Users"));
+    // Until both have saved copies of one tag.
+    for (int round = 0; round < 2; ++round) {
+        Switch(d, "A", "B");
+        Switch(d, "B", "A");
+    }
+    Switch(d, "A", "B");
+    // B's tool: same size, the time and attributes put back.
+    for (const auto& [live, bytes] : FilesOf("B")) Put(d, live, bytes);
+    Switch(d, "B", "A");
+    for (const auto& [live, bytes] : FilesOf("B")) EXPECT_EQ(d.fs.Content(StoredAt("B", live)), bytes) << live;
+    for (const auto& [live, bytes] : FilesOf("A")) EXPECT_EQ(d.fs.Content(live), bytes) << live;
+}
+
+// A copy stopped by a failure records only what it wrote: the file it could
+// not write has no tag in its side's manifest, whatever came before it.
+TEST(EngineTags, AStoppedCopyRecordsOnlyWhatItWrote) {
+    Desk d;
+    d.List({Docs});
+    for (const auto& [live, bytes] : FilesOf("A")) Put(d, live, bytes);
+    d.fs.AddFile(Docs + "z.txt", "z");
+    Switch(d, "A", "A");
+    // a.txt stays current; z.txt (after it in the plan) changes and cannot
+    // be copied.
+    d.fs.AddFile(Docs + "z.txt", "Z");
+    d.fs.AdvanceClock(10 * Second);
+    d.fs.FailPath(Desk::Store("A", "F1", "z.txt"), false, 5, Op::Copy);
+    d.p.messages.Expect(platform::AnswerOK);  // the run ends
+    EXPECT_FALSE(SaveUserData(d.c, "A"));
+    std::string manifest;
+    ASSERT_TRUE(d.fs.ReadFile(Data + R"(\A\F1.manifest)", manifest));
+    EXPECT_NE(manifest.find("\ta.txt\r\n"), std::string::npos) << manifest;
+    EXPECT_EQ(manifest.find("z.txt"), std::string::npos) << manifest;
+}
+
 // A file whose stored copy was made by a switch, then one thing changed.
 // Tags in believed manifests leave a file with an equal listing unread;
 // without them the two files are read and compared, and left only when
