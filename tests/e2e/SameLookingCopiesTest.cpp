@@ -215,6 +215,30 @@ void SameLooking::EachGetsTheirOwnBytesBothWays(const Twins& t) {
     ExpectOwnCopies(copies, 'B', "A to B again");
 }
 
+// A's copies become the common ones at the first start and B starts from
+// them; B's tool then rewrites B's files in place and puts their times back.
+// Back to A, A's own bytes come back and B's are stored as B's.
+// Disabled while it fails: the switch back leaves B's rewritten files in
+// place for A (their size, time and attributes are still those recorded
+// with the common copies' tag, which A's stored copies carry too). Run it
+// with --gtest_also_run_disabled_tests.
+TEST_F(SameLooking, DISABLED_AnUpdateInPlaceThatPutsTheTimeBack) {
+    const Twins& t = kTwins[3];
+    const std::map<char, Copies> copies{{'A', CopiesOf(t, 'A')}, {'B', CopiesOf(t, 'B')}};
+    ASSERT_TRUE(inst().WriteIni(Ini("")));
+    ASSERT_TRUE(inst().MakeDataStore());
+    Write(t, copies.at('A'), t.time(), [&](const std::string& key) { return LiveFolder(key); });
+    ASSERT_NO_FATAL_FAILURE(SwitchTo("A"));
+    ASSERT_NO_FATAL_FAILURE(SwitchTo("B"));
+    for (const auto& [key, tree] : copies.at('B'))
+        for (const auto& [relative, bytes] : tree)
+            if (relative.back() != '\\') {
+                ASSERT_TRUE(ToolRewrite(LiveFolder(key) + "\\" + relative, bytes));
+            }
+    ASSERT_NO_FATAL_FAILURE(SwitchTo("A"));
+    ExpectOwnCopies(copies, 'A', "B's update, then B to A");
+}
+
 TEST_F(SameLooking, FixedInstallerTime) { EachGetsTheirOwnBytesBothWays(kTwins[0]); }
 TEST_F(SameLooking, WrittenInOneInstant) { EachGetsTheirOwnBytesBothWays(kTwins[1]); }
 TEST_F(SameLooking, FatTwoSecondStep) { EachGetsTheirOwnBytesBothWays(kTwins[2]); }
