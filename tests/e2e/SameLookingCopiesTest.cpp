@@ -177,7 +177,6 @@ protected:
 // to B, back to A and to B again: the first meets B's copies as any earlier
 // version left them (no record of their bytes), the next two meet copies
 // whose bytes the program itself recorded on both sides.
-
 void SameLooking::EachGetsTheirOwnBytesBothWays(const Twins& t) {
     std::map<char, Copies> copies{{'A', CopiesOf(t, 'A')}, {'B', CopiesOf(t, 'B')}};
     const std::uint64_t time = t.time();
