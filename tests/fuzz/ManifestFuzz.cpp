@@ -21,7 +21,7 @@ using namespace tollervy;
 namespace {
 
 struct Line {
-    std::uint64_t size = 0, lastWrite = 0;
+    std::uint64_t size = 0, lastWrite = 0, changed = 0;
     std::uint32_t attributes = 0;
     std::string tag;
 };
@@ -69,20 +69,21 @@ Reading Read(std::string_view text, const std::string& identity) {
     if (lines.size() < 3 || lines[0] != "Tollervy manifest 1" || lines[1] != identity) return broken();
     for (std::size_t i = 2; i + 1 < lines.size(); ++i) {
         const auto fields = Split(lines[i], "\t");
-        if (fields.size() != 5) return broken();
+        if (fields.size() != 6) return broken();
         Line line;
         const auto size = Number(fields[0], UINT64_MAX, r.form);
         const auto time = Number(fields[1], UINT64_MAX, r.form);
-        const auto attributes = Number(fields[2], UINT32_MAX, r.form);
-        const std::string_view tag = fields[3], path = fields[4];
-        if (!size || !time || !attributes || tag.empty() || path.empty()) return broken();
+        const auto changed = Number(fields[2], UINT64_MAX, r.form);
+        const auto attributes = Number(fields[3], UINT32_MAX, r.form);
+        const std::string_view tag = fields[4], path = fields[5];
+        if (!size || !time || !changed || !attributes || tag.empty() || path.empty()) return broken();
         if (std::any_of(path.begin(), path.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x20; }))
             return broken();
         const bool plainTag = tag.size() <= 64 && std::all_of(tag.begin(), tag.end(), [](char ch) {
                                   return (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'z') || ch == '.';
                               });
         if (!plainTag) r.form = Form::Tolerated;
-        line = Line{*size, *time, static_cast<std::uint32_t>(*attributes), std::string(tag)};
+        line = Line{*size, *time, *changed, static_cast<std::uint32_t>(*attributes), std::string(tag)};
         if (!r.lines.emplace(std::string(path), line).second) return broken();  // a path listed twice
     }
     const auto end = Split(lines.back(), "\t");
@@ -99,6 +100,7 @@ void CheckSame(const Manifest& m, const Reading& r) {
         fuzz::Check(m.Relative(i) == path, "the files are not in the order of their paths");
         fuzz::Check(m.Find(path, line.size, line.lastWrite, line.attributes) == i, "a listed file is not found");
         fuzz::Check(m.Tag(i) == line.tag, "a file has another tag");
+        fuzz::Check(m.Changed(i) == line.changed, "a file has another change time");
         for (const std::uint64_t d : {1ull, 2ull, ~0ull}) {
             fuzz::Check(m.Find(path, line.size + d, line.lastWrite, line.attributes) == Manifest::None &&
                             m.Find(path, line.size, line.lastWrite + d, line.attributes) == Manifest::None &&
@@ -131,7 +133,7 @@ void CheckSide(fakes::FakePlatform& p, const ManifestSide& side, const std::stri
     ManifestWriter writer(side);
     for (std::size_t i = 0; i < m.Count(); ++i) {
         const Line& line = r.lines.at(std::string(m.Relative(i)));
-        writer.Add(m.Relative(i), line.size, line.lastWrite, line.attributes, m.Tag(i));
+        writer.Add(m.Relative(i), line.size, line.lastWrite, line.changed, line.attributes, m.Tag(i));
     }
     fuzz::Check(WriteManifest(c, side, writer), "the manifest could not be written again");
     Manifest again;
