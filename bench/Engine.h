@@ -39,10 +39,10 @@ private:
 class TimedFileSystem : public tollervy::platform::FileSystem {
 public:
     // ReadFile and WriteFileAtomic: the in-place record and the manifests.
-    enum Kind { KAttr, KSetAttr, KList, KCopy, KDelete, KMakeFolder, KRemoveFolder, KRead, KWrite, KCompare, KChange, KOther, Kinds };
+    enum Kind { KAttr, KSetAttr, KList, KCopy, KDelete, KMakeFolder, KRemoveFolder, KRead, KWrite, KCompare, KOther, Kinds };
     static constexpr const char* Names[Kinds] = {"GetAttributes", "SetAttributes", "List",     "CopyFile",
                                                   "DeleteFile",    "CreateFolder",  "RemoveFolder", "ReadFile",
-                                                  "WriteAtomic",   "FilesEqual",    "ChangeTime",   "other"};
+                                                  "WriteAtomic",   "FilesEqual",    "other"};
     bool GetAttributes(const std::string& p, std::uint32_t& a) override { return Timed(KAttr, [&] { return fs.GetAttributes(p, a); }); }
     bool SetAttributes(const std::string& p, std::uint32_t a) override { return Timed(KSetAttr, [&] { return fs.SetAttributes(p, a); }); }
     bool List(const std::string& s, std::uint32_t f, std::vector<std::string>& n) override { return Timed(KList, [&] { return fs.List(s, f, n); }); }
@@ -63,7 +63,7 @@ public:
     }
     bool ReadFile(const std::string& p, std::string& b) override { return Timed(KRead, [&] { return fs.ReadFile(p, b); }); }
     bool FilesEqual(const std::string& a, const std::string& b) override { return Timed(KCompare, [&] { return fs.FilesEqual(a, b); }); }
-    bool ChangeTime(const std::string& p, std::uint64_t& t) override { return Timed(KChange, [&] { return fs.ChangeTime(p, t); }); }
+
     std::vector<std::string> Drives() override { return fs.Drives(); }
     std::uint64_t Now() override { return fs.Now(); }
 

@@ -36,7 +36,7 @@ void ListExisting(Context& c, const std::string& folder, const std::string* patt
     for (auto& e : entries) {
         if ((e.attributes & platform::AttrDirectory) != 0) continue;
         std::string name = e.name;
-        existing.emplace(std::move(name), FileEntry{std::move(e.name), e.attributes, e.size, e.lastWrite});
+        existing.emplace(std::move(name), FileEntry{std::move(e.name), e.attributes, e.size, e.lastWrite, e.changed});
     }
 }
 
@@ -162,8 +162,8 @@ void PlanOne(Context& c, const FileEntry& f, CopyPlan& plan, const Existing& exi
     RelativePath(folder, f.name, relative);
     const std::size_t known = plan.source.Find(relative, f.size, f.lastWrite, f.attributes);
     if (known != Manifest::None) planned.sourceTag = static_cast<std::uint32_t>(known);
-    const std::string live = (plan.liveIsSource ? folder.source : folder.target) + f.name;
-    bool changeAsked = false;
+    // A save records the change time of what it copies as it was listed.
+    if (plan.liveIsSource) planned.liveChange = f.changed;
     if (plan.compares) {
         const auto found = existing.find(f.name);
         if (found != existing.end() && IsCurrent(f, found->second, now)) {
@@ -171,9 +171,8 @@ void PlanOne(Context& c, const FileEntry& f, CopyPlan& plan, const Existing& exi
             const std::size_t held = plan.target.Find(relative, copy.size, copy.lastWrite, copy.attributes);
             bool oneTag = known != Manifest::None && held != Manifest::None &&
                           plan.target.Tag(held) == plan.source.Tag(known);
-            // Asked before the bytes are read: a change after it shows.
-            changeAsked = c.fs.ChangeTime(live, planned.liveChange);
-            if (!changeAsked) planned.liveChange = 0;
+            // As listed, before the bytes are read: a change after it shows.
+            if (!plan.liveIsSource) planned.liveChange = copy.changed;
             const std::uint64_t recorded =
                 oneTag ? (plan.liveIsSource ? plan.source.Changed(known) : plan.target.Changed(held)) : 0;
             // Rewritten behind its listing: its tag no longer says its bytes.
@@ -182,8 +181,6 @@ void PlanOne(Context& c, const FileEntry& f, CopyPlan& plan, const Existing& exi
             if (planned.current && held != Manifest::None) planned.targetTag = static_cast<std::uint32_t>(held);
         }
     }
-    // A save records the change time of what it copies as it was before.
-    if (plan.liveIsSource && !changeAsked && !c.fs.ChangeTime(live, planned.liveChange)) planned.liveChange = 0;
     folder.names += f.name;
     folder.files.push_back(planned);
 }
@@ -294,7 +291,7 @@ void PlanFile(Context& c, const std::string& from, const std::string& name, cons
         if (!c.fs.ListEntries(path, platform::ListFiles, listed) || listed.size() != 1 ||
             (listed[0].attributes & platform::AttrDirectory) != 0)
             return false;
-        out = FileEntry{name, listed[0].attributes, listed[0].size, listed[0].lastWrite};
+        out = FileEntry{name, listed[0].attributes, listed[0].size, listed[0].lastWrite, listed[0].changed};
         return true;
     };
     FileEntry source, copy;
@@ -344,18 +341,26 @@ void RecordPlan(Context& c, const CopyPlan& plan) {
     // sides, written one at a time, get the same ones.
     TagSource fresh(c);
     bool sourceRetagged = false;
-    std::vector<std::uint64_t> copiedChange;  // a restore: what it copied into place, asked afterwards
+    // A restore: the change times of what it put in place, listed again
+    // folder by folder.
+    std::vector<std::uint64_t> copiedChange;
     if (!plan.liveIsSource) {
         std::size_t k = 0;
-        for (const auto& folder : plan.folders)
+        Existing now;
+        for (const auto& folder : plan.folders) {
+            bool listed = false;
             for (const auto& file : folder.files) {
                 std::uint64_t change = file.liveChange;
-                if (!file.current && k < plan.completed &&
-                    !c.fs.ChangeTime(folder.target + std::string(folder.Name(file)), change))
-                    change = 0;
+                if (!file.current && k < plan.completed) {
+                    if (!listed) ListExisting(c, folder.target, nullptr, now);
+                    listed = true;
+                    const auto found = now.find(std::string(folder.Name(file)));
+                    change = found == now.end() ? 0 : found->second.changed;
+                }
                 copiedChange.push_back(change);
                 ++k;
             }
+        }
     }
     const auto write = [&](const ManifestSide& side, bool target) {
         ManifestWriter writer(side);

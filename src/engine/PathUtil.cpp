@@ -195,7 +195,7 @@ bool ListPlainFiles(Context& c, const std::string& folder, const std::string* pa
     }
     for (auto& entry : entries) {
         if (IsDotEntry(entry.name) || (entry.attributes & AttrDirectory) != 0) continue;
-        files.push_back({std::move(entry.name), entry.attributes, entry.size, entry.lastWrite});
+        files.push_back({std::move(entry.name), entry.attributes, entry.size, entry.lastWrite, entry.changed});
     }
     return true;
 }

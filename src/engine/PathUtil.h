@@ -87,6 +87,7 @@ struct FileEntry {
     std::uint32_t attributes = 0;
     std::uint64_t size = 0;
     std::uint64_t lastWrite = 0;  // file time (100 ns units)
+    std::uint64_t changed = 0;    // change time (0: none known)
 };
 // GetFolderFiles (pattern null) and GetMatchingFiles with the attributes.
 bool ListPlainFiles(Context& c, const std::string& folder, const std::string* pattern, std::vector<FileEntry>& files);

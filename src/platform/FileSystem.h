@@ -50,6 +50,10 @@ public:
         std::uint32_t attributes = 0;
         std::uint64_t size = 0;       // files; 0 for folders
         std::uint64_t lastWrite = 0;  // last-write time
+        // The time of the last change of a file's bytes or attributes, which
+        // no program can set back (NTFS' change time: SetFileTime leaves
+        // it); 0 where the file system keeps none (FAT).
+        std::uint64_t changed = 0;
     };
     virtual bool ListEntries(const std::string& spec, std::uint32_t filter, std::vector<Entry>& entries) = 0;
 
@@ -76,11 +80,6 @@ public:
     // The bytes are written as given (UTF-8 text stays UTF-8).
     virtual bool WriteFileAtomic(const std::string& path, const std::string& bytes) = 0;
     virtual bool ReadFile(const std::string& path, std::string& bytes) = 0;
-    // The time of the last change of a file's bytes or attributes, which no
-    // program can set back (NTFS' change time: SetFileTime leaves it).
-    // False where the file system keeps none (FAT) or the file cannot be
-    // opened.
-    virtual bool ChangeTime(const std::string& path, std::uint64_t& time) = 0;
     // True when both files could be read whole and hold the same bytes;
     // false on the first difference, and whenever either cannot be read.
     virtual bool FilesEqual(const std::string& a, const std::string& b) = 0;

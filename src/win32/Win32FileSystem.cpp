@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "win32/Encoding.h"
@@ -75,6 +76,56 @@ bool Win32FileSystem::List(const std::string& spec, std::uint32_t filter, std::v
     return true;
 }
 
+namespace {
+
+// The change times of the listed entries, from one enumeration of their
+// folder through ntdll's NtQueryDirectoryFile (FILE_DIRECTORY_INFORMATION;
+// the Win32 functions of Windows XP give none). Entries it does not find
+// keep 0.
+void FillChangeTimes(const std::string& pattern, std::vector<platform::FileSystem::Entry>& entries) {
+    struct DirectoryInformation {
+        ULONG next, index;
+        LARGE_INTEGER creation, lastAccess, lastWrite, change, endOfFile, allocation;
+        ULONG attributes, nameLength;
+        WCHAR name[1];
+    };
+    struct IoStatus {
+        ULONG_PTR status, information;
+    };
+    using Query = LONG(WINAPI*)(HANDLE, HANDLE, void*, void*, IoStatus*, void*, ULONG, int, BOOLEAN, void*, BOOLEAN);
+    static const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryDirectoryFile")));
+    constexpr int FileDirectoryInformation = 1;
+    const auto slash = pattern.rfind('\\');
+    if (query == nullptr || entries.empty() || slash == std::string::npos) return;
+    const std::string folder = pattern.substr(0, slash + 1);
+    FileHandle directory(CreateFileW(FileApiPath(folder).c_str(), FILE_LIST_DIRECTORY,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!directory.Valid()) return;
+    std::unordered_map<std::string, std::size_t> byName;
+    for (std::size_t i = 0; i < entries.size(); ++i) byName.emplace(entries[i].name, i);
+    std::vector<ULONG> buffer(16384);
+    for (BOOLEAN restart = TRUE;; restart = FALSE) {
+        IoStatus io{};
+        if (query(directory.Get(), nullptr, nullptr, nullptr, &io, buffer.data(),
+                  static_cast<ULONG>(buffer.size() * sizeof(ULONG)), FileDirectoryInformation, FALSE, nullptr,
+                  restart) != 0)
+            return;  // no more entries, or no answer: what is found stays
+        const auto* at = reinterpret_cast<const unsigned char*>(buffer.data());
+        for (;;) {
+            const auto* info = reinterpret_cast<const DirectoryInformation*>(at);
+            const auto found = byName.find(Narrow(info->name, info->nameLength / sizeof(WCHAR)));
+            if (found != byName.end() && info->change.QuadPart > 0)
+                entries[found->second].changed = static_cast<std::uint64_t>(info->change.QuadPart);
+            if (info->next == 0) break;
+            at += info->next;
+        }
+    }
+}
+
+}  // namespace
+
 bool Win32FileSystem::ListEntries(const std::string& spec, std::uint32_t filter, std::vector<Entry>& entries) {
     entries.clear();
     std::string pattern = spec;
@@ -101,6 +152,7 @@ bool Win32FileSystem::ListEntries(const std::string& spec, std::uint32_t filter,
                       data.ftLastWriteTime.dwLowDateTime;
     } while (FindNextFileW(find, &data));
     FindClose(find);
+    FillChangeTimes(pattern, entries);
     return true;
 }
 
@@ -264,33 +316,6 @@ bool Win32FileSystem::FilesEqual(const std::string& a, const std::string& b) {
         if (gotX != gotY || std::memcmp(x.data(), y.data(), gotX) != 0) return false;
         if (gotX == 0) return true;
     }
-}
-
-bool Win32FileSystem::ChangeTime(const std::string& path, std::uint64_t& time) {
-    // FILE_BASIC_INFORMATION through ntdll's NtQueryInformationFile (Windows
-    // NT on): the Win32 functions of Windows XP give no change time.
-    struct BasicInformation {
-        LARGE_INTEGER creation, lastAccess, lastWrite, change;
-        ULONG attributes;
-    };
-    struct IoStatus {
-        ULONG_PTR status, information;
-    };
-    using Query = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
-    static const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationFile")));
-    constexpr int FileBasicInformation = 4;
-    if (query == nullptr) return false;
-    FileHandle file(CreateFileW(FileApiPath(path).c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file.Valid()) return Failed();
-    IoStatus io{};
-    BasicInformation basic{};
-    if (query(file.Get(), &io, &basic, sizeof basic, FileBasicInformation) != 0 || basic.change.QuadPart <= 0)
-        return false;
-    time = static_cast<std::uint64_t>(basic.change.QuadPart);
-    return true;
 }
 
 std::vector<std::string> Win32FileSystem::Drives() {

@@ -28,7 +28,7 @@ public:
     bool WriteFileAtomic(const std::string& path, const std::string& bytes) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;
     bool FilesEqual(const std::string& a, const std::string& b) override;
-    bool ChangeTime(const std::string& path, std::uint64_t& time) override;
+
     std::vector<std::string> Drives() override;
     std::uint64_t Now() override;
 

@@ -48,31 +48,41 @@ TEST_F(TagsContract, TwoFilesAreEqualOnlyWhenBothReadWholeAndTheSame) {
     EXPECT_FALSE(fs.FilesEqual(At("folder"), At("folder")));
 }
 
-TEST_F(TagsContract, EveryChangeOfAFileMovesItsChangeTimeOn) {
+TEST_F(TagsContract, EveryChangeOfAFileMovesItsListedChangeTimeOn) {
     platform::FileSystem& fs = platform_->fs();
-    std::uint64_t before = 0, after = 0;
-    EXPECT_FALSE(fs.ChangeTime(At("missing"), before));
+    std::uint64_t before = 0;
+    const auto changed = [&](const std::string& spec) {
+        std::vector<platform::FileSystem::Entry> entries;
+        EXPECT_TRUE(fs.ListEntries(spec, platform::ListAll, entries));
+        for (const auto& e : entries)
+            if (e.name == "f") return e.changed;
+        ADD_FAILURE() << "f not listed by " << spec;
+        return std::uint64_t{0};
+    };
     ASSERT_TRUE(fs.WriteFileAtomic(At("f"), "one"));
-    ASSERT_TRUE(fs.ChangeTime(At("f"), before));
+    ASSERT_TRUE(fs.WriteFileAtomic(At("g"), "six"));
+    before = changed(At("f"));
+    ASSERT_NE(before, 0u);
+    // The folder's listing, a pattern and the file alone say the same.
+    EXPECT_EQ(changed(At("")), before);
+    EXPECT_EQ(changed(At("?")), before);
     const auto changes = [&](const char* what, const std::function<bool()>& change) {
         SCOPED_TRACE(what);
         platform_->system().Sleep(30);  // past the file system's clock step
         ASSERT_TRUE(change());
-        ASSERT_TRUE(fs.ChangeTime(At("f"), after));
+        const std::uint64_t after = changed(At("f"));
         EXPECT_NE(after, before);
         before = after;
     };
     changes("rewritten", [&] { return fs.WriteFileAtomic(At("f"), "two"); });
     changes("an attribute set", [&] { return fs.SetAttributes(At("f"), platform::AttrArchive | platform::AttrHidden); });
     changes("copied over", [&] {
-        return fs.WriteFileAtomic(At("g"), "six") && fs.SetAttributes(At("f"), platform::AttrArchive) &&
-               fs.CopyFile(At("g"), At("f"), false);
+        return fs.SetAttributes(At("f"), platform::AttrArchive) && fs.CopyFile(At("g"), At("f"), false);
     });
     // Reading changes nothing.
     std::string bytes;
     ASSERT_TRUE(fs.ReadFile(At("f"), bytes));
-    ASSERT_TRUE(fs.ChangeTime(At("f"), after));
-    EXPECT_EQ(after, before);
+    EXPECT_EQ(changed(At("f")), before);
 }
 
 }  // namespace

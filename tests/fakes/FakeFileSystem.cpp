@@ -419,6 +419,7 @@ bool FakeFileSystem::ListEntries(const std::string& spec, std::uint32_t filter, 
         if (node != nullptr && !node->folder) {
             e.size = node->content.size();
             e.lastWrite = node->lastWrite;
+            e.changed = node->changed;
         }
     };
     std::string s = spec;
@@ -691,15 +692,6 @@ bool FakeFileSystem::FilesEqual(const std::string& a, const std::string& b) {
     if (y == nullptr) return Fail(error);
     if (x->folder || y->folder) return Fail(ErrAccessDenied);
     return x->content == y->content;
-}
-
-bool FakeFileSystem::ChangeTime(const std::string& path, std::uint64_t& time) {
-    if (!Begin(Op::GetAttributes, {&path}, false)) return false;
-    std::uint32_t error = 0;
-    const Node* node = Find(path, error);
-    if (node == nullptr) return Fail(error);
-    time = node->changed;
-    return true;
 }
 
 bool FakeFileSystem::WriteOther(const std::string& path, const std::string& bytes) {

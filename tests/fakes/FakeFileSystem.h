@@ -80,9 +80,7 @@ public:
     bool WriteFileAtomic(const std::string& path, const std::string& bytes) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;
     bool FilesEqual(const std::string& a, const std::string& b) override;
-    // Every change of a file's bytes or attributes (a write, a copy, AddFile,
-    // SetAttributes) moves it on; SetLastWrite, like SetFileTime, does not.
-    bool ChangeTime(const std::string& path, std::uint64_t& time) override;
+
     std::uint64_t Now() override { return now_; }
 
     // --- Setting up (not counted, no faults) -----------------------------
@@ -205,7 +203,10 @@ private:
     std::map<std::string, std::unique_ptr<Node>> drives_;
     std::map<std::string, std::uint64_t> resolution_;  // by folded drive
     std::uint64_t now_ = 133'485'408'000'000'000ull;    // 2024-01-01 00:00 UTC
-    std::uint64_t changes_ = 0;                          // the change times given
+    // Listed change times: every change of a file's bytes or attributes (a
+    // write, a copy, AddFile, SetAttributes) moves it on; SetLastWrite, like
+    // SetFileTime, does not.
+    std::uint64_t changes_ = 0;
     std::uint32_t lastError_ = 0;
     std::array<int, OpCount> calls_{};
     int mutations_ = 0;
