@@ -23,16 +23,22 @@ constexpr std::uint64_t TimeResolution = 2 * platform::FileTimeSecond;
 // rounds a time up, so a fresh file may carry one up to a step ahead).
 constexpr std::uint64_t LongestWait = 2 * TimeResolution + platform::FileTimeSecond;
 
+// The listing bits of a side: the side in place is listed with change times.
+std::uint32_t LiveTimes(bool live) {
+    return live ? platform::ListChangeTimes : 0;
+}
+
 // The plain files a copy is about to overwrite, by name.
 using Existing = std::unordered_map<std::string, FileEntry>;
 
-void ListExisting(Context& c, const std::string& folder, const std::string* pattern, Existing& existing) {
+void ListExisting(Context& c, const std::string& folder, const std::string* pattern, Existing& existing,
+                  std::uint32_t extra = 0) {
     existing.clear();
     std::vector<platform::FileSystem::Entry> entries;
     const std::string base = WithTrailingBackslash(folder);
     // A folder that is missing or cannot be listed holds nothing current:
     // everything is copied.
-    if (!c.fs.ListEntries(pattern ? base + *pattern : base, platform::ListFiles, entries)) return;
+    if (!c.fs.ListEntries(pattern ? base + *pattern : base, platform::ListFiles | extra, entries)) return;
     for (auto& e : entries) {
         if ((e.attributes & platform::AttrDirectory) != 0) continue;
         std::string name = e.name;
@@ -233,12 +239,12 @@ void ForEachFile(const CopyPlan& plan, Each each) {
 bool PlanPattern(Context& c, const std::string& from, const std::string& pattern, const std::string& to,
                  bool liveIsSource, CopyPlan& plan) {
     std::vector<FileEntry> files;
-    if (!ListPlainFiles(c, from, &pattern, files)) return false;
+    if (!ListPlainFiles(c, from, &pattern, files, LiveTimes(liveIsSource))) return false;
     plan.liveIsSource = liveIsSource;
     plan.barPerFile = true;
     plan.compares = ComparesCopies(c);
     Existing existing;
-    if (plan.compares) ListExisting(c, to, &pattern, existing);
+    if (plan.compares) ListExisting(c, to, &pattern, existing, LiveTimes(!liveIsSource));
     const std::uint64_t now = c.fs.Now();
     PlannedFolder folder;
     folder.source = JoinPath(from, "");
@@ -271,8 +277,8 @@ bool PlanTree(Context& c, const std::string& from, bool keepProgramFolder, const
             planned.create = true;
         }
         planned.target = target + planned.relative;
-        if (!ListPlainFiles(c, f, nullptr, files)) return false;
-        if (plan.compares) ListExisting(c, planned.target, nullptr, existing);
+        if (!ListPlainFiles(c, f, nullptr, files, LiveTimes(liveIsSource))) return false;
+        if (plan.compares) ListExisting(c, planned.target, nullptr, existing, LiveTimes(!liveIsSource));
         if (!PlanFiles(c, files, plan, existing, now, planned)) return false;
         plan.folders.push_back(std::move(planned));
     }
@@ -286,18 +292,18 @@ void PlanFile(Context& c, const std::string& from, const std::string& name, cons
     folder.source = JoinPath(from, "");
     folder.target = JoinPath(to, "");
     // Both sides by the entry's name, however the disk spells it.
-    const auto listOne = [&](const std::string& path, FileEntry& out) {
+    const auto listOne = [&](const std::string& path, bool live, FileEntry& out) {
         std::vector<platform::FileSystem::Entry> listed;
-        if (!c.fs.ListEntries(path, platform::ListFiles, listed) || listed.size() != 1 ||
+        if (!c.fs.ListEntries(path, platform::ListFiles | LiveTimes(live), listed) || listed.size() != 1 ||
             (listed[0].attributes & platform::AttrDirectory) != 0)
             return false;
         out = FileEntry{name, listed[0].attributes, listed[0].size, listed[0].lastWrite, listed[0].changed};
         return true;
     };
     FileEntry source, copy;
-    if (listOne(folder.source + name, source)) {
+    if (listOne(folder.source + name, liveIsSource, source)) {
         Existing existing;
-        if (plan.compares && listOne(folder.target + name, copy)) existing.emplace(name, copy);
+        if (plan.compares && listOne(folder.target + name, !liveIsSource, copy)) existing.emplace(name, copy);
         std::string relative;
         PlanOne(c, source, plan, existing, c.fs.Now(), folder, relative);
     }
@@ -352,7 +358,7 @@ void RecordPlan(Context& c, const CopyPlan& plan) {
             for (const auto& file : folder.files) {
                 std::uint64_t change = file.liveChange;
                 if (!file.current && k < plan.completed) {
-                    if (!listed) ListExisting(c, folder.target, nullptr, now);
+                    if (!listed) ListExisting(c, folder.target, nullptr, now, platform::ListChangeTimes);
                     listed = true;
                     const auto found = now.find(std::string(folder.Name(file)));
                     change = found == now.end() ? 0 : found->second.changed;

@@ -181,7 +181,8 @@ bool GetSubFolders(Context& c, const std::string& folder, std::vector<std::strin
     return true;
 }
 
-bool ListPlainFiles(Context& c, const std::string& folder, const std::string* pattern, std::vector<FileEntry>& files) {
+bool ListPlainFiles(Context& c, const std::string& folder, const std::string* pattern, std::vector<FileEntry>& files,
+                    std::uint32_t extra) {
     files.clear();
     if (!IsDirectory(c, folder)) {
         ShowMessage(c, engine_text::FileSettingWrong, StyleStop);
@@ -189,7 +190,7 @@ bool ListPlainFiles(Context& c, const std::string& folder, const std::string* pa
     }
     const std::string base = folder.empty() || folder.back() != '\\' ? folder + "\\" : folder;
     std::vector<platform::FileSystem::Entry> entries;
-    if (!c.fs.ListEntries(pattern ? base + *pattern : base, ListFiles, entries)) {
+    if (!c.fs.ListEntries(pattern ? base + *pattern : base, ListFiles | extra, entries)) {
         ShowMessage(c, engine_text::FileSettingWrong, StyleStop);
         return false;
     }

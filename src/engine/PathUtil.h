@@ -90,6 +90,8 @@ struct FileEntry {
     std::uint64_t changed = 0;    // change time (0: none known)
 };
 // GetFolderFiles (pattern null) and GetMatchingFiles with the attributes.
-bool ListPlainFiles(Context& c, const std::string& folder, const std::string* pattern, std::vector<FileEntry>& files);
+// `extra`: more listing bits (platform::ListChangeTimes).
+bool ListPlainFiles(Context& c, const std::string& folder, const std::string* pattern, std::vector<FileEntry>& files,
+                    std::uint32_t extra = 0);
 
 }  // namespace tollervy

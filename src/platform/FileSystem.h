@@ -21,6 +21,9 @@ enum Attr : std::uint32_t {
 inline constexpr std::uint32_t ListFiles = 0;
 inline constexpr std::uint32_t ListFolders = 16;
 inline constexpr std::uint32_t ListAll = 22;
+// Added to a filter: each entry's change time too (it may cost a second
+// look at the folder).
+inline constexpr std::uint32_t ListChangeTimes = 0x100;
 
 class FileSystem {
 public:
@@ -52,7 +55,8 @@ public:
         std::uint64_t lastWrite = 0;  // last-write time
         // The time of the last change of a file's bytes or attributes, which
         // no program can set back (NTFS' change time: SetFileTime leaves
-        // it); 0 where the file system keeps none (FAT).
+        // it); 0 where the file system keeps none (FAT), or when the listing
+        // was not asked for it.
         std::uint64_t changed = 0;
     };
     virtual bool ListEntries(const std::string& spec, std::uint32_t filter, std::vector<Entry>& entries) = 0;

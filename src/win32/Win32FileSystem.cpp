@@ -152,7 +152,7 @@ bool Win32FileSystem::ListEntries(const std::string& spec, std::uint32_t filter,
                       data.ftLastWriteTime.dwLowDateTime;
     } while (FindNextFileW(find, &data));
     FindClose(find);
-    FillChangeTimes(pattern, entries);
+    if (filter & platform::ListChangeTimes) FillChangeTimes(pattern, entries);
     return true;
 }
 

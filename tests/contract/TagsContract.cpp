@@ -53,7 +53,7 @@ TEST_F(TagsContract, EveryChangeOfAFileMovesItsListedChangeTimeOn) {
     std::uint64_t before = 0;
     const auto changed = [&](const std::string& spec) {
         std::vector<platform::FileSystem::Entry> entries;
-        EXPECT_TRUE(fs.ListEntries(spec, platform::ListAll, entries));
+        EXPECT_TRUE(fs.ListEntries(spec, platform::ListAll | platform::ListChangeTimes, entries));
         for (const auto& e : entries)
             if (e.name == "f") return e.changed;
         ADD_FAILURE() << "f not listed by " << spec;

@@ -419,7 +419,7 @@ bool FakeFileSystem::ListEntries(const std::string& spec, std::uint32_t filter, 
         if (node != nullptr && !node->folder) {
             e.size = node->content.size();
             e.lastWrite = node->lastWrite;
-            e.changed = node->changed;
+            if (filter & platform::ListChangeTimes) e.changed = node->changed;
         }
     };
     std::string s = spec;
