@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -68,6 +69,27 @@ Tree MyDocuments(const std::string& owner, int photos) {
 }
 Tree Mail(const std::string& owner) {
     return {{"prefs.ini", Content(owner, "prefs")}, {"Mail\\", ""}, {"Mail\\Inbox", Content(owner, "Inbox", 20000)}};
+}
+
+// Whether two pixels of a screenshot (TOLLERVY_SCREENS\<name>.bmp, 24-bit,
+// bottom-up) differ; true when no screenshots are taken.
+bool PixelsDiffer(const std::string& name, POINT a, POINT b) {
+    if (GetConfig().screens.empty()) return true;
+    std::string bmp;
+    if (!ReadBytes(GetConfig().screens + "\\" + name + ".bmp", bmp) || bmp.size() < 54) return false;
+    BITMAPFILEHEADER fh;
+    BITMAPINFOHEADER ih;
+    std::memcpy(&fh, bmp.data(), sizeof fh);
+    std::memcpy(&ih, bmp.data() + sizeof fh, sizeof ih);
+    const std::size_t stride = (static_cast<std::size_t>(ih.biWidth) * 3 + 3) & ~std::size_t{3};
+    const auto at = [&](POINT pt) -> std::string {
+        if (pt.x < 0 || pt.y < 0 || pt.x >= ih.biWidth || pt.y >= ih.biHeight) return "";
+        const std::size_t offset = fh.bfOffBits + stride * static_cast<std::size_t>(ih.biHeight - 1 - pt.y) +
+                                   static_cast<std::size_t>(pt.x) * 3;
+        return offset + 3 <= bmp.size() ? bmp.substr(offset, 3) : "";
+    };
+    const std::string pa = at(a), pb = at(b);
+    return !pa.empty() && !pb.empty() && pa != pb;
 }
 
 class Docs : public Scenario {
@@ -145,7 +167,19 @@ TEST_F(Docs, AFamilysPcAsTheReadmeShowsIt) {
                                           << (main ? WindowTitle(GetDlgItem(main, 101)) + " / " +
                                                          WindowTitle(GetDlgItem(main, 102))
                                                    : "no main window");
-    ASSERT_TRUE(Screenshot(Shot("switch"), main));
+    // The window is repainted whole now and then: photograph it until the
+    // picture shows the bar's filled part.
+    RECT window{}, bar{};
+    GetWindowRect(main, &window);
+    GetWindowRect(GetDlgItem(main, 103), &bar);
+    const int y = (bar.top + bar.bottom) / 2 - window.top;
+    bool shown = false;
+    for (int attempt = 0; attempt < 50 && !shown && p.Running(); ++attempt) {
+        ASSERT_TRUE(Screenshot(Shot("switch"), main));
+        shown = PixelsDiffer(Shot("switch"), {bar.left + 3 - window.left, y}, {bar.right - 4 - window.left, y});
+        if (!shown) Sleep(20);
+    }
+    EXPECT_TRUE(shown) << "no picture of the progress window showed its bar";
     ASSERT_NE(WaitResident(p, {"F1", "F2", "F3"}, "青木"), nullptr);
     EXPECT_EQ(TreeDifference(aoki, ReadTree(MyDocs())), "");
     EXPECT_EQ(TreeDifference(mine, ReadTree(inst().StorePath(me, "F1"))), "");
