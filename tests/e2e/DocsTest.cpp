@@ -191,6 +191,9 @@ TEST_F(Docs, AFamilysPcAsTheReadmeShowsIt) {
     // The icon's menu, then its "設定".
     POINT at;
     ASSERT_TRUE(WaitUntil([&] { return OnlyTrayIconPoint(at); }, kWait)) << "the taskbar shows no icon";
+    // The pointer away from the icon, so no tool tip covers the bar.
+    SetCursorPos(512, 200);
+    Sleep(800);
     ASSERT_TRUE(Screenshot(Shot("tray")));
     HWND menu = OpenIconMenu(p, at);
     ASSERT_NE(menu, nullptr) << "no menu at the icon";
