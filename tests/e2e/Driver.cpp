@@ -224,7 +224,8 @@ Install::Install(const std::string& name) {
         return;
     }
     CreateDirectoryW(Wide(c.work).c_str(), nullptr);
-    folder_ = c.work + "\\" + name;
+    // A name with a drive (C:\Program Files\Tollervy) is the folder itself.
+    folder_ = name.find(":\\") != std::string::npos ? name : c.work + "\\" + name;
     if (!RemoveTree(folder_)) {
         error_ = "cannot empty " + folder_;
         return;
@@ -788,6 +789,15 @@ bool Screenshot(const std::string& name) {
     if (dir.empty()) return true;
     CreateDirectoryW(Wide(dir).c_str(), nullptr);
     return tollervy::screen::SaveBmp(Wide(dir + "\\" + name + ".bmp"));
+}
+
+bool Screenshot(const std::string& name, HWND window) {
+    const std::string& dir = GetConfig().screens;
+    RECT r{};
+    if (!GetWindowRect(window, &r)) return false;
+    if (dir.empty()) return true;
+    CreateDirectoryW(Wide(dir).c_str(), nullptr);
+    return tollervy::screen::SaveBmp(Wide(dir + "\\" + name + ".bmp"), &r);
 }
 
 }  // namespace e2e

@@ -61,7 +61,8 @@ std::string TreeDifference(const Tree& expected, const Tree& actual);
 // passed first. (Waiting is never an assertion by itself.)
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs = 20);
 
-// One copy of the program in a fresh folder of its own: <work>\<name>.
+// One copy of the program in a fresh folder of its own: <work>\<name>, or
+// `name` itself when it is a path with a drive.
 class Install {
 public:
     explicit Install(const std::string& name);
@@ -272,6 +273,8 @@ private:
 // Saves the whole screen (the Wine virtual desktop) as
 // TOLLERVY_SCREENS\<name>.bmp. True when saved (or when no folder is set).
 bool Screenshot(const std::string& name);
+// The same for one window only: its rectangle on the screen.
+bool Screenshot(const std::string& name, HWND window);
 
 // Settles a window before a screenshot: lets it process what is queued and
 // paint.

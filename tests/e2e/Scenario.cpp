@@ -66,7 +66,7 @@ ShellFolder::~ShellFolder() {
 void Scenario::SetUp() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     prefix_ = std::string(info->test_suite_name()) + "-" + info->name();
-    inst_ = std::make_unique<Install>(prefix_);
+    inst_ = std::make_unique<Install>(InstallFolder());
     ASSERT_TRUE(inst_->ok()) << inst_->error();
     liveRoot_ = GetConfig().work + "\\live-" + prefix_;
     ASSERT_TRUE(RemoveTree(liveRoot_) && MakeFolders(liveRoot_)) << "cannot empty " << liveRoot_;

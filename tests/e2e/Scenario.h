@@ -51,6 +51,9 @@ private:
 class Scenario : public ::testing::Test {
 protected:
     void SetUp() override;
+    // Where the program is installed: <work>\<suite>-<test> unless a
+    // fixture names a folder with a drive.
+    virtual std::string InstallFolder() const { return prefix_; }
 
     Install& inst() { return *inst_; }
     // A fresh folder for the live files the settings list, outside the

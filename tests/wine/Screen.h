@@ -10,10 +10,12 @@
 
 namespace tollervy::screen {
 
-// Saves the screen to `file` (a .bmp); false when it could not be taken or
-// written.
-inline bool SaveBmp(const std::wstring& file) {
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+// Saves the screen, or the part `area` of it, to `file` (a .bmp); false
+// when it could not be taken or written.
+inline bool SaveBmp(const std::wstring& file, const RECT* area = nullptr) {
+    const RECT all{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const RECT& r = area ? *area : all;
+    const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return false;
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
@@ -29,7 +31,7 @@ inline bool SaveBmp(const std::wstring& file) {
     bool ok = false;
     if (dib && bits) {
         HGDIOBJ old = SelectObject(mem, dib);
-        ok = BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY | CAPTUREBLT) != 0;
+        ok = BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT) != 0;
         GdiFlush();
         SelectObject(mem, old);
     }
