@@ -98,12 +98,14 @@ bool Manifest::Load(Context& c, const ManifestSide& side) {
     if (side.identity.empty()) return false;
     std::string bytes;
     if (!c.fs.ReadFile(side.path, bytes)) return false;
-    return Parse(bytes, side.identity);
+    return Parse(std::move(bytes), side.identity);
 }
 
-bool Manifest::Parse(const std::string& text, const std::string& identity) {
-    text_ = text;
+bool Manifest::Parse(std::string text, const std::string& identity) {
+    text_ = std::move(text);
     records_.clear();
+    // One record a line: held at once, with no room to spare.
+    records_.reserve(static_cast<std::size_t>(std::count(text_.begin(), text_.end(), '\n')));
     const auto fail = [&] {
         text_.clear();
         records_.clear();

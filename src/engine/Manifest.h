@@ -77,7 +77,7 @@ public:
     // Reads the side's manifest. False (and nothing known) when it cannot be
     // believed.
     bool Load(Context& c, const ManifestSide& side);
-    bool Parse(const std::string& text, const std::string& identity);
+    bool Parse(std::string text, const std::string& identity);
 
     // The record of `relative` if it has exactly this size, time and
     // attributes; None otherwise.
