@@ -535,6 +535,17 @@ bool IsOnScreen(HWND window) {
            r.bottom <= GetSystemMetrics(SM_CYSCREEN) && r.right > r.left && r.bottom > r.top;
 }
 
+HWND WaitForProgressWindow(const Process& p, DWORD timeoutMs) {
+    HWND main = nullptr;
+    const bool shown = WaitUntil(
+        [&] {
+            main = MainWindow(p);
+            return PaintedOnScreen(main) || !p.Running();
+        },
+        timeoutMs, 5);
+    return shown && p.Running() ? main : nullptr;
+}
+
 bool PaintedOnScreen(HWND window) {
     RECT r;
     if (!IsOnScreen(window) || !GetWindowRect(window, &r)) return false;

@@ -197,6 +197,10 @@ bool IsOnScreen(HWND window);
 // the desktop's colour (a window comes on screen some time after it is made
 // visible, and a busy program's window only as Wine flushes it).
 bool PaintedOnScreen(HWND window);
+// Waits up to `timeoutMs` for a running switch's progress window to be
+// painted on screen; its main window, or nullptr when the program ended (or
+// the time ran out) first.
+HWND WaitForProgressWindow(const Process& p, DWORD timeoutMs);
 // True when the window's thread answers a message within `timeoutMs`: it is
 // back in a message loop, not inside a long handler such as a switch.
 bool Responds(HWND window, DWORD timeoutMs);

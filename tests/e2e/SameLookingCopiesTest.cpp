@@ -143,14 +143,7 @@ protected:
         Process p;
         ASSERT_TRUE(Start(p, "\"" + user + "\"", /*waitIdle=*/!shot));
         if (shot) {
-            HWND main = nullptr;
-            const bool shown = WaitUntil(
-                [&] {
-                    main = MainWindow(p);
-                    return PaintedOnScreen(main) || !p.Running();
-                },
-                kRun, 5);
-            EXPECT_TRUE(shown && p.Running()) << "the progress window was not seen during the switch";
+            EXPECT_NE(WaitForProgressWindow(p, kRun), nullptr) << "the progress window was not seen during the switch";
             Screenshot(Shot("progress"));
         }
         const RunResult r = RunToEnd(p, kRun, Shot("to-" + user));

@@ -101,14 +101,8 @@ TEST_F(Switch, TwoQuotedStartsSaveAAndPutBInPlace) {
     // Second start, as B, watched while it switches.
     Process p;
     ASSERT_TRUE(Start(p, "\"B\"", /*waitIdle=*/false));
-    HWND main = nullptr;
-    const bool shown = WaitUntil(
-        [&] {
-            main = MainWindow(p);
-            return PaintedOnScreen(main) || !p.Running();
-        },
-        kRun, 5);
-    ASSERT_TRUE(shown && p.Running()) << "the progress window never came on screen during the switch";
+    const HWND main = WaitForProgressWindow(p, kRun);
+    ASSERT_NE(main, nullptr) << "the progress window never came on screen during the switch";
     const std::string phase = WindowTitle(GetDlgItem(main, 101));
     Screenshot(Shot("progress"));
     EXPECT_TRUE(p.Running()) << "the switch ended before the screenshot was taken";
