@@ -61,6 +61,12 @@ public:
         written += b.size();
         return Timed(KWrite, [&] { return fs.WriteFileAtomic(p, b); });
     }
+    // A file written piece by piece: one call, its pieces' time added to it.
+    std::unique_ptr<AtomicFile> BeginAtomic(const std::string& p) override {
+        std::unique_ptr<AtomicFile> file;
+        if (!Timed(KWrite, [&] { return (file = fs.BeginAtomic(p)) != nullptr; })) return nullptr;
+        return std::make_unique<Piecewise>(*this, std::move(file));
+    }
     bool ReadFile(const std::string& p, std::string& b) override { return Timed(KRead, [&] { return fs.ReadFile(p, b); }); }
     bool FilesEqual(const std::string& a, const std::string& b) override { return Timed(KCompare, [&] { return fs.FilesEqual(a, b); }); }
 
@@ -76,10 +82,27 @@ public:
         written = 0;
     }
     long calls[Kinds] = {};
-    unsigned long long written = 0;  // bytes given to WriteFileAtomic
+    unsigned long long written = 0;  // bytes written by WriteFileAtomic and BeginAtomic
     double seconds[Kinds] = {};
 
 private:
+    struct Piecewise final : AtomicFile {
+        Piecewise(TimedFileSystem& t, std::unique_ptr<AtomicFile> f) : timed(t), file(std::move(f)) {}
+        bool Write(std::string_view b) override {
+            timed.written += b.size();
+            return Piece([&] { return file->Write(b); });
+        }
+        bool Commit() override { return Piece([&] { return file->Commit(); }); }
+        template <typename F>
+        bool Piece(F f) {
+            const double t = ::Now();
+            const bool ok = f();
+            timed.seconds[KWrite] += ::Now() - t;
+            return ok;
+        }
+        TimedFileSystem& timed;
+        std::unique_ptr<AtomicFile> file;
+    };
     template <typename F>
     bool Timed(Kind k, F f) {
         const double t = ::Now();

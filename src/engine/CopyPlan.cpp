@@ -322,7 +322,7 @@ void LoadManifests(Context& c, CopyPlan& plan, ManifestSide source, ManifestSide
 }
 
 bool ForgetReplaced(Context& c, CopyPlan& plan) {
-    ManifestWriter kept(plan.targetSide);
+    ManifestWriter kept(c, plan.targetSide);
     ForEachFile(plan, [&](const PlannedFile& file, const std::string& relative) {
         // A file found equal by its bytes and known on neither side gets its
         // tag afterwards.
@@ -332,7 +332,7 @@ bool ForgetReplaced(Context& c, CopyPlan& plan) {
     });
     // Nothing to take back: every record is of a file left as it is.
     if (plan.targetBelieved && kept.Count() == plan.target.Count()) return true;
-    return WriteManifest(c, plan.targetSide, kept);
+    return kept.Finish();
 }
 
 void RecordPlan(Context& c, const CopyPlan& plan) {
@@ -369,7 +369,7 @@ void RecordPlan(Context& c, const CopyPlan& plan) {
         }
     }
     const auto write = [&](const ManifestSide& side, bool target) {
-        ManifestWriter writer(side);
+        ManifestWriter writer(c, side);
         fresh.Restart();
         std::size_t k = 0;
         std::string tag;
@@ -391,7 +391,7 @@ void RecordPlan(Context& c, const CopyPlan& plan) {
             if (target ? reached : !tag.empty())
                 writer.Add(relative, file.size, file.lastWrite, change, file.attributes, tag);
         });
-        WriteManifest(c, side, writer);
+        writer.Finish();
     };
     write(plan.targetSide, true);
     if (sourceRetagged) write(plan.sourceSide, false);

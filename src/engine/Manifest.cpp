@@ -149,6 +149,20 @@ bool Manifest::Parse(std::string text, const std::string& identity) {
         r.pathLength = static_cast<std::uint32_t>(relative.size());
         records_.push_back(r);
     }
+    // Only tags and paths are looked up again: keep those, not the file.
+    std::size_t kept = 0;
+    for (const Record& r : records_) kept += r.tagLength + r.pathLength;
+    std::string packed;
+    packed.reserve(kept);
+    for (Record& r : records_) {
+        const std::uint32_t tagAt = static_cast<std::uint32_t>(packed.size());
+        packed.append(text_, r.tagAt, r.tagLength);
+        r.tagAt = tagAt;
+        const std::uint32_t pathAt = static_cast<std::uint32_t>(packed.size());
+        packed.append(text_, r.pathAt, r.pathLength);
+        r.pathAt = pathAt;
+    }
+    text_ = std::move(packed);
     std::sort(records_.begin(), records_.end(),
               [&](const Record& a, const Record& b) { return Relative(a) < Relative(b); });
     // A path listed twice cannot say which bytes it has.
@@ -177,34 +191,52 @@ std::size_t Manifest::Find(std::string_view relative, std::uint64_t size, std::u
     return static_cast<std::size_t>(it - records_.begin());
 }
 
-ManifestWriter::ManifestWriter(const ManifestSide& side) {
-    text_.append(FirstLine).append("\r\n").append(side.identity).append("\r\n");
+namespace {
+// Lines are written in pieces of about this size.
+constexpr std::size_t WritePiece = 64 * 1024;
+}  // namespace
+
+ManifestWriter::ManifestWriter(Context& c, const ManifestSide& side) : c_(c), side_(side) {
+    lines_.append(FirstLine).append("\r\n").append(side.identity).append("\r\n");
 }
 
 void ManifestWriter::Add(std::string_view relative, std::uint64_t size, std::uint64_t lastWrite,
                          std::uint64_t changed, std::uint32_t attributes, std::string_view tag) {
-    if (tag.empty() || relative.empty()) return;
-    text_.append(std::to_string(size)).append("\t").append(std::to_string(lastWrite)).append("\t");
-    text_.append(std::to_string(changed)).append("\t");
-    text_.append(std::to_string(attributes)).append("\t").append(tag).append("\t").append(relative).append("\r\n");
+    if (tag.empty() || relative.empty() || side_.identity.empty()) return;
+    lines_.append(std::to_string(size)).append("\t").append(std::to_string(lastWrite)).append("\t");
+    lines_.append(std::to_string(changed)).append("\t");
+    lines_.append(std::to_string(attributes)).append("\t").append(tag).append("\t").append(relative).append("\r\n");
     ++count_;
+    if (lines_.size() >= WritePiece) Flush();
 }
 
-std::string ManifestWriter::Finish() {
-    text_.append(EndWord).append("\t").append(std::to_string(count_)).append("\r\n");
-    return std::move(text_);
-}
-
-bool WriteManifest(Context& c, const ManifestSide& side, ManifestWriter& writer) {
-    if (side.identity.empty() || writer.Count() == 0) {
-        std::uint32_t attributes = 0;
-        if (!c.fs.GetAttributes(side.path, attributes)) return true;  // none there
-        return c.fs.DeleteFile(side.path);
+bool ManifestWriter::Flush() {
+    if (!failed_ && !file_) {
+        // The in-place manifests have a folder of their own.
+        const std::string folder = side_.path.substr(0, side_.path.rfind('\\'));
+        if (!IsDirectory(c_, folder)) c_.fs.CreateFolder(folder);
+        file_ = c_.fs.BeginAtomic(side_.path);
+        failed_ = !file_;
     }
-    // The in-place manifests have a folder of their own.
-    const std::string folder = side.path.substr(0, side.path.rfind('\\'));
-    if (!IsDirectory(c, folder)) c.fs.CreateFolder(folder);
-    return c.fs.WriteFileAtomic(side.path, writer.Finish());
+    failed_ = failed_ || !file_->Write(lines_);
+    lines_.clear();
+    return !failed_;
+}
+
+bool ManifestWriter::Finish() {
+    if (side_.identity.empty() || count_ == 0) {
+        file_.reset();
+        std::uint32_t attributes = 0;
+        if (!c_.fs.GetAttributes(side_.path, attributes)) return true;  // none there
+        return c_.fs.DeleteFile(side_.path);
+    }
+    lines_.append(EndWord).append("\t").append(std::to_string(count_)).append("\r\n");
+    if (!Flush() || !file_->Commit()) {
+        file_.reset();
+        return false;
+    }
+    file_.reset();
+    return true;
 }
 
 }  // namespace tollervy

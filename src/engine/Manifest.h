@@ -28,6 +28,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -99,29 +100,34 @@ private:
     };
     std::string_view Relative(const Record& r) const;
 
-    std::string text_;              // the file as read: paths and tags point into it
+    std::string text_;              // each record's tag and path, one after the other
     std::vector<Record> records_;   // sorted by relative path
 };
 
-// Writes a manifest line by line.
+// Replaces a side's manifest line by line: the lines go to a file beside it
+// as they come, and Finish renames it over the old one, so a long manifest
+// is never held whole and a stop at any instant leaves the old one or the
+// new one.
 class ManifestWriter {
 public:
-    explicit ManifestWriter(const ManifestSide& side);
+    ManifestWriter(Context& c, const ManifestSide& side);
     void Add(std::string_view relative, std::uint64_t size, std::uint64_t lastWrite, std::uint64_t changed,
              std::uint32_t attributes, std::string_view tag);
-    // The whole text, ended.
-    std::string Finish();
     std::size_t Count() const { return count_; }
+    // Ends the manifest and puts it in place. With nothing to list, or a
+    // side that cannot be believed, the file is removed instead. True when
+    // the file on disk now says no more than the writer's lines.
+    bool Finish();
 
 private:
-    std::string text_;
+    bool Flush();
+
+    Context& c_;
+    const ManifestSide& side_;
+    std::string lines_;  // not yet written
+    std::unique_ptr<platform::FileSystem::AtomicFile> file_;
+    bool failed_ = false;
     std::size_t count_ = 0;
 };
-
-// Replaces the side's manifest with the writer's (written aside, renamed
-// over). With nothing to list, or a side that cannot be believed, the file is
-// removed instead. True when the file on disk now says no more than the
-// writer's lines.
-bool WriteManifest(Context& c, const ManifestSide& side, ManifestWriter& writer);
 
 }  // namespace tollervy

@@ -2,7 +2,9 @@
 // attribute bits, and directory listings filtered the way the logic expects.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tollervy::platform {
@@ -83,6 +85,19 @@ public:
     // the old or the new content: write beside it, flush to disk, rename over.
     // The bytes are written as given (UTF-8 text stays UTF-8).
     virtual bool WriteFileAtomic(const std::string& path, const std::string& bytes) = 0;
+    // A larger file replaced the same way, written piece by piece, so that it
+    // is never held whole: until Commit, only the file beside it changes.
+    // Dropped without a Commit (or after a failed Write), the old file stays
+    // as it was and the one beside it is removed.
+    class AtomicFile {
+    public:
+        virtual ~AtomicFile() = default;
+        virtual bool Write(std::string_view bytes) = 0;
+        virtual bool Commit() = 0;
+    };
+    // Null when the file beside it cannot be made. This one holds the pieces
+    // and hands them to WriteFileAtomic at Commit.
+    virtual std::unique_ptr<AtomicFile> BeginAtomic(const std::string& path);
     virtual bool ReadFile(const std::string& path, std::string& bytes) = 0;
     // True when both files could be read whole and hold the same bytes;
     // false on the first difference, and whenever either cannot be read.
@@ -93,6 +108,25 @@ public:
     // The time a file written now would carry (same units as Entry::lastWrite).
     virtual std::uint64_t Now() = 0;
 };
+
+class HeldAtomicFile final : public FileSystem::AtomicFile {
+public:
+    HeldAtomicFile(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+    bool Write(std::string_view bytes) override {
+        bytes_.append(bytes);
+        return true;
+    }
+    bool Commit() override { return fs_.WriteFileAtomic(path_, bytes_); }
+
+private:
+    FileSystem& fs_;
+    std::string path_;
+    std::string bytes_;
+};
+
+inline std::unique_ptr<FileSystem::AtomicFile> FileSystem::BeginAtomic(const std::string& path) {
+    return std::make_unique<HeldAtomicFile>(*this, path);
+}
 
 // One second in the units of file times.
 inline constexpr std::uint64_t FileTimeSecond = 10'000'000;

@@ -37,7 +37,7 @@ private:
     HANDLE h_;
 };
 
-bool WriteAll(HANDLE file, const std::string& bytes) {
+bool WriteAll(HANDLE file, std::string_view bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
@@ -250,23 +250,19 @@ bool Win32FileSystem::AppendLine(const std::string& path, const std::string& lin
 }
 
 bool Win32FileSystem::WriteFileAtomic(const std::string& path, const std::string& bytes) {
-    const std::wstring target = FileApiPath(path);
-    const std::wstring temporary = target + L".tmp";
-    {
-        FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) return Failed();
-        if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get()) || !file.Close()) {
-            Failed();
-            DeleteFileW(temporary.c_str());
-            return false;
-        }
-    }
-    // Another program that has the file open for a moment (a virus scanner,
-    // an indexer, someone reading it) keeps it from being replaced: wait for
-    // it a little before giving up.
+    const auto file = BeginAtomic(path);
+    return file && file->Write(bytes) && file->Commit();
+}
+
+namespace {
+
+// Renames the written file over the target. Another program that has the
+// target open for a moment (a virus scanner, an indexer, someone reading it)
+// keeps it from being replaced: wait for it a little before giving up.
+bool ReplaceWith(const std::wstring& temporary, const std::wstring& target) {
     for (int attempt = 0;; ++attempt) {
-        if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) break;
+        if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
         const DWORD error = GetLastError();
         const bool busy =
             error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
@@ -275,11 +271,54 @@ bool Win32FileSystem::WriteFileAtomic(const std::string& path, const std::string
             continue;
         }
         SetLastError(error);
-        Failed();
-        DeleteFileW(temporary.c_str());
         return false;
     }
-    return true;
+}
+
+// The file beside the target, written as the pieces come.
+class Win32AtomicFile final : public platform::FileSystem::AtomicFile {
+public:
+    Win32AtomicFile(std::wstring target, HANDLE file, std::uint32_t& lastError)
+        : target_(std::move(target)), file_(file), lastError_(lastError) {}
+    ~Win32AtomicFile() override {
+        if (done_) return;
+        file_.Close();
+        DeleteFileW(Temporary().c_str());
+    }
+    bool Write(std::string_view bytes) override {
+        if (done_ || !WriteAll(file_.Get(), bytes)) return Fail();
+        return true;
+    }
+    bool Commit() override {
+        if (done_ || !FlushFileBuffers(file_.Get()) || !file_.Close() || !ReplaceWith(Temporary(), target_))
+            return Fail();
+        done_ = true;
+        return true;
+    }
+
+private:
+    std::wstring Temporary() const { return target_ + L".tmp"; }
+    bool Fail() {
+        lastError_ = GetLastError();
+        return false;
+    }
+    std::wstring target_;
+    FileHandle file_;
+    std::uint32_t& lastError_;
+    bool done_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::FileSystem::AtomicFile> Win32FileSystem::BeginAtomic(const std::string& path) {
+    std::wstring target = FileApiPath(path);
+    const HANDLE file =
+        CreateFileW((target + L".tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        Failed();
+        return nullptr;
+    }
+    return std::make_unique<Win32AtomicFile>(std::move(target), file, lastError_);
 }
 
 bool Win32FileSystem::ReadFile(const std::string& path, std::string& bytes) {
@@ -287,6 +326,11 @@ bool Win32FileSystem::ReadFile(const std::string& path, std::string& bytes) {
     FileHandle file(CreateFileW(FileApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return Failed();
+    // Read into room of the file's size: a string grown piece by piece can
+    // end with twice the room it needs.
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 30))
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart) + 1);
     char buffer[65536];
     for (;;) {
         DWORD read = 0;

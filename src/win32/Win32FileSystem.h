@@ -26,6 +26,7 @@ public:
     bool ReadLines(const std::string& path, std::vector<std::string>& lines) override;
     bool AppendLine(const std::string& path, const std::string& line) override;
     bool WriteFileAtomic(const std::string& path, const std::string& bytes) override;
+    std::unique_ptr<AtomicFile> BeginAtomic(const std::string& path) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;
     bool FilesEqual(const std::string& a, const std::string& b) override;
 

@@ -311,5 +311,30 @@ TEST_F(FileSystemContract, AtomicWriteReplacesTheWholeContent) {
     EXPECT_FALSE(fs.ReadFile(At("none"), bytes));
 }
 
+TEST_F(FileSystemContract, APiecewiseWriteChangesNothingUntilCommitted) {
+    MakeFile("m.txt", "old");
+    {
+        auto dropped = fs.BeginAtomic(At("m.txt"));
+        ASSERT_TRUE(dropped);
+        EXPECT_TRUE(dropped->Write("new, "));
+        EXPECT_EQ(Bytes(At("m.txt")), "old");
+    }
+    // Dropped: the old content, and nothing beside it.
+    EXPECT_EQ(Bytes(At("m.txt")), "old");
+    EXPECT_EQ(Listed(At(""), 22), (Names{".", "..", "m.txt"}));
+    const std::string piece(100000, 'p');
+    auto file = fs.BeginAtomic(At("m.txt"));
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(file->Write(piece));
+    EXPECT_TRUE(file->Write("\r\nend"));
+    EXPECT_EQ(Bytes(At("m.txt")), "old");
+    ASSERT_TRUE(file->Commit());
+    file.reset();
+    EXPECT_EQ(Bytes(At("m.txt")), piece + "\r\nend");
+    EXPECT_EQ(Listed(At(""), 22), (Names{".", "..", "m.txt"}));
+    const auto none = fs.BeginAtomic(At("none\\m.txt"));
+    EXPECT_TRUE(!none || !none->Commit());
+}
+
 }  // namespace
 }  // namespace tollervy::contract
