@@ -68,6 +68,9 @@ public:
         return std::make_unique<Piecewise>(*this, std::move(file));
     }
     bool ReadFile(const std::string& p, std::string& b) override { return Timed(KRead, [&] { return fs.ReadFile(p, b); }); }
+    bool ReadPieces(const std::string& p, const std::function<bool(std::string_view)>& t) override {
+        return Timed(KRead, [&] { return fs.ReadPieces(p, t); });
+    }
     bool FilesEqual(const std::string& a, const std::string& b) override { return Timed(KCompare, [&] { return fs.FilesEqual(a, b); }); }
 
     std::vector<std::string> Drives() override { return fs.Drives(); }

@@ -92,94 +92,121 @@ ManifestSide InPlaceSide(Context& c, const std::string& key, const std::string& 
     return side;
 }
 
-bool Manifest::Load(Context& c, const ManifestSide& side) {
-    text_.clear();
-    records_.clear();
-    if (side.identity.empty()) return false;
-    std::string bytes;
-    if (!c.fs.ReadFile(side.path, bytes)) return false;
-    return Parse(std::move(bytes), side.identity);
-}
+// Takes a manifest line by line as its pieces come.
+class Manifest::Reader {
+public:
+    Reader(Manifest& m, const std::string& identity) : m_(m), identity_(identity) {}
 
-bool Manifest::Parse(std::string text, const std::string& identity) {
-    text_ = std::move(text);
-    records_.clear();
-    // One record a line: held at once, with no room to spare.
-    records_.reserve(static_cast<std::size_t>(std::count(text_.begin(), text_.end(), '\n')));
-    const auto fail = [&] {
-        text_.clear();
-        records_.clear();
-        return false;
-    };
-    // Paths and tags are kept as places in the text: it must fit them.
-    if (identity.empty() || text_.size() > UINT32_MAX) return fail();
-    std::size_t at = 0;
-    const auto nextLine = [&](std::string_view& line) {
-        const auto end = text_.find("\r\n", at);
-        if (end == std::string::npos) return false;
-        line = std::string_view(text_).substr(at, end - at);
-        at = end + 2;
+    bool Take(std::string_view piece) {
+        while (!piece.empty()) {
+            const auto end = piece.find('\n');
+            if (end == std::string_view::npos) {
+                // Part of a line: kept until its end comes. No line of a
+                // manifest is this long.
+                if (carried_.size() + piece.size() > LongestLine) return false;
+                carried_.append(piece);
+                return true;
+            }
+            bool ok = false;
+            if (carried_.empty()) {
+                ok = Line(piece.substr(0, end + 1));
+            } else {
+                carried_.append(piece.substr(0, end + 1));
+                ok = Line(carried_);
+                carried_.clear();
+            }
+            if (!ok) return false;
+            piece.remove_prefix(end + 1);
+        }
         return true;
-    };
-    std::string_view line;
-    if (!nextLine(line) || line != FirstLine) return fail();
-    if (!nextLine(line) || line != identity) return fail();
-    for (;;) {
-        if (!nextLine(line)) return fail();  // cut short: no end line
+    }
+    // The whole manifest was read: it ended where its end line says.
+    bool Ended() const { return stage_ == Stage::Ended && carried_.empty(); }
+
+private:
+    static constexpr std::size_t LongestLine = 1 << 17;
+    enum class Stage { First, Identity, Records, Ended };
+
+    // One line with its "\n".
+    bool Line(std::string_view line) {
+        if (line.size() < 2 || line[line.size() - 2] != '\r') return false;
+        line.remove_suffix(2);
+        switch (stage_) {
+        case Stage::First:
+            stage_ = Stage::Identity;
+            return line == FirstLine;
+        case Stage::Identity:
+            stage_ = Stage::Records;
+            return line == identity_;
+        case Stage::Records:
+            return FileLine(line);
+        case Stage::Ended:
+            return false;  // nothing after the end line
+        }
+        return false;
+    }
+
+    bool FileLine(std::string_view line) {
         std::string_view rest = line;
         const std::string_view first = NextField(rest);
         if (first == EndWord) {
             std::uint64_t count = 0;
-            if (!ReadNumber(rest, count) || count != records_.size() || at != text_.size()) return fail();
-            break;
+            stage_ = Stage::Ended;
+            return ReadNumber(rest, count) && count == m_.records_.size();
         }
-        Record r;
+        Manifest::Record r;
         std::uint64_t attributes = 0;
         if (!ReadNumber(first, r.size) || !ReadNumber(NextField(rest), r.lastWrite) ||
             !ReadNumber(NextField(rest), r.changed) || !ReadNumber(NextField(rest), attributes) ||
             attributes > UINT32_MAX)
-            return fail();
+            return false;
         r.attributes = static_cast<std::uint32_t>(attributes);
         const std::string_view tag = NextField(rest);
         const std::string_view relative = rest;  // the rest of the line: a path holds no tab
-        if (tag.empty() || tag.size() > LongestTag || relative.empty() || HasControl(relative)) return fail();
-        r.tagAt = static_cast<std::uint32_t>(tag.data() - text_.data());
-        r.tagLength = static_cast<std::uint32_t>(tag.size());
-        r.pathAt = static_cast<std::uint32_t>(relative.data() - text_.data());
-        r.pathLength = static_cast<std::uint32_t>(relative.size());
-        records_.push_back(r);
+        if (tag.empty() || tag.size() > LongestTag || HasControl(tag) || relative.empty() || HasControl(relative))
+            return false;
+        // Places in the names are 32 bits.
+        if (m_.names_.size() + tag.size() + relative.size() + 2 > UINT32_MAX) return false;
+        r.at = static_cast<std::uint32_t>(m_.names_.size());
+        m_.names_.append(tag).append(1, '\0').append(relative).append(1, '\0');
+        m_.records_.push_back(r);
+        return true;
     }
-    // Only tags and paths are looked up again: keep those, not the file.
-    std::size_t kept = 0;
-    for (const Record& r : records_) kept += r.tagLength + r.pathLength;
-    std::string packed;
-    packed.reserve(kept);
-    for (Record& r : records_) {
-        const std::uint32_t tagAt = static_cast<std::uint32_t>(packed.size());
-        packed.append(text_, r.tagAt, r.tagLength);
-        r.tagAt = tagAt;
-        const std::uint32_t pathAt = static_cast<std::uint32_t>(packed.size());
-        packed.append(text_, r.pathAt, r.pathLength);
-        r.pathAt = pathAt;
-    }
-    text_ = std::move(packed);
+
+    Manifest& m_;
+    const std::string& identity_;
+    Stage stage_ = Stage::First;
+    std::string carried_;
+};
+
+bool Manifest::Forget() {
+    names_ = std::string();
+    records_ = std::vector<Record>();
+    return false;
+}
+
+bool Manifest::Load(Context& c, const ManifestSide& side) {
+    Forget();
+    if (side.identity.empty()) return false;
+    Reader reader(*this, side.identity);
+    if (!c.fs.ReadPieces(side.path, [&](std::string_view piece) { return reader.Take(piece); }) || !reader.Ended())
+        return Forget();
+    // Held for the whole switch of the item: without room to spare.
+    names_.shrink_to_fit();
+    records_.shrink_to_fit();
     std::sort(records_.begin(), records_.end(),
               [&](const Record& a, const Record& b) { return Relative(a) < Relative(b); });
     // A path listed twice cannot say which bytes it has.
     for (std::size_t i = 1; i < records_.size(); ++i)
-        if (Relative(records_[i - 1]) == Relative(records_[i])) return fail();
+        if (Relative(records_[i - 1]) == Relative(records_[i])) return Forget();
     return true;
 }
 
+std::string_view Manifest::Tag(const Record& r) const { return std::string_view(names_.data() + r.at); }
+
 std::string_view Manifest::Relative(const Record& r) const {
-    return std::string_view(text_).substr(r.pathAt, r.pathLength);
-}
-
-std::string_view Manifest::Relative(std::size_t record) const { return Relative(records_[record]); }
-
-std::string_view Manifest::Tag(std::size_t record) const {
-    const Record& r = records_[record];
-    return std::string_view(text_).substr(r.tagAt, r.tagLength);
+    const char* tag = names_.data() + r.at;
+    return std::string_view(tag + std::char_traits<char>::length(tag) + 1);
 }
 
 std::size_t Manifest::Find(std::string_view relative, std::uint64_t size, std::uint64_t lastWrite,

@@ -75,19 +75,18 @@ class Manifest {
 public:
     static constexpr std::size_t None = static_cast<std::size_t>(-1);
 
-    // Reads the side's manifest. False (and nothing known) when it cannot be
-    // believed.
+    // Reads the side's manifest, piece by piece. False (and nothing known)
+    // when it cannot be believed.
     bool Load(Context& c, const ManifestSide& side);
-    bool Parse(std::string text, const std::string& identity);
 
     // The record of `relative` if it has exactly this size, time and
     // attributes; None otherwise.
     std::size_t Find(std::string_view relative, std::uint64_t size, std::uint64_t lastWrite,
                      std::uint32_t attributes) const;
-    std::string_view Tag(std::size_t record) const;
+    std::string_view Tag(std::size_t record) const { return Tag(records_[record]); }
     std::uint64_t Changed(std::size_t record) const { return records_[record].changed; }
     std::size_t Count() const { return records_.size(); }
-    std::string_view Relative(std::size_t record) const;
+    std::string_view Relative(std::size_t record) const { return Relative(records_[record]); }
 
 private:
     struct Record {
@@ -95,13 +94,17 @@ private:
         std::uint64_t lastWrite = 0;
         std::uint64_t changed = 0;
         std::uint32_t attributes = 0;
-        std::uint32_t pathAt = 0, pathLength = 0;
-        std::uint32_t tagAt = 0, tagLength = 0;
+        std::uint32_t at = 0;  // its tag and path in `names_`
     };
+    class Reader;
+    std::string_view Tag(const Record& r) const;
     std::string_view Relative(const Record& r) const;
+    bool Forget();
 
-    std::string text_;              // each record's tag and path, one after the other
-    std::vector<Record> records_;   // sorted by relative path
+    // Each record's tag and relative path, each ended by a NUL (neither
+    // holds one).
+    std::string names_;
+    std::vector<Record> records_;  // sorted by relative path
 };
 
 // Replaces a side's manifest line by line: the lines go to a file beside it

@@ -2,6 +2,7 @@
 // attribute bits, and directory listings filtered the way the logic expects.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -99,6 +100,13 @@ public:
     // and hands them to WriteFileAtomic at Commit.
     virtual std::unique_ptr<AtomicFile> BeginAtomic(const std::string& path);
     virtual bool ReadFile(const std::string& path, std::string& bytes) = 0;
+    // Reads a file in pieces, in order, handing each to `take`, so that it is
+    // never held whole; stops (false) when `take` says false or a read
+    // fails. This one reads it whole and hands it over in one piece.
+    virtual bool ReadPieces(const std::string& path, const std::function<bool(std::string_view)>& take) {
+        std::string bytes;
+        return ReadFile(path, bytes) && take(bytes);
+    }
     // True when both files could be read whole and hold the same bytes;
     // false on the first difference, and whenever either cannot be read.
     virtual bool FilesEqual(const std::string& a, const std::string& b) = 0;

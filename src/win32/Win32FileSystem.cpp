@@ -341,6 +341,19 @@ bool Win32FileSystem::ReadFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
+bool Win32FileSystem::ReadPieces(const std::string& path, const std::function<bool(std::string_view)>& take) {
+    FileHandle file(CreateFileW(FileApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.Valid()) return Failed();
+    std::vector<char> buffer(65536);
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return Failed();
+        if (read == 0) return true;
+        if (!take(std::string_view(buffer.data(), read))) return false;
+    }
+}
+
 bool Win32FileSystem::FilesEqual(const std::string& a, const std::string& b) {
     const auto open = [](const std::string& path) {
         return CreateFileW(FileApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -28,6 +28,7 @@ public:
     bool WriteFileAtomic(const std::string& path, const std::string& bytes) override;
     std::unique_ptr<AtomicFile> BeginAtomic(const std::string& path) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;
+    bool ReadPieces(const std::string& path, const std::function<bool(std::string_view)>& take) override;
     bool FilesEqual(const std::string& a, const std::string& b) override;
 
     std::vector<std::string> Drives() override;

@@ -683,6 +683,15 @@ bool FakeFileSystem::ReadFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
+bool FakeFileSystem::ReadPieces(const std::string& path, const std::function<bool(std::string_view)>& take) {
+    std::string bytes;
+    if (!ReadFile(path, bytes)) return false;
+    const std::string_view all(bytes);
+    for (std::size_t at = 0; at < all.size(); at += pieceLength)
+        if (!take(all.substr(at, pieceLength))) return false;
+    return true;
+}
+
 bool FakeFileSystem::FilesEqual(const std::string& a, const std::string& b) {
     if (!Begin(Op::Read, {&a, &b}, false)) return false;
     std::uint32_t error = 0;
