@@ -62,9 +62,9 @@ public:
         return Timed(KWrite, [&] { return fs.WriteFileAtomic(p, b); });
     }
     // A file written piece by piece: one call, its pieces' time added to it.
-    std::unique_ptr<AtomicFile> BeginAtomic(const std::string& p) override {
+    std::unique_ptr<AtomicFile> BeginAtomic(const std::string& p, Flush flush) override {
         std::unique_ptr<AtomicFile> file;
-        if (!Timed(KWrite, [&] { return (file = fs.BeginAtomic(p)) != nullptr; })) return nullptr;
+        if (!Timed(KWrite, [&] { return (file = fs.BeginAtomic(p, flush)) != nullptr; })) return nullptr;
         return std::make_unique<Piecewise>(*this, std::move(file));
     }
     bool ReadFile(const std::string& p, std::string& b) override { return Timed(KRead, [&] { return fs.ReadFile(p, b); }); }

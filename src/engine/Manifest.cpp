@@ -242,7 +242,10 @@ bool ManifestWriter::Flush() {
         // The in-place manifests have a folder of their own.
         const std::string folder = side_.path.substr(0, side_.path.rfind('\\'));
         if (!IsDirectory(c_, folder)) c_.fs.CreateFolder(folder);
-        file_ = c_.fs.BeginAtomic(side_.path);
+        // A manifest lost or cut short in a power failure is not believed
+        // (it then costs copies, never a wrong file): it need not wait for
+        // the disk.
+        file_ = c_.fs.BeginAtomic(side_.path, platform::FileSystem::Flush::Lazily);
         failed_ = !file_;
     }
     failed_ = failed_ || !file_->Write(lines_);

@@ -96,9 +96,14 @@ public:
         virtual bool Write(std::string_view bytes) = 0;
         virtual bool Commit() = 0;
     };
+    // Whether Commit waits for the bytes to reach the disk before the rename
+    // (as WriteFileAtomic does), or leaves them to the system's cache: a file
+    // that is only a shortcut (lost or cut in a power failure, it is read as
+    // unknown) need not wait.
+    enum class Flush { ToDisk, Lazily };
     // Null when the file beside it cannot be made. This one holds the pieces
     // and hands them to WriteFileAtomic at Commit.
-    virtual std::unique_ptr<AtomicFile> BeginAtomic(const std::string& path);
+    virtual std::unique_ptr<AtomicFile> BeginAtomic(const std::string& path, Flush flush);
     virtual bool ReadFile(const std::string& path, std::string& bytes) = 0;
     // Reads a file in pieces, in order, handing each to `take`, so that it is
     // never held whole; stops (false) when `take` says false or a read
@@ -132,7 +137,7 @@ private:
     std::string bytes_;
 };
 
-inline std::unique_ptr<FileSystem::AtomicFile> FileSystem::BeginAtomic(const std::string& path) {
+inline std::unique_ptr<FileSystem::AtomicFile> FileSystem::BeginAtomic(const std::string& path, Flush) {
     return std::make_unique<HeldAtomicFile>(*this, path);
 }
 

@@ -250,7 +250,7 @@ bool Win32FileSystem::AppendLine(const std::string& path, const std::string& lin
 }
 
 bool Win32FileSystem::WriteFileAtomic(const std::string& path, const std::string& bytes) {
-    const auto file = BeginAtomic(path);
+    const auto file = BeginAtomic(path, Flush::ToDisk);
     return file && file->Write(bytes) && file->Commit();
 }
 
@@ -278,8 +278,8 @@ bool ReplaceWith(const std::wstring& temporary, const std::wstring& target) {
 // The file beside the target, written as the pieces come.
 class Win32AtomicFile final : public platform::FileSystem::AtomicFile {
 public:
-    Win32AtomicFile(std::wstring target, HANDLE file, std::uint32_t& lastError)
-        : target_(std::move(target)), file_(file), lastError_(lastError) {}
+    Win32AtomicFile(std::wstring target, HANDLE file, bool toDisk, std::uint32_t& lastError)
+        : target_(std::move(target)), file_(file), toDisk_(toDisk), lastError_(lastError) {}
     ~Win32AtomicFile() override {
         if (done_) return;
         file_.Close();
@@ -290,7 +290,8 @@ public:
         return true;
     }
     bool Commit() override {
-        if (done_ || !FlushFileBuffers(file_.Get()) || !file_.Close() || !ReplaceWith(Temporary(), target_))
+        if (done_ || (toDisk_ && !FlushFileBuffers(file_.Get())) || !file_.Close() ||
+            !ReplaceWith(Temporary(), target_))
             return Fail();
         done_ = true;
         return true;
@@ -304,13 +305,14 @@ private:
     }
     std::wstring target_;
     FileHandle file_;
+    bool toDisk_;
     std::uint32_t& lastError_;
     bool done_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<platform::FileSystem::AtomicFile> Win32FileSystem::BeginAtomic(const std::string& path) {
+std::unique_ptr<platform::FileSystem::AtomicFile> Win32FileSystem::BeginAtomic(const std::string& path, Flush flush) {
     std::wstring target = FileApiPath(path);
     const HANDLE file =
         CreateFileW((target + L".tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -318,7 +320,7 @@ std::unique_ptr<platform::FileSystem::AtomicFile> Win32FileSystem::BeginAtomic(c
         Failed();
         return nullptr;
     }
-    return std::make_unique<Win32AtomicFile>(std::move(target), file, lastError_);
+    return std::make_unique<Win32AtomicFile>(std::move(target), file, flush == Flush::ToDisk, lastError_);
 }
 
 bool Win32FileSystem::ReadFile(const std::string& path, std::string& bytes) {

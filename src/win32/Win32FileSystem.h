@@ -26,7 +26,7 @@ public:
     bool ReadLines(const std::string& path, std::vector<std::string>& lines) override;
     bool AppendLine(const std::string& path, const std::string& line) override;
     bool WriteFileAtomic(const std::string& path, const std::string& bytes) override;
-    std::unique_ptr<AtomicFile> BeginAtomic(const std::string& path) override;
+    std::unique_ptr<AtomicFile> BeginAtomic(const std::string& path, Flush flush) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;
     bool ReadPieces(const std::string& path, const std::function<bool(std::string_view)>& take) override;
     bool FilesEqual(const std::string& a, const std::string& b) override;

@@ -314,7 +314,7 @@ TEST_F(FileSystemContract, AtomicWriteReplacesTheWholeContent) {
 TEST_F(FileSystemContract, APiecewiseWriteChangesNothingUntilCommitted) {
     MakeFile("m.txt", "old");
     {
-        auto dropped = fs.BeginAtomic(At("m.txt"));
+        auto dropped = fs.BeginAtomic(At("m.txt"), platform::FileSystem::Flush::ToDisk);
         ASSERT_TRUE(dropped);
         EXPECT_TRUE(dropped->Write("new, "));
         EXPECT_EQ(Bytes(At("m.txt")), "old");
@@ -323,7 +323,7 @@ TEST_F(FileSystemContract, APiecewiseWriteChangesNothingUntilCommitted) {
     EXPECT_EQ(Bytes(At("m.txt")), "old");
     EXPECT_EQ(Listed(At(""), 22), (Names{".", "..", "m.txt"}));
     const std::string piece(100000, 'p');
-    auto file = fs.BeginAtomic(At("m.txt"));
+    auto file = fs.BeginAtomic(At("m.txt"), platform::FileSystem::Flush::Lazily);
     ASSERT_TRUE(file);
     EXPECT_TRUE(file->Write(piece));
     EXPECT_TRUE(file->Write("\r\nend"));
@@ -332,7 +332,7 @@ TEST_F(FileSystemContract, APiecewiseWriteChangesNothingUntilCommitted) {
     file.reset();
     EXPECT_EQ(Bytes(At("m.txt")), piece + "\r\nend");
     EXPECT_EQ(Listed(At(""), 22), (Names{".", "..", "m.txt"}));
-    const auto none = fs.BeginAtomic(At("none\\m.txt"));
+    const auto none = fs.BeginAtomic(At("none\\m.txt"), platform::FileSystem::Flush::ToDisk);
     EXPECT_TRUE(!none || !none->Commit());
 }
 
