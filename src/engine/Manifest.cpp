@@ -95,7 +95,10 @@ ManifestSide InPlaceSide(Context& c, const std::string& key, const std::string& 
 // Takes a manifest line by line as its pieces come.
 class Manifest::Reader {
 public:
-    Reader(Manifest& m, const std::string& identity) : m_(m), identity_(identity) {}
+    // A reader that only counts (`m` null) finds the room a filling one needs.
+    Reader(Manifest* m, const std::string& identity) : m_(m), identity_(identity) {}
+    std::size_t Records() const { return records_; }
+    std::size_t NameBytes() const { return nameBytes_; }
 
     bool Take(std::string_view piece) {
         while (!piece.empty()) {
@@ -152,7 +155,7 @@ private:
         if (first == EndWord) {
             std::uint64_t count = 0;
             stage_ = Stage::Ended;
-            return ReadNumber(rest, count) && count == m_.records_.size();
+            return ReadNumber(rest, count) && count == records_;
         }
         Manifest::Record r;
         std::uint64_t attributes = 0;
@@ -166,15 +169,19 @@ private:
         if (tag.empty() || tag.size() > LongestTag || HasControl(tag) || relative.empty() || HasControl(relative))
             return false;
         // Places in the names are 32 bits.
-        if (m_.names_.size() + tag.size() + relative.size() + 2 > UINT32_MAX) return false;
-        r.at = static_cast<std::uint32_t>(m_.names_.size());
-        m_.names_.append(tag).append(1, '\0').append(relative).append(1, '\0');
-        m_.records_.push_back(r);
+        if (nameBytes_ + tag.size() + relative.size() + 2 > UINT32_MAX) return false;
+        r.at = static_cast<std::uint32_t>(nameBytes_);
+        nameBytes_ += tag.size() + relative.size() + 2;
+        ++records_;
+        if (m_ == nullptr) return true;
+        m_->names_.append(tag).append(1, '\0').append(relative).append(1, '\0');
+        m_->records_.push_back(r);
         return true;
     }
 
-    Manifest& m_;
+    Manifest* m_;
     const std::string& identity_;
+    std::size_t records_ = 0, nameBytes_ = 0;
     Stage stage_ = Stage::First;
     std::string carried_;
 };
@@ -188,12 +195,19 @@ bool Manifest::Forget() {
 bool Manifest::Load(Context& c, const ManifestSide& side) {
     Forget();
     if (side.identity.empty()) return false;
-    Reader reader(*this, side.identity);
-    if (!c.fs.ReadPieces(side.path, [&](std::string_view piece) { return reader.Take(piece); }) || !reader.Ended())
-        return Forget();
-    // Held for the whole switch of the item: without room to spare.
-    names_.shrink_to_fit();
-    records_.shrink_to_fit();
+    // Read twice: first counted, then kept in room of exactly that size, held
+    // for the whole switch of the item (grown as it is read, it would take up
+    // to three times that on the way). The second reading checks all again.
+    const auto read = [&](Reader& reader) {
+        return c.fs.ReadPieces(side.path, [&](std::string_view piece) { return reader.Take(piece); }) &&
+               reader.Ended();
+    };
+    Reader counter(nullptr, side.identity);
+    if (!read(counter)) return Forget();
+    names_.reserve(counter.NameBytes());
+    records_.reserve(counter.Records());
+    Reader reader(this, side.identity);
+    if (!read(reader)) return Forget();
     std::sort(records_.begin(), records_.end(),
               [&](const Record& a, const Record& b) { return Relative(a) < Relative(b); });
     // A path listed twice cannot say which bytes it has.
