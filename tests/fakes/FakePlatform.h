@@ -10,6 +10,7 @@
 #include "fakes/FakeFormHost.h"
 #include "fakes/FakeMessages.h"
 #include "fakes/FakeProfile.h"
+#include "fakes/FakeRegistry.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FakeSystem.h"
 #include "fakes/ProcessEnded.h"
@@ -40,7 +41,8 @@ struct FakePlatform {
     FakeSystem system;
     FakeShell shell{&fs};
     FakeFormHost host;
-    Context context{fs, profile, messages, system, shell, {}, nullptr};
+    FakeRegistry registry;
+    Context context{fs, profile, messages, system, shell, {}, nullptr, &registry};
 
     FakePlatform() {
         fs.AddFolder(system.programFolder);
