@@ -9,13 +9,15 @@
 //              from that file), and checks that the key came back the same;
 //   unchanged  the same save and restore with the stored copy and the key
 //              already the same (nothing to write);
+//   parts      times the parts of an unchanged key's save and restore: the
+//              key's export, its registry file written and read back;
 //   reg        times Wine's "reg export" of the key into a file, then, after
 //              the key is deleted (untimed), "reg import" of that file;
 //   clean      removes the key and the folder.
 // Each timed phase prints "<phase> <seconds>" on a line of its own, then
 // its parts.
 //
-//   registry_bench.exe --dir Z:\tmp\bench --phase make|engine|unchanged|reg|clean
+//   registry_bench.exe --dir Z:\tmp\bench --phase make|engine|unchanged|parts|reg|clean
 #include "win32/WinApi.h"
 
 #include "Clock.h"
@@ -163,6 +165,23 @@ int main(int argc, char** argv) {
         }
         std::printf("%s %.3f\n  save %.3f s, restore %.3f s, registry file %.1f KB, peak working set %.1f MB\n",
                     phase.c_str(), save + restore, save, restore, before.size() / 1024.0, PeakWorkingSetMB());
+        return 0;
+    }
+    if (phase == "parts") {  // where an unchanged key's time goes
+        Engine e(Narrow(program));
+        tollervy::regfile::Tree t;
+        double t0 = Now();
+        tollervy::ExportKey(e.registry, Narrow(Key), t);
+        const double exported = Now() - t0;
+        t0 = Now();
+        const std::string bytes = tollervy::regfile::Write(t);
+        const double written = Now() - t0;
+        t0 = Now();
+        tollervy::regfile::Tree back;
+        std::string reason;
+        tollervy::regfile::Read(bytes, Narrow(Key), back, reason);
+        const double read = Now() - t0;
+        std::printf("parts: export %.3f s, write %.3f s, read %.3f s\n", exported, written, read);
         return 0;
     }
     if (phase == "reg") {
