@@ -1,6 +1,7 @@
 // What the registry items expect of HKEY_CURRENT_USER, checked against the
 // fake and the real registry functions.
 #include <algorithm>
+#include <functional>
 
 #include "contract/ContractTest.h"
 
@@ -90,6 +91,30 @@ TEST_F(RegistryContract, KeysAreMadeWithParentsListedInNameOrderAndDeletedLeafFi
     EXPECT_FALSE(reg.DeleteKey(key + "\\b"));
     ASSERT_TRUE(reg.ListSubkeys(key, names));
     EXPECT_EQ(names, (std::vector<std::string>{"A", "c", "日本"}));
+}
+
+// A key's stamp moves on with every change of its own values and subkeys
+// (the clock's step apart), not with a change below its subkeys.
+TEST_F(RegistryContract, AStampMovesOnWithEveryChangeOfItsKey) {
+    ASSERT_TRUE(reg.CreateKey(key + "\\child\\grandchild"));
+    platform::KeyStamp stamp, before;
+    std::vector<std::string> subkeys;
+    const auto changed = [&](const std::function<bool()>& change) {
+        EXPECT_TRUE(reg.StampKey(key, before, subkeys));
+        platform_->system().Sleep(40);  // past the clock's step
+        EXPECT_TRUE(change()) << reg.LastErrorText();
+        EXPECT_TRUE(reg.StampKey(key, stamp, subkeys));
+        return stamp.lastWrite > before.lastWrite;
+    };
+    EXPECT_TRUE(changed([&] { return reg.SetValues(key, {{"v", platform::RegBinary, "1"}}); }));
+    EXPECT_EQ(stamp.values, 1u);
+    EXPECT_TRUE(changed([&] { return reg.SetValues(key, {{"v", platform::RegBinary, "2"}}); }));
+    EXPECT_TRUE(changed([&] { return reg.CreateKey(key + "\\other"); }));
+    EXPECT_EQ(subkeys, (std::vector<std::string>{"child", "other"}));
+    EXPECT_FALSE(changed([&] { return reg.SetValues(key + "\\child\\grandchild", {{"g", platform::RegSz, ""}}); }));
+    EXPECT_TRUE(changed([&] { return reg.DeleteValues(key, {"v"}); }));
+    EXPECT_EQ(stamp.values, 0u);
+    EXPECT_FALSE(reg.StampKey(key + "\\missing", stamp, subkeys));
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ struct FakePlatform {
         context.state.IniFilePath = IniPath();
         context.state.DataFolderPath = DataPath();
         system.onSleep = [this](unsigned ms) { fs.AdvanceClock(static_cast<std::uint64_t>(ms) * 10'000); };
+        registry.clock = [this] { return fs.Now(); };
     }
     FakePlatform(const FakePlatform&) = delete;
     FakePlatform& operator=(const FakePlatform&) = delete;

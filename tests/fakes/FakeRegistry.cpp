@@ -31,6 +31,7 @@ std::vector<std::string> Parts(const std::string& key) {
 
 struct FakeRegistry::Node {
     std::string name;
+    std::uint64_t lastWrite = 0;
     std::vector<platform::RegValue> values;
     std::map<std::string, std::unique_ptr<Node>> children;  // by folded name
 };
@@ -55,10 +56,25 @@ FakeRegistry::Node* FakeRegistry::Make(const std::string& key) {
         if (!child) {
             child = std::make_unique<Node>();
             child->name = part;
+            Touch(n);
+            Touch(child.get());
         }
         n = child.get();
     }
     return n;
+}
+
+void FakeRegistry::Touch(Node* n) { n->lastWrite = clock ? clock() : ++ticks_; }
+
+bool FakeRegistry::StampKey(const std::string& key, platform::KeyStamp& stamp, std::vector<std::string>& subkeys) {
+    subkeys.clear();
+    if (!Begin(Op::Stamp, key)) return false;
+    const Node* n = Find(key);
+    if (!n) return lastError_ = 2, false;
+    stamp.lastWrite = n->lastWrite;
+    stamp.values = static_cast<std::uint32_t>(n->values.size());
+    for (const auto& [folded, child] : n->children) subkeys.push_back(child->name);
+    return true;
 }
 
 bool FakeRegistry::Begin(Op op, const std::string& key) {
@@ -128,7 +144,9 @@ bool FakeRegistry::DeleteKey(const std::string& key) {
     Mutate();
     std::string parent;
     for (std::size_t i = 0; i + 1 < parts.size(); ++i) parent += parts[i] + "\\";
-    Find(parent)->children.erase(Fold(parts.back()));
+    Node* p = Find(parent);
+    p->children.erase(Fold(parts.back()));
+    Touch(p);
     return true;
 }
 
@@ -146,6 +164,7 @@ bool FakeRegistry::SetValues(const std::string& key, const std::vector<platform:
             it->type = v.type;
             it->data = v.data;
         }
+        Touch(n);
     }
     return true;
 }
@@ -160,6 +179,7 @@ bool FakeRegistry::DeleteValues(const std::string& key, const std::vector<std::s
         if (it == n->values.end()) continue;
         Mutate();
         n->values.erase(it);
+        Touch(n);
     }
     return true;
 }
@@ -180,6 +200,7 @@ void FakeRegistry::Put(const std::string& key, const platform::RegValue& value) 
         n->values.push_back(value);
     else
         *it = value;
+    Touch(n);
 }
 
 void FakeRegistry::Remove(const std::string& key) {
@@ -187,7 +208,10 @@ void FakeRegistry::Remove(const std::string& key) {
     if (parts.empty()) return;
     std::string parent;
     for (std::size_t i = 0; i + 1 < parts.size(); ++i) parent += parts[i] + "\\";
-    if (Node* p = Find(parent)) p->children.erase(Fold(parts.back()));
+    if (Node* p = Find(parent)) {
+        p->children.erase(Fold(parts.back()));
+        Touch(p);
+    }
 }
 
 bool FakeRegistry::Has(const std::string& key) const { return Find(key) != nullptr; }

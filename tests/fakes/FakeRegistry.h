@@ -10,6 +10,7 @@
 //                       written or deleted) throws ProcessEnded before it
 #pragma once
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -21,8 +22,8 @@ namespace tollervy::fakes {
 
 class FakeRegistry : public platform::Registry {
 public:
-    enum class Op { Exists, ListSubkeys, ListValues, CreateKey, DeleteKey, SetValues, DeleteValues };
-    static constexpr std::size_t OpCount = 7;
+    enum class Op { Exists, ListSubkeys, ListValues, CreateKey, DeleteKey, SetValues, DeleteValues, Stamp };
+    static constexpr std::size_t OpCount = 8;
 
     FakeRegistry();
     ~FakeRegistry() override;
@@ -30,12 +31,17 @@ public:
     bool KeyExists(const std::string& key, bool& exists) override;
     bool ListSubkeys(const std::string& key, std::vector<std::string>& names) override;
     bool ListValues(const std::string& key, std::vector<platform::RegValue>& values) override;
+    bool StampKey(const std::string& key, platform::KeyStamp& stamp, std::vector<std::string>& subkeys) override;
     bool CreateKey(const std::string& key) override;
     bool DeleteKey(const std::string& key) override;
     bool SetValues(const std::string& key, const std::vector<platform::RegValue>& values) override;
     bool DeleteValues(const std::string& key, const std::vector<std::string>& names) override;
     std::uint32_t LastError() override { return lastError_; }
     std::string LastErrorText() override;
+
+    // The time a change made now is stamped with (the fake file system's
+    // clock in FakePlatform); a counter of its own otherwise.
+    std::function<std::uint64_t()> clock;
 
     // --- Setting up and looking (not counted, no faults) -----------------
     void Put(const std::string& key, const platform::RegValue& value);  // the key made as needed
@@ -63,10 +69,12 @@ private:
     bool Mutate();
     Node* Find(const std::string& key) const;
     Node* Make(const std::string& key);
+    void Touch(Node* n);
 
     std::unique_ptr<Node> root_;
     std::uint32_t lastError_ = 0;
     std::array<int, OpCount> calls_{};
+    std::uint64_t ticks_ = 0;
     int total_ = 0, mutations_ = 0, abortAt_ = 0, faultsFired_ = 0, failCall_ = 0;
     std::uint32_t failCallError_ = 5;
     std::vector<std::pair<std::pair<Op, int>, std::uint32_t>> failNth_;
