@@ -152,7 +152,7 @@ TEST_F(RegistryKey, TypedOnThePageThenEachPersonGetsTheirOwnKeyExactly) {
     // before, gets the registration copy.
     ASSERT_EQ(Reg("delete \"" + k + "\" /f"), 0);
     SwitchTo("B");
-    EXPECT_EQ(Export(), bKey);
+    EXPECT_EQ(Export(), bKey) << "reg query: " << Reg("query \"" + k + "\" /s");
     SwitchTo("C");
     EXPECT_EQ(Export(), registration);
     SwitchTo("A");
