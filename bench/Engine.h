@@ -17,6 +17,7 @@
 #include "settings/Settings.h"
 #include "win32/Win32FileSystem.h"
 #include "win32/Win32Profile.h"
+#include "win32/Win32Registry.h"
 #include "win32/Win32Shell.h"
 #include "win32/Win32System.h"
 
@@ -139,7 +140,7 @@ public:
 
 struct Engine {
     explicit Engine(const std::string& program)
-        : system(program), c{fs, profile, messages, system, shell, {}, &status} {
+        : system(program), c{fs, profile, messages, system, shell, {}, &status, &registry} {
         c.state.IniFilePath = program + "\\Tollervy.ini";
         c.state.DataFolderPath = program + "\\Data";
         c.state.StartStatus = "1";
@@ -162,6 +163,7 @@ struct Engine {
     BenchSystem system;
     tollervy::win32::Win32Shell shell;
     QuietStatus status;
+    tollervy::win32::Win32Registry registry;
     Context c;
 };
 

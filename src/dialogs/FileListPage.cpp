@@ -13,6 +13,7 @@
 #include "engine/SaveRestore.h"
 #include "engine/StoreNames.h"
 #include "settings/Environment.h"
+#include "settings/RegistryKeys.h"
 #include "settings/Settings.h"
 #include "ui/Forms.h"
 
@@ -29,6 +30,10 @@ constexpr const char* PathNotAllowed = "このパスを設定することはで�
 constexpr const char* SamePathListed = "同じパスがすでに設定されています";
 constexpr const char* RemoveQuestion = "を\r\nリストから削除しますか?";
 constexpr const char* PhaseSavingCurrent = "現在の情報を保存中";
+constexpr const char* KeyOutsideUser = "HKEY_CURRENT_USER の下のキーだけを設定できます";
+constexpr const char* KeyProtected =
+    "このキーを設定することはできません\r\nWindows の動作に必要なキーか、それを含むキーです";
+constexpr const char* KeyNotFound = "キーが見つかりません。\r\n確認してください";
 
 // Keys are numbered up to here; a list never comes near it.
 constexpr long HighestKeyNumber = 99999999;
@@ -54,6 +59,19 @@ std::string PathOfLine(const std::string& line) {
     std::string key, path;
     SplitLine(line, key, path);
     return path;
+}
+
+// The list's lines: [File]'s, then [Registry]'s.
+void ReadListedLines(Context& c, std::vector<std::string>& lines) {
+    ReadIniSection(c, keys::FileSection, lines);
+    std::vector<std::string> registry;
+    ReadRegistryLines(c, registry);
+    lines.insert(lines.end(), registry.begin(), registry.end());
+}
+
+// The section a line lives in: [Registry] for its "R" keys.
+const char* SectionOf(const std::string& key) {
+    return RegistryKeyNumber(key) >= 0 ? keys::RegistrySection : keys::FileSection;
 }
 
 char AsciiLower(char ch) { return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch; }
@@ -131,7 +149,7 @@ FileListPage::FileListPage(ui::Form& form, LervIni& dialog)
 
 void FileListPage::LoadFileList() {
     Context& c = dialog_.context();
-    ReadIniSection(c, keys::FileSection, c.state.FileSectionLines);
+    ReadListedLines(c, c.state.FileSectionLines);
     FileList.Clear();
     for (const auto& line : c.state.FileSectionLines) FileList.AddItem(PathOfLine(line));
     // An opening starts with an empty path box and nothing to add or remove.
@@ -145,6 +163,10 @@ void FileListPage::LoadFileList() {
 void FileListPage::AddFileListPath(const std::string& path) {
     if (path.empty()) return;
     Context& c = dialog_.context();
+    if (LooksLikeRegistryKey(path)) {
+        AddRegistryKey(path);
+        return;
+    }
 
     std::string folder, name;
     SplitPath(c, path, folder, name, false);
@@ -181,6 +203,33 @@ void FileListPage::AddFileListPath(const std::string& path) {
 
     if (CheckFileListDuplicate(normalised)) return;
     FileList.AddItem(normalised);
+}
+
+void FileListPage::AddRegistryKey(const std::string& typed) {
+    Context& c = dialog_.context();
+    std::string key;
+    const char* refusal = nullptr;
+    switch (CheckRegistryKey(typed, key)) {
+        case RegistryKeyCheck::Listable: break;
+        case RegistryKeyCheck::Malformed: refusal = InvalidPath; break;
+        case RegistryKeyCheck::OutsideUser: refusal = KeyOutsideUser; break;
+        case RegistryKeyCheck::Protected: refusal = KeyProtected; break;
+    }
+    if (refusal) {
+        ShowMessage(c, std::string(refusal) + "\r\n\r\n" + (key.empty() ? typed : key), StyleStop);
+        return;
+    }
+    if (!FitsAnsiCodePage(c, key)) {
+        ShowMessage(c, OutsideCodePageMessage(key), StyleStop);
+        return;
+    }
+    bool exists = false;
+    if (!c.registry || !c.registry->KeyExists(KeyBelowUser(key), exists) || !exists) {
+        ShowMessage(c, std::string(KeyNotFound) + "\r\n\r\n" + key, StyleStop);
+        return;
+    }
+    if (CheckFileListDuplicate(key)) return;
+    FileList.AddItem(key);
 }
 
 bool FileListPage::CheckFileListDuplicate(const std::string& path) {
@@ -266,8 +315,8 @@ bool FileListPage::ApplyFileList() {
         main.Move(c.system.ScreenWidth(), main.Top());
     }
     c.status = previousStatus;
-    // The list shows [File] as stored, whatever happened.
-    ReadIniSection(c, keys::FileSection, s.FileSectionLines);
+    // The list shows [File] and [Registry] as stored, whatever happened.
+    ReadListedLines(c, s.FileSectionLines);
     FileList.Clear();
     for (const auto& line : s.FileSectionLines) FileList.AddItem(PathOfLine(line));
     return ok;
@@ -289,7 +338,7 @@ bool FileListPage::ApplyPendingList() {
         for (const auto& line : lines) {
             std::string key, path;
             SplitLine(line, key, path);
-            if (!key.empty()) DeleteIniKey(c, keys::FileSection, key);
+            if (!key.empty()) DeleteIniKey(c, SectionOf(key), key);
         }
     }
 
@@ -319,11 +368,12 @@ bool FileListPage::ApplyPendingList() {
     lines = kept;
     s.FileSectionLines = lines;
 
-    long number = 0;
+    long number = 0, registryNumber = 0;
     for (const auto& line : lines) {
         std::string key, path;
         SplitLine(line, key, path);
         number = std::max(number, FileKeyNumber(key));
+        registryNumber = std::max(registryNumber, RegistryKeyNumber(key));
     }
 
     std::size_t added = 0;
@@ -336,8 +386,12 @@ bool FileListPage::ApplyPendingList() {
     for (int r = 0; r < rows; ++r) {
         if (matched[static_cast<std::size_t>(r)]) continue;
         const std::string path = FileList.List(r);
-        if (!NextFreeKey(number, lines)) return false;
-        const std::string key = "F" + std::to_string(number);
+        // A registry key is listed in [Registry] under "R" keys.
+        const bool registry = LooksLikeRegistryKey(path);
+        long& next = registry ? registryNumber : number;
+        const std::string prefix = registry ? "R" : "F";
+        if (!NextFreeKey(next, lines, prefix)) return false;
+        const std::string key = prefix + std::to_string(next);
         const std::string line = key + "=" + path;
         lines.push_back(line);
         s.FileSectionLines = lines;
@@ -357,7 +411,7 @@ bool FileListPage::ApplyPendingList() {
             record.Set(c, key, "");
             return false;
         }
-        if (!SaveFileEntry(c, allUsersFolder, line) || !WriteIniValue(c, keys::FileSection, key, path)) {
+        if (!SaveFileEntry(c, allUsersFolder, line) || !WriteIniValue(c, SectionOf(key), key, path)) {
             // Nothing may stay under a key that was not given: the next
             // path to get it would be handed this copy. Whatever lies there
             // now was written by this save alone.
@@ -405,9 +459,9 @@ bool FileListPage::RemoveListedLine(InPlaceRecord& record, const std::string& li
     // the same, holding the chosen copy in place; what is left of its copies
     // is never given to another path (see NextFreeKey). The save fails.
     const bool purged = PurgeEntryData(c, line);
-    DeleteIniKey(c, keys::FileSection, key);
-    // A key still in [File] keeps its item: the copy in place stays recorded.
-    if (ReadIniValue(c, keys::FileSection, key, "\x01") != "\x01") return false;
+    DeleteIniKey(c, SectionOf(key), key);
+    // A key still in its section keeps its item: the copy in place stays recorded.
+    if (ReadIniValue(c, SectionOf(key), key, "\x01") != "\x01") return false;
     if (!record.Set(c, key, "")) ShowRecordUnwritable(c);
     return purged;
 }
@@ -427,11 +481,11 @@ std::string FileListPage::RemovedPathOwner(const std::string& path) {
     return s.RemovedFileDataUser;
 }
 
-bool FileListPage::NextFreeKey(long& number, const std::vector<std::string>& lines) {
+bool FileListPage::NextFreeKey(long& number, const std::vector<std::string>& lines, const std::string& prefix) {
     Context& c = dialog_.context();
     std::vector<std::string> keysInUse;
     std::vector<std::string> stored;
-    ReadIniSection(c, keys::FileSection, stored);
+    ReadListedLines(c, stored);
     for (const std::vector<std::string>* list : std::initializer_list<const std::vector<std::string>*>{&lines, &stored})
         for (const auto& line : *list) {
             std::string key, path;
@@ -459,7 +513,7 @@ bool FileListPage::NextFreeKey(long& number, const std::vector<std::string>& lin
 
     while (number < HighestKeyNumber) {
         ++number;
-        const std::string key = "F" + std::to_string(number);
+        const std::string key = prefix + std::to_string(number);
         bool taken = false;
         for (const auto& used : keysInUse) taken = taken || EqualsNoCase(used, key);
         // A copy left under the key (a removal that stopped half-way, a store

@@ -67,6 +67,9 @@ public:
     // Checks one path and appends it to the list when it passes; shows the
     // reason otherwise.
     void AddFileListPath(const std::string& path);
+    // Checks a typed registry key (HKEY_CURRENT_USER\... or HKCU\...) and
+    // appends it in its one form when it passes; shows the reason otherwise.
+    void AddRegistryKey(const std::string& typed);
     // True (after its message) when the path contains, or is contained in,
     // a row of the list, without regard to case.
     bool CheckFileListDuplicate(const std::string& path);
@@ -84,10 +87,11 @@ private:
     bool ApplyPendingList();
     // Disposes of line i of n, whose path left the list.
     bool RemoveListedLine(InPlaceRecord& record, const std::string& line, std::size_t i, std::size_t n);
-    // The next key number above `number` that no line of `lines` (nor of
-    // [File] as stored) uses and under which no user folder holds a copy.
-    // False when the data store cannot be looked through.
-    bool NextFreeKey(long& number, const std::vector<std::string>& lines);
+    // The next key number above `number` that, after `prefix` ("F" or "R"),
+    // no line of `lines` (nor of [File] and [Registry] as stored) uses and
+    // under which no user folder holds a copy. False when the data store
+    // cannot be looked through.
+    bool NextFreeKey(long& number, const std::vector<std::string>& lines, const std::string& prefix);
     // The copy to keep in place for a removed path: asked or configured.
     std::string RemovedPathOwner(const std::string& path);
 

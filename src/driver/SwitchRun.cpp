@@ -22,10 +22,10 @@ namespace {
 constexpr const char* AllUsers = "All Users";
 constexpr const char* Unregistered = "\\";
 
-// The keys of the [File] items.
+// The keys of the [File] and [Registry] items.
 std::vector<std::string> ItemKeys(Context& c) {
     std::vector<std::string> lines, keys;
-    ReadIniSection(c, keys::FileSection, lines);
+    ReadItemList(c, lines);
     for (const auto& line : lines) {
         std::string key, value;
         if (SplitFileLine(line, key, value)) keys.push_back(key);

@@ -1,16 +1,15 @@
 #include "engine/SaveRestore.h"
 
-#include <set>
 #include <vector>
 
-#include "engine/CopyPlan.h"
 #include "engine/EngineText.h"
 #include "engine/FileOps.h"
-#include "engine/Manifest.h"
+#include "engine/ItemKind.h"
 #include "engine/PathUtil.h"
 #include "engine/Progress.h"
 #include "engine/StoreNames.h"
 #include "settings/Environment.h"
+#include "settings/RegistryKeys.h"
 #include "settings/Settings.h"
 
 namespace tollervy {
@@ -25,15 +24,6 @@ namespace {
 
 constexpr const char* AllUsers = "All Users";
 constexpr const char* Unregistered = "\\";
-constexpr int StoreUnusableExitCode = 1;
-
-void NotFound(Context& c, const std::string& path) {
-    ShowDebugMessage(c, path + "\r\n" + engine_text::DoesNotExist, StyleStop);
-}
-
-void StoreUnwritable(Context& c, const std::string& path) {
-    ShowMessage(c, std::string(engine_text::NoWritePermission) + "\r\n\r\n" + path, StyleStop);
-}
 
 // The user whose folder a user folder path names (its last component).
 std::string UserOfFolder(const std::string& userFolder) {
@@ -42,34 +32,15 @@ std::string UserOfFolder(const std::string& userFolder) {
     return slash == std::string::npos ? f : f.substr(slash + 1);
 }
 
-// Checks shared by save and restore: the line names an item, the item is
-// not inside the data store, it exists, and it is not read-only.
+// Checks shared by save and restore: the line names an item, and its kind
+// finds its live side ready.
 bool CheckLiveItem(Context& c, const std::string& line, Entry& e) {
     if (!ReadEntry(c, line, e)) {
         ShowMessage(c, engine_text::FileSettingWrong, StyleStop);
         return false;
     }
     if (ShowsProgress(c)) SetBar(c, c.state.ProgressStart);
-    // The store is never a listed item: saving it into itself or emptying
-    // it as a live folder would destroy the stored copies.
-    if (LiesInDataStore(c, e.target)) {
-        ShowMessage(c, engine_text::FileSettingWrong, StyleStop);
-        return false;
-    }
-    if (!ListingYields(c, e.target, ListAll)) {
-        NotFound(c, e.path);
-        return false;
-    }
-    return !IsReadOnlyBlocked(c, e.target);
-}
-
-// Runs the item's destructive part between the hooks.
-template <typename Change>
-bool Wrapped(const ItemHooks* hooks, const ItemStep& step, Change change) {
-    if (hooks && hooks->beforeChange && !hooks->beforeChange(step)) return false;
-    const bool ok = change();
-    if (hooks && hooks->afterChange) hooks->afterChange(step, ok);
-    return ok;
+    return KindOf(e).CheckLive(c, e);
 }
 
 bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
@@ -77,59 +48,7 @@ bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
     if (!CheckLiveItem(c, step.line, e)) return false;
     step.key = e.key;
     step.store = JoinPath(step.userFolder, e.key);
-    const std::string& store = step.store;
-
-    CopyPlan plan;
-    LoadManifests(c, plan, InPlaceSide(c, e.key, e.path), StoredSide(store, e.path));
-    if (e.kind == EntryKind::Pattern && !PlanPattern(c, e.folder, e.name, store, true, plan)) return false;
-    if (e.kind == EntryKind::Folder && !PlanTree(c, WithTrailingBackslash(e.path), false, store, true, plan))
-        return false;
-    // A file entry whose stored copy is current keeps it.
-    if (e.kind == EntryKind::File) PlanFile(c, e.folder, e.name, store, true, plan);
-    const bool fileCurrent = FileCurrent(plan);
-    const std::string storedFile = JoinPath(store, e.name);
-
-    const bool saved = Wrapped(hooks, step, [&] {
-        if (!ForgetReplaced(c, plan)) {
-            StoreUnwritable(c, plan.targetSide.path);
-            return false;
-        }
-        const bool ok = [&] {
-            std::string existing = store;
-            if (CheckPathExists(c, existing)) {
-                // A file entry's copy is made with "replace nothing": its old
-                // copy goes first, unless it is current. Otherwise what the
-                // copy replaces stays for it.
-                const std::set<std::string> keptFile{e.name};
-                const bool emptied = e.kind == EntryKind::File
-                                         ? (fileCurrent ? ClearPathForCopy(c, existing, "", keptFile, &keptFile)
-                                                        : ClearPath(c, existing, ""))
-                                         : ClearPathForCopy(c, existing, "", PlanTargets(plan));
-                if (!emptied) {
-                    StoreUnwritable(c, existing);
-                    return false;
-                }
-            } else if (!c.fs.CreateFolder(store)) {
-                StoreUnwritable(c, store);
-                c.system.EndProcess(StoreUnusableExitCode);
-            }
-            if (e.kind == EntryKind::File) {
-                ShowStatus(c, e.path, false);
-                if (!fileCurrent) {
-                    WaitBeforeFileCopy(c, e.path);
-                    // A copy that fails fails the item: the run must not go
-                    // on to overwrite the only complete version.
-                    if (!c.fs.CopyFile(e.path, storedFile, true)) return false;
-                }
-                plan.completed = 1;
-                return true;
-            }
-            return RunPlan(c, plan);
-        }();
-        RecordPlan(c, plan);
-        return ok;
-    });
-    if (!saved) return false;
+    if (!KindOf(e).Save(c, e, step, hooks)) return false;
     SetBar(c, c.state.ProgressEnd);
     return true;
 }
@@ -146,71 +65,19 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
     if (!CheckPathExists(c, store)) {
         std::uint32_t attributes = 0;
         if (c.fs.GetAttributes(store, attributes)) {
-            NotFound(c, store);
+            ShowNotFound(c, store);
             return false;
         }
         std::string parent = WithoutTrailingBackslash(step.userFolder);
         parent = parent.substr(0, parent.rfind('\\') + 1);
         store = JoinPath(JoinPath(parent, AllUsers), e.key);
         if (!ListingYields(c, store, ListAll)) {
-            NotFound(c, store);
+            ShowNotFound(c, store);
             return false;
         }
     }
     step.store = store;
-
-    CopyPlan plan;
-    LoadManifests(c, plan, StoredSide(store, e.path), InPlaceSide(c, e.key, e.path));
-    if (e.kind == EntryKind::Pattern && !PlanPattern(c, store, e.name, e.folder, false, plan)) return false;
-    if (e.kind == EntryKind::Folder && !PlanTree(c, store, true, e.path, false, plan)) return false;
-    if (e.kind == EntryKind::File) PlanFile(c, store, e.name, e.folder, false, plan);
-
-    const bool restored = Wrapped(hooks, step, [&] {
-        // The record names its generation of manifests once it is written.
-        plan.targetSide = InPlaceSide(c, e.key, e.path);
-        if (!ForgetReplaced(c, plan)) {
-            ShowMessage(c, std::string(engine_text::NoWritePermission) + "\r\n\r\n" + plan.targetSide.path,
-                        StyleStop);
-            return false;
-        }
-        const bool ok = [&] {
-            switch (e.kind) {
-                case EntryKind::File: {
-                    ShowStatus(c, e.path, false);
-                    if (FileCurrent(plan)) {
-                        plan.completed = 1;
-                        return true;
-                    }
-                    const std::string storedFile = JoinPath(store, e.name);
-                    WaitBeforeFileCopy(c, storedFile);
-                    // Read-only files may change: the one in place is made
-                    // writable so that the copy can replace it.
-                    std::uint32_t attributes = 0;
-                    if (option::ForcesReadOnly(c.state.DeleteReadOnly) && c.fs.GetAttributes(e.path, attributes) &&
-                        (attributes & platform::AttrReadOnly))
-                        c.fs.SetAttributes(e.path, attributes & ~static_cast<std::uint32_t>(platform::AttrReadOnly));
-                    if (c.fs.CopyFile(storedFile, e.path, false)) {
-                        plan.completed = 1;
-                        return true;
-                    }
-                    const std::uint32_t number = c.fs.LastError();
-                    ShowDebugMessage(c, std::to_string(number) + "\r\n" + c.fs.LastErrorText(), StyleStop);
-                    // The live file still holds the previous user's version.
-                    return false;
-                }
-                case EntryKind::Pattern:
-                    if (!ClearPathForCopy(c, e.folder, e.name, PlanTargets(plan))) return false;
-                    return RunPlan(c, plan);
-                case EntryKind::Folder:
-                    if (!ClearPathForCopy(c, WithTrailingBackslash(e.path), "", PlanTargets(plan))) return false;
-                    return RunPlan(c, plan);
-            }
-            return false;
-        }();
-        RecordPlan(c, plan);
-        return ok;
-    });
-    if (!restored) return false;
+    if (!KindOf(e).Restore(c, e, step, hooks)) return false;
     SetBar(c, c.state.ProgressEnd);
     return true;
 }
@@ -234,9 +101,10 @@ bool ReadFileList(Context& c, std::vector<std::string>& lines) {
 // The error policy's text for a failed item: what failed, and on the next
 // line the item's path, so that the person knows which file or folder it
 // was (another program holding it open, most often).
-std::string FailedItemText(const char* failure, const std::string& line) {
+std::string FailedItemText(const char* failure, const std::string& line, const std::string& reason) {
     std::string key, value;
-    return std::string(failure) + "\r\n" + (SplitFileLine(line, key, value) ? value : line);
+    return std::string(failure) + "\r\n" + (SplitFileLine(line, key, value) ? value : line) +
+           (reason.empty() ? std::string() : "\r\n" + reason);
 }
 
 // Every way out of an item clears the file line.
@@ -249,12 +117,33 @@ bool ClearingFileLine(Context& c, Item item) {
 
 }  // namespace
 
+void ShowNotFound(Context& c, const std::string& path) {
+    ShowDebugMessage(c, path + "\r\n" + engine_text::DoesNotExist, StyleStop);
+}
+
+void ShowStoreUnwritable(Context& c, const std::string& path) {
+    ShowMessage(c, std::string(engine_text::NoWritePermission) + "\r\n\r\n" + path, StyleStop);
+}
+
+bool ReadItemList(Context& c, std::vector<std::string>& lines) {
+    if (!ReadFileList(c, lines)) return false;
+    std::vector<std::string> keys;
+    ReadRegistryLines(c, keys);
+    lines.insert(lines.end(), keys.begin(), keys.end());
+    return true;
+}
+
 bool ReadEntry(Context& c, const std::string& line, Entry& entry) {
     entry = Entry{};
     std::string key, value;
     if (!SplitFileLine(line, key, value)) return false;
     entry.key = std::move(key);
     entry.path = std::move(value);
+    if (entry.path.rfind(std::string(RegistryRoot) + "\\", 0) == 0) {
+        entry.kind = EntryKind::Registry;
+        entry.target = entry.path;
+        return true;
+    }
     SplitPath(c, entry.path, entry.folder, entry.name, false);
     if (entry.name.empty())
         entry.kind = EntryKind::Folder;
@@ -270,7 +159,7 @@ std::string EnsureUserFolder(Context& c, const std::string& user) {
     const std::string folder = JoinPath(c.state.DataFolderPath, user);
     std::string probe = folder;
     if (!CheckPathExists(c, probe) && !c.fs.CreateFolder(folder)) {
-        StoreUnwritable(c, c.state.DataFolderPath);
+        ShowStoreUnwritable(c, c.state.DataFolderPath);
         c.system.EndProcess(StoreUnusableExitCode);
     }
     return folder;
@@ -302,7 +191,7 @@ bool SaveUserData(Context& c, const std::string& user, const ItemHooks* hooks) {
     bool someoneElses = false;
     if (user == Unregistered && hooks && hooks->saveAs) {
         std::vector<std::string> lines;
-        ReadIniSection(c, keys::FileSection, lines);
+        ReadItemList(c, lines);
         for (std::size_t i = 0; i < lines.size() && !someoneElses; ++i)
             someoneElses = hooks->saveAs(i, lines[i], user) != Unregistered;
     }
@@ -317,7 +206,7 @@ bool SaveUserData(Context& c, const std::string& user, const ItemHooks* hooks) {
         return false;
     }
     ShowStatus(c, engine_text::PhaseSaving, true);
-    if (!ReadFileList(c, c.state.FileSectionLines)) {
+    if (!ReadItemList(c, c.state.FileSectionLines)) {
         ShowRunEnds(c);
         return false;
     }
@@ -340,7 +229,7 @@ bool SaveUserData(Context& c, const std::string& user, const ItemHooks* hooks) {
             step.userFolder = step.user == user ? folder : EnsureUserFolder(c, step.user);
             ok = ClearingFileLine(c, [&] { return SaveItem(c, step, hooks); });
         }
-        if (!ok && !ConfirmContinue(c, FailedItemText(engine_text::SaveItemFailed, lines[i]))) return false;
+        if (!ok && !ConfirmContinue(c, FailedItemText(engine_text::SaveItemFailed, lines[i], step.reason))) return false;
     }
     SetBar(c, 50);
     return true;
@@ -367,7 +256,7 @@ bool RestoreUserData(Context& c, const std::string& user, const std::string& pre
             folder = JoinPath(c.state.DataFolderPath, AllUsers);
         }
     }
-    if (!ReadFileList(c, c.state.FileSectionLines)) {
+    if (!ReadItemList(c, c.state.FileSectionLines)) {
         ShowRunEnds(c);
         return false;
     }
@@ -382,7 +271,7 @@ bool RestoreUserData(Context& c, const std::string& user, const std::string& pre
         step.user = user;
         step.userFolder = folder;
         const bool ok = ClearingFileLine(c, [&] { return RestoreItem(c, step, hooks); });
-        if (!ok && !ConfirmContinue(c, FailedItemText(engine_text::RestoreItemFailed, lines[i]))) return false;
+        if (!ok && !ConfirmContinue(c, FailedItemText(engine_text::RestoreItemFailed, lines[i], step.reason))) return false;
     }
     return true;
 }

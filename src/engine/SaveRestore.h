@@ -10,13 +10,15 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "settings/Context.h"
 
 namespace tollervy {
 
-// What a list item is, told from its value alone.
-enum class EntryKind { Folder, File, Pattern };
+// What a list item is, told from its value alone. A registry key is a value
+// in the one form of a key of HKEY_CURRENT_USER (settings/RegistryKeys.h).
+enum class EntryKind { Folder, File, Pattern, Registry };
 
 struct Entry {
     std::string key;     // names the stored copy folder
@@ -27,7 +29,11 @@ struct Entry {
     std::string target;  // what must exist: the path, or the folder of a pattern
 };
 
-// Splits and classifies one [File] line. False for a line that names no
+// The items of a switch: the [File] lines, then the [Registry] lines.
+// False when the settings file exists but its list cannot be read.
+bool ReadItemList(Context& c, std::vector<std::string>& lines);
+
+// Splits and classifies one [File] or [Registry] line. False for a line that names no
 // item (no "=", an empty or unsafe key, an empty value).
 bool ReadEntry(Context& c, const std::string& line, Entry& entry);
 
@@ -41,6 +47,7 @@ struct ItemStep {
     std::string user;            // save: whose copy is stored; restore: who gets the live item
     std::string userFolder;      // Data\<user> (restore: the folder asked for)
     std::string store;           // the stored copy folder written (save) or read (restore)
+    std::string reason;          // a failed item: Windows' or the reader's reason, for the error policy
 };
 
 // Points at which a caller can wrap each item. Every beforeChange that

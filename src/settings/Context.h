@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
+#include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/System.h"
 #include "settings/GrobalMod.h"
@@ -32,6 +33,8 @@ struct Context {
     platform::Shell& shell;
     GrobalMod state;
     StatusDisplay* status = nullptr;
+    // The registry of HKEY_CURRENT_USER; without one, registry items fail.
+    platform::Registry* registry = nullptr;
 };
 
 }  // namespace tollervy

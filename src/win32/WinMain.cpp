@@ -15,6 +15,7 @@
 #include "win32/Win32FormHost.h"
 #include "win32/Win32Messages.h"
 #include "win32/Win32Profile.h"
+#include "win32/Win32Registry.h"
 #include "win32/Win32Shell.h"
 #include "win32/Win32System.h"
 
@@ -50,7 +51,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     win32::Win32Messages messages;
     win32::Win32System system;
     win32::Win32Shell shell;
-    Context context{fileSystem, profile, messages, system, shell, {}, nullptr};
+    win32::Win32Registry registry;
+    Context context{fileSystem, profile, messages, system, shell, {}, nullptr, &registry};
     win32::Win32FormHost host(instance);
     Forms forms(context, host);
 

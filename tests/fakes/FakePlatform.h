@@ -10,6 +10,7 @@
 #include "fakes/FakeFormHost.h"
 #include "fakes/FakeMessages.h"
 #include "fakes/FakeProfile.h"
+#include "fakes/FakeRegistry.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FakeSystem.h"
 #include "fakes/ProcessEnded.h"
@@ -40,7 +41,8 @@ struct FakePlatform {
     FakeSystem system;
     FakeShell shell{&fs};
     FakeFormHost host;
-    Context context{fs, profile, messages, system, shell, {}, nullptr};
+    FakeRegistry registry;
+    Context context{fs, profile, messages, system, shell, {}, nullptr, &registry};
 
     FakePlatform() {
         fs.AddFolder(system.programFolder);
@@ -48,6 +50,7 @@ struct FakePlatform {
         context.state.IniFilePath = IniPath();
         context.state.DataFolderPath = DataPath();
         system.onSleep = [this](unsigned ms) { fs.AdvanceClock(static_cast<std::uint64_t>(ms) * 10'000); };
+        registry.clock = [this] { return fs.Now(); };
     }
     FakePlatform(const FakePlatform&) = delete;
     FakePlatform& operator=(const FakePlatform&) = delete;

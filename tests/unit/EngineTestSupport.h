@@ -67,7 +67,7 @@ struct Desk {
     explicit Desk(bool lenient = false)
         : c{p.fs, p.profile,
             lenient ? static_cast<platform::Messages&>(answering) : static_cast<platform::Messages&>(p.messages),
-            p.system, p.shell, p.context.state, &status} {
+            p.system, p.shell, p.context.state, &status, &p.registry} {
         fs.AddFolder(Data);
         fs.AddFolder(Data + "\\All Users");
         c.state.StartStatus = "1";

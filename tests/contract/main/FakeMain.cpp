@@ -4,6 +4,7 @@
 #include "contract/ContractPlatform.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeProfile.h"
+#include "fakes/FakeRegistry.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FakeSystem.h"
 
@@ -16,6 +17,8 @@ public:
     platform::Profile& profile() override { return profile_; }
     platform::Shell& shell() override { return shell_; }
     platform::System& system() override { return system_; }
+    platform::Registry& registry() override { return registry_; }
+    std::string scratchKey() override { return "Software\\TollervyContract\\" + std::to_string(++count_); }
     std::string scratch() override {
         const std::string path = "C:\\Temp\\contract" + std::to_string(++count_);
         fs_.AddFolder(path);
@@ -29,6 +32,7 @@ private:
     fakes::FakeProfile profile_{fs_};
     fakes::FakeShell shell_{&fs_};
     fakes::FakeSystem system_;
+    fakes::FakeRegistry registry_;
     int count_ = 0;
 };
 

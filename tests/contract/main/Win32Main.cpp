@@ -11,6 +11,7 @@
 #include "win32/Encoding.h"
 #include "win32/Win32FileSystem.h"
 #include "win32/Win32Profile.h"
+#include "win32/Win32Registry.h"
 #include "win32/Win32Shell.h"
 #include "win32/Win32System.h"
 #include "wine/Scratch.h"
@@ -45,11 +46,21 @@ class Win32ContractPlatform : public ContractPlatform {
 public:
     ~Win32ContractPlatform() override {
         for (const auto& folder : made_) RemoveTree(folder);
+        for (const auto& key : keys_) RemoveKeyTree(registry_, key);
+        if (!keys_.empty()) registry_.DeleteKey("Software\\TollervyContract");  // when nothing else is in it
     }
     platform::FileSystem& fs() override { return fs_; }
     platform::Profile& profile() override { return profile_; }
     platform::Shell& shell() override { return shell_; }
     platform::System& system() override { return system_; }
+    platform::Registry& registry() override { return registry_; }
+    std::string scratchKey() override {
+        static int count = 0;
+        keys_.push_back("Software\\TollervyContract\\" + std::to_string(GetCurrentProcessId()) + "-" +
+                        std::to_string(++count));
+        RemoveKeyTree(registry_, keys_.back());
+        return keys_.back();
+    }
     std::string scratch() override {
         static int count = 0;
         const std::wstring folder = TempPath() + L"\\tollervy-contract-" + std::to_wstring(GetCurrentProcessId()) +
@@ -72,7 +83,9 @@ private:
     win32::Win32Profile profile_;
     win32::Win32Shell shell_;
     win32::Win32System system_;
+    win32::Win32Registry registry_;
     std::vector<std::wstring> made_;
+    std::vector<std::string> keys_;
 };
 
 }  // namespace
