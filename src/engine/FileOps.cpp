@@ -203,7 +203,15 @@ bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pa
         for (const auto& [end, attributes] : files[i].files) {
             name.assign(files[i].names, begin, end - begin);
             begin = end;
-            switch (targets.UseOf(relative, name)) {
+            const CopyTargets::FileUse use = targets.UseOf(relative, name);
+            if (use != CopyTargets::FileUse::Kept && targets.SetsAside()) {
+                if (!targets.SetAside(JoinPath(folder, name), relative + name)) {
+                    Diagnostic(c, JoinPath(folder, name), engine_text::MoveFailed);
+                    return false;
+                }
+                continue;
+            }
+            switch (use) {
                 case CopyTargets::FileUse::Deleted:
                     if (!DeleteFileForce(c, JoinPath(folder, name))) return false;
                     break;

@@ -3,6 +3,7 @@
 #include <set>
 #include <vector>
 
+#include "engine/Backup.h"
 #include "engine/CopyPlan.h"
 #include "engine/EngineText.h"
 #include "engine/FileOps.h"
@@ -10,6 +11,7 @@
 #include "engine/PathUtil.h"
 #include "engine/Progress.h"
 #include "engine/StoreNames.h"
+#include "engine/SwitchLog.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"
 
@@ -72,6 +74,13 @@ bool Wrapped(const ItemHooks* hooks, const ItemStep& step, Change change) {
     return ok;
 }
 
+// The plan's files done, for the switch log.
+void NoteOutcome(const CopyPlan& plan, ItemStep& step) {
+    CountPlan(plan, step.copied, step.current);
+    step.failedPath = plan.failedPath;
+    step.failedReason = plan.failedReason;
+}
+
 bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
     Entry e;
     if (!CheckLiveItem(c, step.line, e)) return false;
@@ -100,11 +109,15 @@ bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
                 // A file entry's copy is made with "replace nothing": its old
                 // copy goes first, unless it is current. Otherwise what the
                 // copy replaces stays for it.
-                const std::set<std::string> keptFile{e.name};
-                const bool emptied = e.kind == EntryKind::File
-                                         ? (fileCurrent ? ClearPathForCopy(c, existing, "", keptFile, &keptFile)
-                                                        : ClearPath(c, existing, ""))
-                                         : ClearPathForCopy(c, existing, "", PlanTargets(plan));
+                const std::set<std::string> keptFile{e.name}, none;
+                const PathSetTargets fileTargets(fileCurrent ? keptFile : none, &keptFile);
+                const PlanTargets planTargets(plan);
+                // What the copy replaces or drops goes into the backup first.
+                const SetAsideTargets targets(
+                    e.kind == EntryKind::File ? static_cast<const CopyTargets&>(fileTargets) : planTargets,
+                    hooks ? hooks->backup : nullptr, step.user, e.key);
+                const bool emptied = ClearPathForCopy(c, existing, "", targets);
+                step.setAside = targets.Moved();
                 if (!emptied) {
                     StoreUnwritable(c, existing);
                     return false;
@@ -127,6 +140,7 @@ bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
             return RunPlan(c, plan);
         }();
         RecordPlan(c, plan);
+        NoteOutcome(plan, step);
         return ok;
     });
     if (!saved) return false;
@@ -208,6 +222,7 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
             return false;
         }();
         RecordPlan(c, plan);
+        NoteOutcome(plan, step);
         return ok;
     });
     if (!restored) return false;
@@ -237,6 +252,20 @@ bool ReadFileList(Context& c, std::vector<std::string>& lines) {
 std::string FailedItemText(const char* failure, const std::string& line) {
     std::string key, value;
     return std::string(failure) + "\r\n" + (SplitFileLine(line, key, value) ? value : line);
+}
+
+// After an item of a run: its line in the switch log and, when it failed,
+// the error policy's answer (and its line). True: go on.
+bool Settle(Context& c, const ItemHooks* hooks, ItemStep& step, bool ok, std::uint64_t started,
+            const char* failure) {
+    SwitchLog* log = hooks ? hooks->log : nullptr;
+    if (log) log->Item(step, ok, c.fs.Now() - started);
+    if (ok) return true;
+    if (step.failedReason.empty() && c.fs.LastError() != 0) step.failedReason = c.fs.LastErrorText();
+    const std::string question = FailedItemText(failure, step.line);
+    const bool goOn = ConfirmContinue(c, question);
+    if (log) log->Failure(step, question, goOn);
+    return goOn;
 }
 
 // Every way out of an item clears the file line.
@@ -283,7 +312,13 @@ bool SaveFileEntry(Context& c, const std::string& userFolder, const std::string&
     step.line = line;
     step.user = UserOfFolder(userFolder);
     step.userFolder = userFolder;
-    return ClearingFileLine(c, [&] { return SaveItem(c, step, hooks); });
+    // A registration copy keeps what it replaces too.
+    Backup own(c);
+    ItemHooks with = hooks ? *hooks : ItemHooks{};
+    if (with.backup == nullptr) with.backup = &own;
+    const bool ok = ClearingFileLine(c, [&] { return SaveItem(c, step, &with); });
+    if (own.Moved() != 0) own.Prune();
+    return ok;
 }
 
 bool RestoreFileEntry(Context& c, const std::string& userFolder, const std::string& line, const ItemHooks* hooks) {
@@ -331,16 +366,14 @@ bool SaveUserData(Context& c, const std::string& user, const ItemHooks* hooks) {
         step.index = i;
         step.line = lines[i];
         step.user = hooks && hooks->saveAs ? hooks->saveAs(i, lines[i], user) : user;
-        bool ok = true;
-        if (step.user == Unregistered) {
-            ok = true;  // an unregistered user's copy is thrown away
-        } else if (!IsStoreUserName(step.user)) {
-            ok = false;
-        } else {
+        if (step.user == Unregistered) continue;  // an unregistered user's copy is thrown away
+        const std::uint64_t started = c.fs.Now();
+        bool ok = false;
+        if (IsStoreUserName(step.user)) {
             step.userFolder = step.user == user ? folder : EnsureUserFolder(c, step.user);
             ok = ClearingFileLine(c, [&] { return SaveItem(c, step, hooks); });
         }
-        if (!ok && !ConfirmContinue(c, FailedItemText(engine_text::SaveItemFailed, lines[i]))) return false;
+        if (!Settle(c, hooks, step, ok, started, engine_text::SaveItemFailed)) return false;
     }
     SetBar(c, 50);
     return true;
@@ -381,8 +414,9 @@ bool RestoreUserData(Context& c, const std::string& user, const std::string& pre
         step.line = lines[i];
         step.user = user;
         step.userFolder = folder;
+        const std::uint64_t started = c.fs.Now();
         const bool ok = ClearingFileLine(c, [&] { return RestoreItem(c, step, hooks); });
-        if (!ok && !ConfirmContinue(c, FailedItemText(engine_text::RestoreItemFailed, lines[i]))) return false;
+        if (!Settle(c, hooks, step, ok, started, engine_text::RestoreItemFailed)) return false;
     }
     return true;
 }
