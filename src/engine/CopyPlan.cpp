@@ -123,16 +123,11 @@ void CountPlan(const CopyPlan& plan, std::size_t& copied, std::size_t& current) 
         }
 }
 
-namespace {
-
-// A copy stops at `path`, for Windows' reason.
 bool Stopped(Context& c, CopyPlan& plan, const std::string& path) {
     plan.failedPath = path;
     plan.failedReason = c.fs.LastErrorText();
     return false;
 }
-
-}  // namespace
 
 bool RunPlan(Context& c, CopyPlan& plan) {
     plan.completed = 0;

@@ -62,6 +62,9 @@ struct CopyPlan {
     std::string failedPath, failedReason;
 };
 
+// The copy stops at `path` for the reason Windows just gave: false.
+bool Stopped(Context& c, CopyPlan& plan, const std::string& path);
+
 // Of the files done: those copied and those left as they were.
 void CountPlan(const CopyPlan& plan, std::size_t& copied, std::size_t& current);
 

@@ -119,6 +119,7 @@ bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
                 const bool emptied = ClearPathForCopy(c, existing, "", targets);
                 step.setAside = targets.Moved();
                 if (!emptied) {
+                    Stopped(c, plan, existing);
                     StoreUnwritable(c, existing);
                     return false;
                 }
@@ -132,7 +133,7 @@ bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
                     WaitBeforeFileCopy(c, e.path);
                     // A copy that fails fails the item: the run must not go
                     // on to overwrite the only complete version.
-                    if (!c.fs.CopyFile(e.path, storedFile, true)) return false;
+                    if (!c.fs.CopyFile(e.path, storedFile, true)) return Stopped(c, plan, e.path);
                 }
                 plan.completed = 1;
                 return true;
@@ -210,13 +211,14 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
                     const std::uint32_t number = c.fs.LastError();
                     ShowDebugMessage(c, std::to_string(number) + "\r\n" + c.fs.LastErrorText(), StyleStop);
                     // The live file still holds the previous user's version.
-                    return false;
+                    return Stopped(c, plan, e.path);
                 }
                 case EntryKind::Pattern:
-                    if (!ClearPathForCopy(c, e.folder, e.name, PlanTargets(plan))) return false;
+                    if (!ClearPathForCopy(c, e.folder, e.name, PlanTargets(plan))) return Stopped(c, plan, e.folder);
                     return RunPlan(c, plan);
                 case EntryKind::Folder:
-                    if (!ClearPathForCopy(c, WithTrailingBackslash(e.path), "", PlanTargets(plan))) return false;
+                    if (!ClearPathForCopy(c, WithTrailingBackslash(e.path), "", PlanTargets(plan)))
+                        return Stopped(c, plan, e.path);
                     return RunPlan(c, plan);
             }
             return false;
