@@ -113,17 +113,18 @@ bool Backup::MakeParents(const std::string& relativeFolder) {
 }
 
 bool Backup::SetAside(const std::string& user, const std::string& key, const std::string& path,
-                      const std::string& relative) {
+                      const std::string& relative, std::uint64_t size) {
     if (!MakeFolder()) return false;
     const std::string inBackup = user + "\\" + key + "\\" + relative;
     if (!MakeParents(inBackup.substr(0, inBackup.rfind('\\') + 1))) return false;
     if (!c_.fs.MoveFile(path, JoinPath(folder_, inBackup))) return false;
     ++moved_;
+    bytes_ += size;
     return true;
 }
 
-bool SetAsideTargets::SetAside(const std::string& path, const std::string& relative) const {
-    if (!backup_->SetAside(user_, key_, path, relative)) return false;
+bool SetAsideTargets::SetAside(const std::string& path, const std::string& relative, std::uint64_t size) const {
+    if (!backup_->SetAside(user_, key_, path, relative, size)) return false;
     ++moved_;
     return true;
 }
@@ -177,6 +178,9 @@ void Backup::Prune() {
             start = end + 1;
         }
     }
+    // This run's backup is as big as what it moved; others not in the index
+    // (a run that was stopped before it) are measured once.
+    if (!folder_.empty()) sizes[folder_.substr(folder_.rfind('\\') + 1)] = bytes_;
     std::vector<Kept> kept;
     for (const auto& f : found) {
         const auto known = sizes.find(f.name);

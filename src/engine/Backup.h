@@ -26,10 +26,11 @@ public:
     // Moves `path` of user's stored copy `key` to the same relative path in
     // this switch's backup. False when it cannot be moved.
     bool SetAside(const std::string& user, const std::string& key, const std::string& path,
-                  const std::string& relative);
+                  const std::string& relative, std::uint64_t size);
     // This switch's backup folder ("" while nothing was moved).
     const std::string& Folder() const { return folder_; }
     std::size_t Moved() const { return moved_; }
+    std::uint64_t MovedBytes() const { return bytes_; }
 
     // After the run: the backups beyond [Backup] Keep and beyond [Backup]
     // MaxMB megabytes in all go, oldest first; the newest stays. Their sizes
@@ -53,6 +54,7 @@ private:
     std::string folder_;
     std::set<std::string> made_;  // relative folders made in folder_
     std::size_t moved_ = 0;
+    std::uint64_t bytes_ = 0;
 };
 
 // The targets of a copy into a stored copy, with what they do not keep set
@@ -66,7 +68,7 @@ public:
         return inner_.UseOf(folder, name);
     }
     bool SetsAside() const override { return backup_ != nullptr && backup_->On(); }
-    bool SetAside(const std::string& path, const std::string& relative) const override;
+    bool SetAside(const std::string& path, const std::string& relative, std::uint64_t size) const override;
     std::size_t Moved() const { return moved_; }
 
 private:

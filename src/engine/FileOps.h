@@ -51,7 +51,9 @@ public:
     // SetAside, which answers whether it was) instead of deleted or left
     // for the copy to write over.
     virtual bool SetsAside() const { return false; }
-    virtual bool SetAside(const std::string& /*path*/, const std::string& /*relative*/) const { return false; }
+    virtual bool SetAside(const std::string& /*path*/, const std::string& /*relative*/, std::uint64_t /*size*/) const {
+        return false;
+    }
     virtual ~CopyTargets() = default;
 };
 

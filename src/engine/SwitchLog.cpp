@@ -50,7 +50,10 @@ std::string SwitchLog::Now() const {
 
 void SwitchLog::Write(const std::string& text) {
     if (unwritable_) return;
-    if (c_.fs.AppendBytes(Path(c_), Now() + " " + OneLine(text) + "\r\n")) return;
+    if (c_.fs.AppendBytes(Path(c_), (fresh_ ? "\xEF\xBB\xBF" : "") + Now() + " " + OneLine(text) + "\r\n")) {
+        fresh_ = false;
+        return;
+    }
     unwritable_ = true;
     // Said in the first log that can be written again.
     if (ReadIniValue(c_, keys::LogUnwritten).empty()) WriteIniValue(c_, keys::LogUnwritten, Now());
@@ -59,9 +62,11 @@ void SwitchLog::Write(const std::string& text) {
 void SwitchLog::Begin(const std::string& from, const std::string& to, SwitchCause cause) {
     const std::string path = Path(c_);
     std::uint64_t length = 0;
-    if (c_.fs.FileLength(path, length) && length >= Limit) {
+    const bool exists = c_.fs.FileLength(path, length);
+    fresh_ = !exists || length == 0;
+    if (exists && length >= Limit) {
         c_.fs.DeleteFile(OldPath(c_));
-        c_.fs.MoveFile(path, OldPath(c_));
+        fresh_ = c_.fs.MoveFile(path, OldPath(c_));
     }
     const std::string lost = ReadIniValue(c_, keys::LogUnwritten);
     Write("切り替え開始: " + UserText(from) + " → " + UserText(to) + " (" + CauseText(cause) + ")");

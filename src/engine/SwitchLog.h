@@ -3,7 +3,8 @@
 // whom, and why), one per item (key, path, files saved or restored, left
 // alone and set aside, time taken), one per failure (the path, Windows'
 // reason, the question's text and the answer) and one at the end (done or
-// stopped). Each line is appended whole and flushed as it happens. Past
+// stopped). Each line is appended whole and flushed as it happens; a new
+// log starts with the UTF-8 byte order mark, by which Notepad knows it. Past
 // Limit bytes the log becomes Switch.old.log (one older file) at the next
 // switch's start. A log that cannot be written costs the switch nothing:
 // it is not tried again in that switch, and the next log that can be
@@ -44,6 +45,7 @@ private:
 
     Context& c_;
     bool unwritable_ = false;
+    bool fresh_ = false;  // the log is new or empty: its first line carries the byte order mark
 };
 
 }  // namespace tollervy

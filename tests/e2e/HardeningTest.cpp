@@ -224,6 +224,7 @@ std::vector<std::string> LogLines(const std::string& logPath, const std::string&
     std::string bytes;
     std::vector<std::string> lines;
     if (!ReadBytes(logPath, bytes)) return lines;
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);  // the byte order mark of a new log
     for (std::size_t start = 0, end; start < bytes.size(); start = end + 2) {
         end = bytes.find("\r\n", start);
         if (end == std::string::npos) end = bytes.size();

@@ -364,7 +364,7 @@ TEST_F(SettingsDialog, LogAndBackupButtonsOpenTheLogAndTheBackupFolder) {
         ASSERT_TRUE(PressButton(box, IDOK));
         EXPECT_TRUE(WaitWindowGone(box, kWait));
     }
-    ASSERT_TRUE(WriteBytes(log, "2024-01-01 09:00:00 切り替え開始: A → B (Windowsの起動)\r\n"));
+    ASSERT_TRUE(WriteBytes(log, "\xEF\xBB\xBF" "2024-01-01 09:00:00 切り替え開始: A → B (Windowsの起動)\r\n"));
     ASSERT_TRUE(MakeFolders(backup + "\\2024-01-01 090000\\B\\F1"));
     for (const auto& [button, title] : {std::pair{kLog, std::string("Switch.log")}, std::pair{kBackup, std::string("Backup")}}) {
         ASSERT_TRUE(PostClick(dialog, button));

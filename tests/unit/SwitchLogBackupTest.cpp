@@ -56,9 +56,10 @@ TEST(SwitchLog, PastItsLimitTheLogBecomesTheOlderFileAtTheNextStart) {
         ASSERT_TRUE(SwitchWithLog(d, "Aoi", "Ken"));
         const bool turned = size >= SwitchLog::Limit;
         EXPECT_EQ(d.fs.Content(SwitchLog::OldPath(d.c)), turned ? full : "older") << size;
+        // A new log starts with the byte order mark Notepad knows UTF-8 by.
         const std::string log = d.fs.Content(SwitchLog::Path(d.c));
-        EXPECT_EQ(log.substr(0, turned ? 0 : size), turned ? "" : full);
-        EXPECT_EQ(Lines(log.substr(turned ? 0 : size)),
+        EXPECT_EQ(log.substr(0, turned ? 3 : size), turned ? "\xEF\xBB\xBF" : full);
+        EXPECT_EQ(Lines(log.substr(turned ? 3 : size)),
                   (std::vector<std::string>{"切り替え開始: Aoi → Ken (Windowsの起動)",
                                             // the copy waited for its source's time step
                                             "保存 F1 " + Docs + " (Aoi): 保存 1, そのまま 0, バックアップ 0 (2.00秒)",
@@ -93,6 +94,7 @@ TEST(SwitchLog, AReadOnlyLogNeverStopsASwitchAndIsToldOnceNextTime) {
         ASSERT_TRUE(SwitchWithLog(d, "Aoi", "Ken"));
         std::vector<std::string> told = Lines(d.fs.Content(SwitchLog::Path(d.c)));
         ASSERT_EQ(told.size(), 2 * lines + 1);
+        EXPECT_EQ(told[0].substr(0, 3), "\xEF\xBB\xBF");
         EXPECT_EQ(told[1], "(2024-01-01 09:00:00 からの切り替えはこのログに書けませんでした)");
         EXPECT_EQ(ReadIniValue(d.c, keys::LogUnwritten), "");
     }
