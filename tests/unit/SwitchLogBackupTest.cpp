@@ -156,5 +156,19 @@ TEST(Backup, PruneRemovesWholeBackupsOldestFirstAndKeepsTheirSizes) {
     EXPECT_EQ(d.fs.Content(Desk::Store("Aoi", "F1", "a.txt")), "Aoi");
 }
 
+// The settings dialog's registration copy into "All Users" keeps what it
+// replaces too, in a backup of its own.
+TEST(Backup, ARegistrationCopyKeepsTheCommonCopyItReplaces) {
+    Desk d;
+    d.fs.AddFile(Docs + "a.txt", "new");
+    d.fs.AddFile(Desk::Store("All Users", "F1", "a.txt"), "registered before");
+    d.fs.AddFile(Desk::Store("All Users", "F1", "gone.txt"), "gone");
+    ASSERT_TRUE(SaveFileEntry(d.c, Data + "\\All Users", "F1=" + Docs));
+    EXPECT_EQ(d.fs.Content(Desk::Store("All Users", "F1", "a.txt")), "new");
+    const std::string kept = Backup::Root(d.c) + "\\2024-01-01 090000\\All Users\\F1\\";
+    EXPECT_EQ(d.fs.Content(kept + "a.txt"), "registered before");
+    EXPECT_EQ(d.fs.Content(kept + "gone.txt"), "gone");
+}
+
 }  // namespace
 }  // namespace tollervy::enginetest
