@@ -58,6 +58,7 @@ public:
     bool FileLength(const std::string& p, std::uint64_t& l) override { return Timed(KOther, [&] { return fs.FileLength(p, l); }); }
     bool ReadLines(const std::string& p, std::vector<std::string>& l) override { return Timed(KOther, [&] { return fs.ReadLines(p, l); }); }
     bool AppendLine(const std::string& p, const std::string& l) override { return Timed(KOther, [&] { return fs.AppendLine(p, l); }); }
+    bool AppendBytes(const std::string& p, const std::string& b) override { return Timed(KOther, [&] { return fs.AppendBytes(p, b); }); }
     bool WriteFileAtomic(const std::string& p, const std::string& b) override {
         written += b.size();
         return Timed(KWrite, [&] { return fs.WriteFileAtomic(p, b); });

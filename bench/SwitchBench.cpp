@@ -19,6 +19,8 @@
 //            comparison must never take for current);
 //   worstfull the same with the comparison off;
 //   clean    removes everything.
+// With --kept, the engine and incr phases switch with the switch log and the
+// backup of what a save replaces, as the program's switch does.
 // The engine, window and bare phases copy every file ([Start] CopyAll "1").
 // Each timed phase also prints its peak working set.
 // Each timed phase prints "<phase> <seconds>" on a line of its own.
@@ -45,7 +47,9 @@
 
 #include "ui/Forms.h"
 #include "driver/TollervyMain.h"
+#include "engine/Backup.h"
 #include "engine/SaveRestore.h"
+#include "engine/SwitchLog.h"
 #include "settings/Settings.h"
 #include "win32/Win32FormHost.h"
 #include "win32/Win32Messages.h"
@@ -236,6 +240,29 @@ void ChangeFiles(const std::wstring& folder, std::uint32_t& seed, int& counter) 
     FindClose(find);
 }
 
+// One save and restore, with the switch log and the backup when `kept`.
+bool Switch(Context& c, bool kept, const std::string& from, const std::string& to, double* saveTime = nullptr,
+            bool* savedOut = nullptr) {
+    tollervy::SwitchLog log(c);
+    tollervy::Backup backup(c);
+    tollervy::ItemHooks hooks;
+    if (kept) {
+        hooks.log = &log;
+        hooks.backup = &backup;
+        log.Begin(from, to, tollervy::SwitchCause::LogonDialog);
+    }
+    const double t = Now();
+    const bool saved = tollervy::SaveUserData(c, from, &hooks);
+    if (saveTime) *saveTime = Now() - t;
+    if (savedOut) *savedOut = saved;
+    const bool done = saved && tollervy::RestoreUserData(c, to, from, &hooks);
+    if (kept) {
+        log.End(done);
+        if (backup.Moved() != 0) backup.Prune();
+    }
+    return done;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -293,9 +320,9 @@ int main(int argc, char** argv) {
             engine.c.status = display.get();
         }
         const double t = Now();
-        const bool saved = tollervy::SaveUserData(engine.c, "Aoi");
-        const double saveTime = Now() - t;
-        const bool restored = saved && tollervy::RestoreUserData(engine.c, "Aoi", "Ken");
+        double saveTime = 0;
+        bool saved = false;
+        const bool restored = Switch(engine.c, o.kept, "Aoi", "Aoi", &saveTime, &saved);
         if (main) {
             const double end = Now();
             main->ShowProgressNow();
@@ -370,13 +397,13 @@ int main(int argc, char** argv) {
         Engine engine(Narrow(program));
         engine.CopyAll(o.phase == "incrfull");
         double t = Now();
-        bool ok = tollervy::SaveUserData(engine.c, "Aoi") && tollervy::RestoreUserData(engine.c, "Ken", "Aoi");
+        bool ok = Switch(engine.c, o.kept, "Aoi", "Ken");
         double total = Now() - t;
         counter = 3;
         ChangeFiles(tree, seed, counter);
         Sleep(2500);
         t = Now();
-        ok = ok && tollervy::SaveUserData(engine.c, "Ken") && tollervy::RestoreUserData(engine.c, "Aoi", "Ken");
+        ok = ok && Switch(engine.c, o.kept, "Ken", "Aoi");
         total += Now() - t;
         Count after;
         CountTree(tree, after);

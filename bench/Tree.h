@@ -40,6 +40,7 @@ double PeakWorkingSetMB();
 struct Options : TreeShape {
     std::string dir;
     std::string phase;
+    bool kept = false;  // --kept: the switch log and the backup, as the program's switch has them
 };
 bool ParseOptions(int argc, char** argv, Options& o);
 

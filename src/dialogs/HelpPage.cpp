@@ -1,6 +1,8 @@
 #include "dialogs/HelpPage.h"
 
 #include "dialogs/LervIni.h"
+#include "engine/Backup.h"
+#include "engine/SwitchLog.h"
 #include "settings/Environment.h"
 #include "shell/Documents.h"
 
@@ -9,6 +11,8 @@ namespace tollervy {
 HelpPage::HelpPage(ui::Form& form, LervIni& dialog)
     : FrameHelp(form, IdFrameHelp, "FrameHelp"),
       HelpBtn(form, IdHelpBtn, "HelpBtn"),
+      LogBtn(form, IdLogBtn, "LogBtn"),
+      BackupBtn(form, IdBackupBtn, "BackupBtn"),
       FrameVer(form, IdFrameVer, "FrameVer"),
       URLBtn(form, IdURLBtn, "URLBtn"),
       PictureIcon(form, IdPictureIconVer, "PictureIcon"),
@@ -16,6 +20,8 @@ HelpPage::HelpPage(ui::Form& form, LervIni& dialog)
       LabelVerNote(form, IdLabelVerNote, "LabelVerNote"),
       dialog_(dialog) {
     FrameHelp.Contain(HelpBtn);
+    FrameHelp.Contain(LogBtn);
+    FrameHelp.Contain(BackupBtn);
     FrameHelp.Contain(FrameVer);
     FrameVer.Contain(URLBtn);
     FrameVer.Contain(PictureIcon);
@@ -23,12 +29,18 @@ HelpPage::HelpPage(ui::Form& form, LervIni& dialog)
     FrameVer.Contain(LabelVerNote);
     HelpBtn.SetCaption("ヘルプ");
     HelpBtn.SetToolTipText("readmeを表示します");
+    LogBtn.SetCaption("ログ");
+    LogBtn.SetToolTipText("切り替えの記録を表示します");
+    BackupBtn.SetCaption("バックアップ");
+    BackupBtn.SetToolTipText("置き換えられた以前のファイルのフォルダを開きます");
     FrameVer.SetCaption("バージョン情報");
     URLBtn.SetCaption("Tollervy");
     URLBtn.SetToolTipText("サポートページを表示します");
     LabelVerNote.SetCaption("ひとつのWindowsアカウントを共有する人それぞれに、自分専用のファイルを。");
     HelpBtn.OnClick = [this] { HelpBtn_Click(); };
     URLBtn.OnClick = [this] { URLBtn_Click(); };
+    LogBtn.OnClick = [this] { LogBtn_Click(); };
+    BackupBtn.OnClick = [this] { BackupBtn_Click(); };
 }
 
 void HelpPage::HelpBtn_Click() {
@@ -39,6 +51,16 @@ void HelpPage::HelpBtn_Click() {
 void HelpPage::URLBtn_Click() {
     Context& c = dialog_.context();
     ShowDocument(c, c.system.VersionRecord().companyName);
+}
+
+void HelpPage::LogBtn_Click() {
+    Context& c = dialog_.context();
+    ShowDocument(c, SwitchLog::Path(c));
+}
+
+void HelpPage::BackupBtn_Click() {
+    Context& c = dialog_.context();
+    ShowDocument(c, Backup::Root(c));
 }
 
 void HelpPage::ShowVersion() {

@@ -1,5 +1,6 @@
 // The version page of the settings dialog (tab "バージョン情報"): the help
-// file, the support page and the program's version.
+// file, the switch log, the previous versions, the support page and the
+// program's version.
 #pragma once
 #include "ui/Controls.h"
 #include "ui/Form.h"
@@ -16,6 +17,8 @@ enum HelpPageIds : int {
     IdPictureIconVer = 804,
     IdLabelVer = 805,
     IdLabelVerNote = 806,
+    IdLogBtn = 807,
+    IdBackupBtn = 808,
 };
 
 class HelpPage {
@@ -24,6 +27,8 @@ public:
 
     ui::Frame FrameHelp;
     ui::CommandButton HelpBtn;
+    ui::CommandButton LogBtn;
+    ui::CommandButton BackupBtn;
     ui::Frame FrameVer;
     ui::CommandButton URLBtn;
     ui::PictureBox PictureIcon;
@@ -32,6 +37,10 @@ public:
 
     void HelpBtn_Click();
     void URLBtn_Click();
+    // The switch log in the text viewer; the previous versions' folder in
+    // Explorer. Both through the shell as the help file.
+    void LogBtn_Click();
+    void BackupBtn_Click();
     // "Version " and the program's three version numbers.
     void ShowVersion();
 

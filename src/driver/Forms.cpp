@@ -57,7 +57,15 @@ StatusDisplay& Forms::MainStatus() { return TollervyMain(); }
 
 void Forms::EndProgram() { TollervyMain().Unload(); }
 
-bool Forms::SwitchUsers(const std::string& before, std::string& after) { return TollervyMain().SetData(before, after); }
+void Forms::EndProgramFromMenu() {
+    TollervyMain().SetSwitchCause(SwitchCause::IconMenu);
+    TollervyMain().Unload();
+}
+
+bool Forms::SwitchUsers(const std::string& before, std::string& after) {
+    TollervyMain().SetSwitchCause(SwitchCause::SettingsDialog);
+    return TollervyMain().SetData(before, after);
+}
 
 std::string Forms::LogonDisplayName() { return TollervyMain().mstrLogonDispName; }
 

@@ -62,6 +62,7 @@ void TollervyMain::RunLogOn() {
         }
     }
 
+    SetSwitchCause(option::ShowsLogonDialog(s.LogonUse) ? SwitchCause::LogonDialog : SwitchCause::WindowsStart);
     if (!SetData(last, next)) {
         // Nothing was switched: the previous user's copies are in place and
         // [Last] User keeps naming them.

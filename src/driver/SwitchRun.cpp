@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "driver/TollervyMain.h"
+#include "engine/Backup.h"
 #include "engine/InPlaceRecord.h"
 #include "engine/SaveRestore.h"
 #include "engine/StoreNames.h"
+#include "engine/SwitchLog.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"
 
@@ -63,6 +65,14 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     }
     if (instrBeforUser != Unregistered && iostrAfterUser == instrBeforUser && heldByPrevious) return true;
 
+    // What this switch does is told in the switch log; what its saves
+    // replace in the store is kept in the backup.
+    const SwitchCause cause = cause_;
+    cause_ = SwitchCause::ExitRestore;
+    SwitchLog log(c_);
+    log.Begin(instrBeforUser, iostrAfterUser, cause);
+    Backup backup(c_);
+
     s.DeleteReadOnly = ReadIniValue(c_, keys::DeleteReadOnly);
     s.StartStatus = ReadIniValue(c_, keys::StartStatus);
 
@@ -75,11 +85,14 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     // whoever [Last] User then names.
     if (!record.Adopt(c_, keys, instrBeforUser)) {
         ShowRecordUnwritable();
+        log.End(false);
         return false;
     }
 
     const std::string next = iostrAfterUser;
     ItemHooks hooks;
+    hooks.backup = &backup;
+    hooks.log = &log;
     // The items whose copy in place is to be saved in this run and has not
     // been (yet, or at all: another program held a file open, and the error
     // policy went on).
@@ -120,13 +133,16 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
 
     StatusDisplay* previousStatus = c_.status;
     c_.status = this;
+    bool done = false;
     if (SaveUserData(c_, instrBeforUser, &hooks)) {
         const std::string target = next == Unregistered ? std::string(AllUsers) : next;
         // Only when every item really holds the common copy may a first
         // start keep what is in place.
         const std::string previous = heldByCommon ? std::string(AllUsers) : std::string(BeingOverwritten);
-        RestoreUserData(c_, target, previous, &hooks);
+        done = RestoreUserData(c_, target, previous, &hooks);
     }
+    log.End(done);
+    if (backup.Moved() != 0) backup.Prune();
     if (option::ShowsStatusWindow(s.StartStatus)) ShowProgressNow();
     c_.status = previousStatus;
     // A record left behind would keep an item marked as being overwritten

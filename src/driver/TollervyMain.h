@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/SwitchLog.h"
 #include "settings/Context.h"
 #include "ui/Form.h"
 
@@ -38,6 +39,9 @@ public:
     // not start at all because the data store's record of whose copies are
     // in place cannot be written: the previous user's copies stay in place.
     bool SetData(const std::string& instrBeforUser, std::string& iostrAfterUser);
+    // Why the next switch runs, for the switch log (afterwards: the exit
+    // restore, which is what an unload without another reason runs).
+    void SetSwitchCause(SwitchCause cause) { cause_ = cause; }
 
     // StatusDisplay. The file line and the bar reach the window at a steady
     // rate (every PaintInterval milliseconds at most, by the system's tick
@@ -82,6 +86,7 @@ private:
     bool secondInstance_ = false;
     bool fatalAtStart_ = false;
     bool logOnDone_ = false;
+    SwitchCause cause_ = SwitchCause::ExitRestore;
 
     // The progress not yet on the window.
     void PushProgress();

@@ -113,6 +113,22 @@ bool ComparesCopies(Context& c) {
     return ReadIniValue(c, keys::StartCopyAll) != "1";
 }
 
+void CountPlan(const CopyPlan& plan, std::size_t& copied, std::size_t& current) {
+    copied = current = 0;
+    std::size_t k = 0;
+    for (const auto& folder : plan.folders)
+        for (const auto& file : folder.files) {
+            if (k++ >= plan.completed) return;
+            ++(file.current ? current : copied);
+        }
+}
+
+bool Stopped(Context& c, CopyPlan& plan, const std::string& path) {
+    plan.failedPath = path;
+    plan.failedReason = c.fs.LastErrorText();
+    return false;
+}
+
 bool RunPlan(Context& c, CopyPlan& plan) {
     plan.completed = 0;
     std::size_t total = 0;
@@ -123,7 +139,8 @@ bool RunPlan(Context& c, CopyPlan& plan) {
         const PlannedFolder& folder = plan.folders[i];
         // A folder that cannot be made fails the item, even an empty one:
         // otherwise the copy silently lacks it.
-        if (folder.create && !c.fs.CreateFolder(folder.target) && !IsDirectory(c, folder.target)) return false;
+        if (folder.create && !c.fs.CreateFolder(folder.target) && !IsDirectory(c, folder.target))
+            return Stopped(c, plan, folder.target);
         for (const auto& file : folder.files) {
             const std::string_view name = folder.Name(file);
             from.assign(folder.source).append(name);
@@ -132,7 +149,8 @@ bool RunPlan(Context& c, CopyPlan& plan) {
             ShowStatus(c, plan.liveIsSource ? from : to, false);
             if (!file.current) {
                 if (plan.compares) WaitForTimeStep(c, file.lastWrite);
-                if (!CopyFileWithAttributes(c, from, file.attributes, to)) return false;
+                if (!CopyFileWithAttributes(c, from, file.attributes, to))
+                    return Stopped(c, plan, plan.liveIsSource ? from : to);
             }
             plan.completed = ++done;
             if (plan.barPerFile) MoveBarInBand(c, done, total);

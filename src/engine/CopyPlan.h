@@ -58,7 +58,15 @@ struct CopyPlan {
     Manifest source, target;
     bool targetBelieved = false;  // the target's manifest could be believed
     std::size_t completed = 0;    // files done, in plan order: copied or left current
+    // Where the copy stopped (the live side's path) and Windows' reason.
+    std::string failedPath, failedReason;
 };
+
+// The copy stops at `path` for the reason Windows just gave: false.
+bool Stopped(Context& c, CopyPlan& plan, const std::string& path);
+
+// Of the files done: those copied and those left as they were.
+void CountPlan(const CopyPlan& plan, std::size_t& copied, std::size_t& current);
 
 // What the plan writes, relative to the folder it fills: the emptying before
 // it leaves these to be replaced (deleting a file costs more than the copy

@@ -2,6 +2,7 @@
 // (CopyPlan.h), compared by the manifests' tags or by their bytes.
 #include <set>
 
+#include "engine/Backup.h"
 #include "engine/CopyPlan.h"
 #include "engine/EngineText.h"
 #include "engine/FileOps.h"
@@ -17,6 +18,13 @@ namespace tollervy {
 using platform::ListAll;
 
 namespace {
+
+// The plan's files done, for the switch log.
+void NoteOutcome(const CopyPlan& plan, ItemStep& step) {
+    CountPlan(plan, step.copied, step.current);
+    step.failedPath = plan.failedPath;
+    step.failedReason = plan.failedReason;
+}
 
 class FileItems final : public ItemKind {
 public:
@@ -58,12 +66,18 @@ public:
                     // A file entry's copy is made with "replace nothing": its
                     // old copy goes first, unless it is current. Otherwise
                     // what the copy replaces stays for it.
-                    const std::set<std::string> keptFile{e.name};
-                    const bool emptied = e.kind == EntryKind::File
-                                             ? (fileCurrent ? ClearPathForCopy(c, existing, "", keptFile, &keptFile)
-                                                            : ClearPath(c, existing, ""))
-                                             : ClearPathForCopy(c, existing, "", PlanTargets(plan));
+                    const std::set<std::string> keptFile{e.name}, none;
+                    const PathSetTargets fileTargets(fileCurrent ? keptFile : none, &keptFile);
+                    const PlanTargets planTargets(plan);
+                    // What the copy replaces or drops goes into the backup
+                    // first.
+                    const SetAsideTargets targets(
+                        e.kind == EntryKind::File ? static_cast<const CopyTargets&>(fileTargets) : planTargets,
+                        hooks ? hooks->backup : nullptr, step.user, e.key);
+                    const bool emptied = ClearPathForCopy(c, existing, "", targets);
+                    step.setAside = targets.Moved();
                     if (!emptied) {
+                        Stopped(c, plan, existing);
                         ShowStoreUnwritable(c, existing);
                         return false;
                     }
@@ -77,7 +91,7 @@ public:
                         WaitBeforeFileCopy(c, e.path);
                         // A copy that fails fails the item: the run must not
                         // go on to overwrite the only complete version.
-                        if (!c.fs.CopyFile(e.path, storedFile, true)) return false;
+                        if (!c.fs.CopyFile(e.path, storedFile, true)) return Stopped(c, plan, e.path);
                     }
                     plan.completed = 1;
                     return true;
@@ -85,6 +99,7 @@ public:
                 return RunPlan(c, plan);
             }();
             RecordPlan(c, plan);
+            NoteOutcome(plan, step);
             return ok;
         });
     }
@@ -109,16 +124,18 @@ public:
                 switch (e.kind) {
                     case EntryKind::File: return RestoreFile(c, e, store, plan);
                     case EntryKind::Pattern:
-                        if (!ClearPathForCopy(c, e.folder, e.name, PlanTargets(plan))) return false;
+                        if (!ClearPathForCopy(c, e.folder, e.name, PlanTargets(plan))) return Stopped(c, plan, e.folder);
                         return RunPlan(c, plan);
                     case EntryKind::Folder:
-                        if (!ClearPathForCopy(c, WithTrailingBackslash(e.path), "", PlanTargets(plan))) return false;
+                        if (!ClearPathForCopy(c, WithTrailingBackslash(e.path), "", PlanTargets(plan)))
+                            return Stopped(c, plan, e.path);
                         return RunPlan(c, plan);
                     case EntryKind::Registry: break;
                 }
                 return false;
             }();
             RecordPlan(c, plan);
+            NoteOutcome(plan, step);
             return ok;
         });
     }
@@ -145,7 +162,7 @@ private:
         const std::uint32_t number = c.fs.LastError();
         ShowDebugMessage(c, std::to_string(number) + "\r\n" + c.fs.LastErrorText(), StyleStop);
         // The live file still holds the previous user's version.
-        return false;
+        return Stopped(c, plan, e.path);
     }
 };
 

@@ -144,9 +144,13 @@ bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pa
     // program's folder) deletes nothing at all. Each folder's plain files
     // are kept as their names one after the other and, per file, where its
     // name ends and its attributes.
+    struct FolderFile {
+        std::uint32_t end, attributes;  // end of the name
+        std::uint64_t size;
+    };
     struct FolderFiles {
         std::string names;
-        std::vector<std::pair<std::uint32_t, std::uint32_t>> files;  // end of the name, attributes
+        std::vector<FolderFile> files;
     };
     std::vector<FolderFiles> files(folders.size());
     std::vector<FileEntry> listed;
@@ -170,7 +174,7 @@ bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pa
         files[i].files.reserve(listed.size());
         for (const auto& f : listed) {
             files[i].names += f.name;
-            files[i].files.emplace_back(static_cast<std::uint32_t>(files[i].names.size()), f.attributes);
+            files[i].files.push_back({static_cast<std::uint32_t>(files[i].names.size()), f.attributes, f.size});
         }
         if (i == 0) continue;  // the path itself stays
         if (!readOnlyMayChange && (folders[i].attributes & AttrReadOnly)) {
@@ -200,10 +204,18 @@ bool ClearPathForCopy(Context& c, const std::string& path, const std::string& pa
         const std::string& folder = folders[i].path;
         const std::string relative = i == 0 ? std::string() : folder.substr(root.size());
         std::size_t begin = 0;
-        for (const auto& [end, attributes] : files[i].files) {
+        for (const auto& [end, attributes, size] : files[i].files) {
             name.assign(files[i].names, begin, end - begin);
             begin = end;
-            switch (targets.UseOf(relative, name)) {
+            const CopyTargets::FileUse use = targets.UseOf(relative, name);
+            if (use != CopyTargets::FileUse::Kept && targets.SetsAside()) {
+                if (!targets.SetAside(JoinPath(folder, name), relative + name, size)) {
+                    Diagnostic(c, JoinPath(folder, name), engine_text::MoveFailed);
+                    return false;
+                }
+                continue;
+            }
+            switch (use) {
                 case CopyTargets::FileUse::Deleted:
                     if (!DeleteFileForce(c, JoinPath(folder, name))) return false;
                     break;

@@ -47,6 +47,13 @@ public:
     // Whether the copy writes into the subfolder `relative` (never "").
     virtual bool WritesFolder(const std::string& relative) const = 0;
     virtual FileUse UseOf(const std::string& folder, const std::string& name) const = 0;
+    // Whether a file that is not kept is set aside (moved out of the way by
+    // SetAside, which answers whether it was) instead of deleted or left
+    // for the copy to write over.
+    virtual bool SetsAside() const { return false; }
+    virtual bool SetAside(const std::string& /*path*/, const std::string& /*relative*/, std::uint64_t /*size*/) const {
+        return false;
+    }
     virtual ~CopyTargets() = default;
 };
 

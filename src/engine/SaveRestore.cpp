@@ -2,12 +2,14 @@
 
 #include <vector>
 
+#include "engine/Backup.h"
 #include "engine/EngineText.h"
 #include "engine/FileOps.h"
 #include "engine/ItemKind.h"
 #include "engine/PathUtil.h"
 #include "engine/Progress.h"
 #include "engine/StoreNames.h"
+#include "engine/SwitchLog.h"
 #include "settings/Environment.h"
 #include "settings/RegistryKeys.h"
 #include "settings/Settings.h"
@@ -107,6 +109,20 @@ std::string FailedItemText(const char* failure, const std::string& line, const s
            (reason.empty() ? std::string() : "\r\n" + reason);
 }
 
+// After an item of a run: its line in the switch log and, when it failed,
+// the error policy's answer (and its line). True: go on.
+bool Settle(Context& c, const ItemHooks* hooks, ItemStep& step, bool ok, std::uint64_t started,
+            const char* failure) {
+    SwitchLog* log = hooks ? hooks->log : nullptr;
+    if (log) log->Item(step, ok, c.fs.Now() - started);
+    if (ok) return true;
+    if (step.failedReason.empty() && c.fs.LastError() != 0) step.failedReason = c.fs.LastErrorText();
+    const std::string question = FailedItemText(failure, step.line, step.reason);
+    const bool goOn = ConfirmContinue(c, question);
+    if (log) log->Failure(step, question, goOn);
+    return goOn;
+}
+
 // Every way out of an item clears the file line.
 template <typename Item>
 bool ClearingFileLine(Context& c, Item item) {
@@ -172,7 +188,13 @@ bool SaveFileEntry(Context& c, const std::string& userFolder, const std::string&
     step.line = line;
     step.user = UserOfFolder(userFolder);
     step.userFolder = userFolder;
-    return ClearingFileLine(c, [&] { return SaveItem(c, step, hooks); });
+    // A registration copy keeps what it replaces too.
+    Backup own(c);
+    ItemHooks with = hooks ? *hooks : ItemHooks{};
+    if (with.backup == nullptr) with.backup = &own;
+    const bool ok = ClearingFileLine(c, [&] { return SaveItem(c, step, &with); });
+    if (own.Moved() != 0) own.Prune();
+    return ok;
 }
 
 bool RestoreFileEntry(Context& c, const std::string& userFolder, const std::string& line, const ItemHooks* hooks) {
@@ -220,16 +242,14 @@ bool SaveUserData(Context& c, const std::string& user, const ItemHooks* hooks) {
         step.index = i;
         step.line = lines[i];
         step.user = hooks && hooks->saveAs ? hooks->saveAs(i, lines[i], user) : user;
-        bool ok = true;
-        if (step.user == Unregistered) {
-            ok = true;  // an unregistered user's copy is thrown away
-        } else if (!IsStoreUserName(step.user)) {
-            ok = false;
-        } else {
+        if (step.user == Unregistered) continue;  // an unregistered user's copy is thrown away
+        const std::uint64_t started = c.fs.Now();
+        bool ok = false;
+        if (IsStoreUserName(step.user)) {
             step.userFolder = step.user == user ? folder : EnsureUserFolder(c, step.user);
             ok = ClearingFileLine(c, [&] { return SaveItem(c, step, hooks); });
         }
-        if (!ok && !ConfirmContinue(c, FailedItemText(engine_text::SaveItemFailed, lines[i], step.reason))) return false;
+        if (!Settle(c, hooks, step, ok, started, engine_text::SaveItemFailed)) return false;
     }
     SetBar(c, 50);
     return true;
@@ -270,8 +290,9 @@ bool RestoreUserData(Context& c, const std::string& user, const std::string& pre
         step.line = lines[i];
         step.user = user;
         step.userFolder = folder;
+        const std::uint64_t started = c.fs.Now();
         const bool ok = ClearingFileLine(c, [&] { return RestoreItem(c, step, hooks); });
-        if (!ok && !ConfirmContinue(c, FailedItemText(engine_text::RestoreItemFailed, lines[i], step.reason))) return false;
+        if (!Settle(c, hooks, step, ok, started, engine_text::RestoreItemFailed)) return false;
     }
     return true;
 }

@@ -48,7 +48,14 @@ struct ItemStep {
     std::string userFolder;      // Data\<user> (restore: the folder asked for)
     std::string store;           // the stored copy folder written (save) or read (restore)
     std::string reason;          // a failed item: Windows' or the reader's reason, for the error policy
+    // What the item did, for the switch log: files copied, left alone and
+    // set aside into the backup; where and why it failed, when known.
+    std::size_t copied = 0, current = 0, setAside = 0;
+    std::string failedPath, failedReason;
 };
+
+class Backup;
+class SwitchLog;
 
 // Points at which a caller can wrap each item. Every beforeChange that
 // answers true is followed by exactly one afterChange, unless the program
@@ -66,6 +73,10 @@ struct ItemHooks {
     // Restore pass: a first start right after "All Users" keeps every item
     // in place as it is (the new user starts from those copies).
     std::function<void()> keptInPlace;
+    // Where a save sets aside what it replaces in a store (a single-entry
+    // save keeps one of its own), and where each item and failure is told.
+    Backup* backup = nullptr;
+    SwitchLog* log = nullptr;
 };
 
 // Saves every [File] item in place as `user`'s copy. True: go on with the

@@ -81,6 +81,9 @@ public:
     // also ends a line when reading). Text crosses this seam as UTF-8.
     virtual bool ReadLines(const std::string& path, std::vector<std::string>& lines) = 0;
     virtual bool AppendLine(const std::string& path, const std::string& line) = 0;
+    // Appends the bytes as given (UTF-8 text stays UTF-8) in one write and
+    // flushes them to disk before it returns; the file is made when missing.
+    virtual bool AppendBytes(const std::string& path, const std::string& bytes) = 0;
 
     // Replace a whole small file so that a stop at any instant leaves either
     // the old or the new content: write beside it, flush to disk, rename over.

@@ -20,6 +20,11 @@ struct ProgramVersion {
     std::string companyName;  // the company-name entry: the support page's address
 };
 
+// A local date and time, as the clock on the taskbar shows it.
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
 class System {
 public:
     virtual ~System() = default;
@@ -65,6 +70,8 @@ public:
     // Milliseconds since some fixed moment (GetTickCount): for measuring
     // short intervals only; it wraps after 49 days.
     virtual std::uint32_t TickCount() = 0;
+    // The local date and time now (GetLocalTime).
+    virtual LocalTime LocalNow() = 0;
     // Fills the buffer with bytes from the system's random number generator;
     // false when it has none to give.
     virtual bool RandomBytes(void* buffer, std::size_t size) = 0;

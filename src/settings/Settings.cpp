@@ -62,6 +62,13 @@ bool UsesJapaneseFace(const std::string& startJapanese) { return startJapanese !
 bool DropsUnregistered(const std::string& userUse) { return userUse == "1"; }
 bool StaysResident(const std::string& startAllWay) { return startAllWay == "1"; }
 bool ShowsTrayIcon(const std::string& startTask) { return startTask == "1"; }
+bool KeepsBackups(const std::string& backupUse) { return backupUse != "0"; }
+long PositiveOr(const std::string& text, long defaultValue) {
+    const std::string t = text::Trim(text);
+    if (t.empty() || t.size() > 9 || t.find_first_not_of("0123456789") != std::string::npos) return defaultValue;
+    const long value = std::stol(t);
+    return value > 0 ? value : defaultValue;
+}
 }  // namespace option
 
 bool ReadsBackUnchanged(const std::string& value) {

@@ -35,6 +35,16 @@ inline constexpr SettingKey DeleteType{"Delete", "Type", "0"};
 inline constexpr SettingKey DeleteReadOnly{"Delete", "ReadOnly", "0"};
 inline constexpr SettingKey UserUse{"User", "Use", "0"};
 inline constexpr SettingKey LogonUse{"Logon", "Use", "0"};
+// Previous versions: what a save would overwrite or delete in a store is
+// moved into Data\Backup\<date time> first, unless Use is "0". The newest
+// Keep switches' backups are kept, and of those only as many as fit in
+// MaxMB megabytes (the newest always stays). All three are absent by default.
+inline constexpr SettingKey BackupUse{"Backup", "Use", "1"};
+inline constexpr SettingKey BackupKeep{"Backup", "Keep", "10"};
+inline constexpr SettingKey BackupMaxMB{"Backup", "MaxMB", "500"};
+// The time of the first switch the switch log could not take in (absent:
+// none); the next log that can be written says so once and drops the key.
+inline constexpr SettingKey LogUnwritten{"Log", "Unwritten", ""};
 inline constexpr const char* FileSection = "File";
 inline constexpr const char* StartUpSection = "StartUp";
 }  // namespace keys
@@ -55,6 +65,9 @@ bool UsesJapaneseFace(const std::string& startJapanese);     // [Start] Japanese
 bool DropsUnregistered(const std::string& userUse);          // [User] Use is "1"
 bool StaysResident(const std::string& startAllWay);          // [Start] AllWay is "1"
 bool ShowsTrayIcon(const std::string& startTask);            // [Start] Task is "1"
+bool KeepsBackups(const std::string& backupUse);             // [Backup] Use is not "0"
+// A count or size key: its whole number from 1 on; the default otherwise.
+long PositiveOr(const std::string& text, long defaultValue);
 }  // namespace option
 
 // The value, trimmed of blanks; the default when the key or file is missing.

@@ -53,7 +53,7 @@ void FormMenu::mnuIni_Click() {
 
 void FormMenu::mnuEnd_Click() {
     Form_Unload();
-    forms_.EndProgram();
+    forms_.EndProgramFromMenu();
 }
 
 }  // namespace tollervy

@@ -64,6 +64,9 @@ public:
     StatusDisplay& MainStatus();
     // Unloads the main window: the program ends through its exit path.
     void EndProgram();
+    // The same from the icon menu's "終了" (so its exit restore is told as
+    // the menu's).
+    void EndProgramFromMenu();
     // Switches from one user's copies to another's (the main window's switch
     // with its progress display); false when it could not start at all.
     bool SwitchUsers(const std::string& before, std::string& after);

@@ -249,6 +249,17 @@ bool Win32FileSystem::AppendLine(const std::string& path, const std::string& lin
     return true;
 }
 
+bool Win32FileSystem::AppendBytes(const std::string& path, const std::string& bytes) {
+    // FILE_APPEND_DATA alone: every write lands at the end, whoever else
+    // appends meanwhile.
+    FileHandle file(CreateFileW(FileApiPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return Failed();
+    if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get())) return Failed();
+    if (!file.Close()) return Failed();
+    return true;
+}
+
 bool Win32FileSystem::WriteFileAtomic(const std::string& path, const std::string& bytes) {
     const auto file = BeginAtomic(path, Flush::ToDisk);
     return file && file->Write(bytes) && file->Commit();

@@ -25,6 +25,7 @@ public:
     bool FileLength(const std::string& path, std::uint64_t& length) override;
     bool ReadLines(const std::string& path, std::vector<std::string>& lines) override;
     bool AppendLine(const std::string& path, const std::string& line) override;
+    bool AppendBytes(const std::string& path, const std::string& bytes) override;
     bool WriteFileAtomic(const std::string& path, const std::string& bytes) override;
     std::unique_ptr<AtomicFile> BeginAtomic(const std::string& path, Flush flush) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;

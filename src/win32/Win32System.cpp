@@ -179,6 +179,12 @@ void Win32System::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
 
 std::uint32_t Win32System::TickCount() { return GetTickCount(); }
 
+platform::LocalTime Win32System::LocalNow() {
+    SYSTEMTIME t{};
+    GetLocalTime(&t);
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
 bool Win32System::RandomBytes(void* buffer, std::size_t size) {
     // RtlGenRandom (advapi32's SystemFunction036, Windows XP on): the
     // generator CryptGenRandom draws from, without a provider to open.

@@ -32,6 +32,7 @@ public:
     [[noreturn]] void EndProcess(int exitCode) override;
     void Sleep(unsigned milliseconds) override;
     std::uint32_t TickCount() override;
+    platform::LocalTime LocalNow() override;
     bool RandomBytes(void* buffer, std::size_t size) override;
 
     // The argument text of a process command line: the program path (quoted

@@ -174,6 +174,7 @@ TEST_F(FileSystemContract, ReadOnlyFilesRefuseCopyAndDelete) {
     EXPECT_FALSE(fs.DeleteFile(At("ro.txt")));
     EXPECT_EQ(fs.LastError(), 5u);
     EXPECT_FALSE(fs.AppendLine(At("ro.txt"), "x"));
+    EXPECT_FALSE(fs.AppendBytes(At("ro.txt"), "x"));
     // Windows does not rename over a read-only file; Wine does.
     if (!platform_->underWine()) {
         EXPECT_FALSE(fs.WriteFileAtomic(At("ro.txt"), "x"));
@@ -241,6 +242,15 @@ TEST_F(FileSystemContract, FilesUsedAsFoldersAndFoldersUsedAsFilesFail) {
     EXPECT_TRUE(fs.AppendLine(At("h.txt"), "y"));
     EXPECT_TRUE(fs.WriteFileAtomic(At("h.txt"), "z"));
     EXPECT_EQ(Bytes(At("h.txt")), "z");
+}
+
+// Appended bytes go in as given (UTF-8 stays UTF-8), after what is there;
+// a missing file is made.
+TEST_F(FileSystemContract, AppendBytesAddsTheBytesAsGiven) {
+    EXPECT_TRUE(fs.AppendBytes(At("log.txt"), "切り替え\r\n"));
+    EXPECT_TRUE(fs.AppendBytes(At("log.txt"), std::string("a\0b\n", 4)));
+    EXPECT_EQ(Bytes(At("log.txt")), std::string("切り替え\r\na\0b\n", 18));
+    EXPECT_FALSE(fs.AppendBytes(At("missing\\log.txt"), "x"));
 }
 
 TEST_F(FileSystemContract, MoveRenamesAndRefusesAnExistingTarget) {

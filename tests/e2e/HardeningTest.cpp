@@ -6,6 +6,7 @@
 // byte for byte, with the in-place record telling the truth.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -216,6 +217,91 @@ TEST_F(Hardening, AHeldFileAtTheExitRestoreOfAResidentSession) {
     EXPECT_EQ(TreeDifference(bWork, ReadTree(inst().StorePath("B", "F1"))), "");
     EXPECT_EQ(TreeDifference(a, ReadTree(live())), "");
     EXPECT_EQ(MemoNow(), aMemo);
+}
+
+// The switch log's lines that hold `part`, time stamps cut off.
+std::vector<std::string> LogLines(const std::string& logPath, const std::string& part) {
+    std::string bytes;
+    std::vector<std::string> lines;
+    if (!ReadBytes(logPath, bytes)) return lines;
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);  // the byte order mark of a new log
+    for (std::size_t start = 0, end; start < bytes.size(); start = end + 2) {
+        end = bytes.find("\r\n", start);
+        if (end == std::string::npos) end = bytes.size();
+        const std::string line = bytes.substr(start, end - start);
+        if (line.size() > 20 && line.find(part) != std::string::npos) lines.push_back(line.substr(20));
+    }
+    return lines;
+}
+
+// A to B, B works, B to A, then a switch that fails: the log tells each
+// switch, each item with its counts and the failure with its path, reason
+// and answer; the files B's save replaced or dropped in B's store are in
+// the backup folder with their old bytes.
+TEST_F(Hardening, TheSwitchLogTellsWhatHappenedAndTheBackupKeepsWhatWasReplaced) {
+    ASSERT_NO_FATAL_FAILURE(SetUpUsers("Started=1\nStatus=0\n"));
+    ASSERT_NO_FATAL_FAILURE(QuietRun("\"B\"", {{"F1", "B"}, {"F2", "B"}}, "to-b"));
+    Tree bWork = b;
+    bWork["日本語のファイル名.txt"] = Content("B", "書き直した", 2500);
+    bWork.erase("sub\\深い階層.dat");
+    ASSERT_TRUE(RemoveTree(live() + "\\sub\\深い階層.dat"));
+    ASSERT_TRUE(WriteTree(live(), bWork));
+    ASSERT_TRUE(WriteBytes(memo(), Content("B", "メモ 書き直した", 50)));
+    ASSERT_NO_FATAL_FAILURE(QuietRun("\"A\"", {{"F1", "A"}, {"F2", "A"}}, "to-a"));
+    EXPECT_EQ(TreeDifference(bWork, ReadTree(inst().StorePath("B", "F1"))), "");
+
+    const std::string log = inst().dataPath() + "\\Switch.log";
+    EXPECT_EQ(LogLines(log, "切り替え開始"),
+              (std::vector<std::string>{"切り替え開始: A → B (Windowsの起動)", "切り替え開始: B → A (Windowsの起動)"}));
+    EXPECT_EQ(LogLines(log, "切り替え終了"), (std::vector<std::string>(2, "切り替え終了: 完了")));
+    const std::string folder = " F1 " + live() + "\\ ", file = " F2 " + memo() + " ";
+    const std::vector<std::string> items = {
+        "保存" + folder + "(A): 保存 2, そのまま 0, バックアップ 0", "保存" + file + "(A): 保存 1, そのまま 0, バックアップ 0",
+        "回復" + folder + "(B): 回復 2, そのまま 0",                 "回復" + file + "(B): 回復 1, そのまま 0",
+        "保存" + folder + "(B): 保存 1, そのまま 0, バックアップ 2", "保存" + file + "(B): 保存 1, そのまま 0, バックアップ 1",
+        "回復" + folder + "(A): 回復 2, そのまま 0",                 "回復" + file + "(A): 回復 1, そのまま 0"};
+    std::vector<std::string> told;
+    for (const auto& kind : {"保存 F", "回復 F"})
+        for (std::string line : LogLines(log, kind)) told.push_back(line.substr(0, line.rfind(" (")));
+    std::sort(told.begin(), told.end());
+    std::vector<std::string> expected = items;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(told, expected);
+
+    // One backup folder, of the second switch: B's old bytes.
+    std::vector<std::string> backups;
+    for (const auto& [path, bytes] : ReadTree(inst().dataPath() + "\\Backup"))
+        if (path.size() > 1 && path.back() == '\\' && path.find('\\') == path.size() - 1) backups.push_back(path);
+    ASSERT_EQ(backups.size(), 1u);
+    const Tree kept = ReadTree(inst().dataPath() + "\\Backup\\" + backups[0] + "B");
+    EXPECT_EQ(kept.at("F1\\日本語のファイル名.txt"), b.at("日本語のファイル名.txt"));
+    EXPECT_EQ(kept.at("F1\\sub\\深い階層.dat"), b.at("sub\\深い階層.dat"));
+    EXPECT_EQ(kept.at("F2\\メモ.txt"), bMemo);
+
+    // A's memo held open (A's copies are current in the store, so the save
+    // goes through): B's cannot be put over it. The failure's line names
+    // it, Windows' reason and the answer; the switch is told stopped.
+    HeldOpen held(memo());
+    ASSERT_TRUE(held.ok());
+    {
+        Process p;
+        ASSERT_TRUE(Start(p, "\"B\""));
+        ASSERT_NO_FATAL_FAILURE(
+            Answer(p, kQuestion + "ユーザのデータの復活に失敗しました\r\n" + memo(), IDNO, "log-question"));
+        RunResult r = RunToEnd(p, kRun, Shot("log-stopped"));
+        ASSERT_TRUE(r.ended);
+    }
+    // Windows' own words for a file another program holds.
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   ERROR_SHARING_VIOLATION, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring reason = text ? text : L"";
+    LocalFree(text);
+    while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' ')) reason.pop_back();
+    EXPECT_EQ(LogLines(log, "エラー "),
+              std::vector<std::string>{"エラー " + memo() + ": " + Utf8(reason) + " / ユーザのデータの復活に失敗しました " +
+                                       memo() + " / 回答: いいえ (中止)"});
+    EXPECT_EQ(LogLines(log, "切り替え終了").back(), "切り替え終了: 中断");
 }
 
 // A listed folder holds a file whose full path is longer than 260

@@ -30,7 +30,7 @@ enum : int {
     kErrorIgnore = 712, kErrorEnd = 713, kErrorAsk = 714, kJapanese = 715,
     kListUser = 752, kUserName = 755, kUserPass = 757, kUserUse = 758,
     kUserAdd = 759, kUserChange = 760, kUserDelete = 761, kUseUser = 762,
-    kHelp = 801, kVersion = 805,
+    kHelp = 801, kVersion = 805, kLog = 807, kBackup = 808,
 };
 
 const char* const kNotRegistered = "スタートアップにTollervyを登録しない場合";
@@ -315,6 +315,71 @@ TEST_F(SettingsDialog, HelpWithoutTheReadmeSaysWhichFileFailed) {
     EXPECT_TRUE(IsWindowVisible(dialog));
     ASSERT_TRUE(PostClick(dialog, kCancel));
     ASSERT_TRUE(p.WaitExit(kWait)) << "with Message 0 Cancel ends at once";
+}
+
+// A top-level window, of any process, whose title holds `part`.
+HWND WindowTitled(const std::string& part) {
+    struct Look {
+        std::wstring part;
+        HWND found;
+    } look{Wide(part), nullptr};
+    EnumWindows(
+        [](HWND h, LPARAM l) -> BOOL {
+            auto* look = reinterpret_cast<Look*>(l);
+            wchar_t title[512] = {};
+            GetWindowTextW(h, title, 511);
+            if (!IsWindowVisible(h) || std::wstring(title).find(look->part) == std::wstring::npos) return TRUE;
+            look->found = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&look));
+    return look.found;
+}
+
+// The version page's log and backup buttons hand Data\Switch.log and
+// Data\Backup to the shell as the help button hands readme.txt: while they
+// are missing the failure names each; once there, the log opens in the
+// text viewer (".log" a text file, as on Windows XP) and the folder in
+// Explorer.
+TEST_F(SettingsDialog, LogAndBackupButtonsOpenTheLogAndTheBackupFolder) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.log", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"txtfile"), 16);
+    RegCloseKey(key);
+    Process p;
+    HWND dialog = OpenQuiet(p);
+    ASSERT_NE(dialog, nullptr);
+    SelectTab(dialog, 4);
+    EXPECT_TRUE(Visible(dialog, kLog) && Visible(dialog, kBackup));
+    LetPaint(dialog);
+    Screenshot(Shot("version-page"), dialog);
+    const std::string log = inst().dataPath() + "\\Switch.log", backup = inst().dataPath() + "\\Backup";
+    for (const auto& [button, path] : {std::pair{kLog, log}, std::pair{kBackup, backup}}) {
+        ASSERT_TRUE(PostClick(dialog, button));
+        HWND box = WaitForMessageBox(p, "Tollervy", kWait);
+        ASSERT_NE(box, nullptr) << path;
+        EXPECT_EQ(MessageText(box), path + "の表示に失敗しました");
+        ASSERT_TRUE(PressButton(box, IDOK));
+        EXPECT_TRUE(WaitWindowGone(box, kWait));
+    }
+    ASSERT_TRUE(WriteBytes(log, "\xEF\xBB\xBF" "2024-01-01 09:00:00 切り替え開始: A → B (Windowsの起動)\r\n"));
+    ASSERT_TRUE(MakeFolders(backup + "\\2024-01-01 090000\\B\\F1"));
+    for (const auto& [button, title] : {std::pair{kLog, std::string("Switch.log")}, std::pair{kBackup, std::string("Backup")}}) {
+        ASSERT_TRUE(PostClick(dialog, button));
+        HWND opened = nullptr;
+        EXPECT_TRUE(WaitUntil([&] { return (opened = WindowTitled(title)) != nullptr; }, kWait)) << title;
+        EXPECT_EQ(WaitForMessageBox(p, "Tollervy", 500), nullptr) << title;
+        if (!opened) continue;
+        LetPaint(opened);
+        Screenshot(Shot("opened-" + title));
+        PostMessageW(opened, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitWindowGone(opened, kWait));
+    }
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.log");
+    ASSERT_TRUE(PostClick(dialog, kCancel));
+    ASSERT_TRUE(p.WaitExit(kWait));
 }
 
 // A hand-edited settings file: each option shows what the program does with

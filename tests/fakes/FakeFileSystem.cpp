@@ -648,11 +648,14 @@ bool FakeFileSystem::Writable(const std::string& path, CopyPlan& plan, std::uint
 }
 
 bool FakeFileSystem::AppendLine(const std::string& path, const std::string& line) {
+    return AppendBytes(path, cp932::FromUtf8(line) + "\r\n");
+}
+
+bool FakeFileSystem::AppendBytes(const std::string& path, const std::string& bytes) {
     if (!Begin(Op::Write, {&path}, true)) return false;
     CopyPlan plan;
     std::uint32_t error = 0;
     if (!Writable(path, plan, error)) return Fail(error);
-    const std::string bytes = cp932::FromUtf8(line) + "\r\n";
     if (plan.existing != nullptr) {
         plan.existing->content += bytes;
         plan.existing->lastWrite = Stamp(plan.parent, Tick());

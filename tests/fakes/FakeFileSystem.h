@@ -54,7 +54,7 @@ public:
         CreateFolder,   // CreateFolder
         RemoveFolder,   // RemoveFolder
         Read,           // ReadLines, ReadFile, FileLength, FilesEqual
-        Write,          // AppendLine, WriteFileAtomic
+        Write,          // AppendLine, AppendBytes, WriteFileAtomic
     };
     static constexpr std::size_t OpCount = 10;
     static const char* OpName(Op op);
@@ -77,6 +77,7 @@ public:
     bool FileLength(const std::string& path, std::uint64_t& length) override;
     bool ReadLines(const std::string& path, std::vector<std::string>& lines) override;
     bool AppendLine(const std::string& path, const std::string& line) override;
+    bool AppendBytes(const std::string& path, const std::string& bytes) override;
     bool WriteFileAtomic(const std::string& path, const std::string& bytes) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;
     // Hands files over in pieces this long, so that readers meet every way a

@@ -70,6 +70,9 @@ public:
     // Bytes that no call of any fake system in the process repeats.
     bool RandomBytes(void* buffer, std::size_t size) override;
     bool randomFails = false;
+    // The local clock: 2024-01-01 09:00:00 unless a test sets it.
+    platform::LocalTime localNow{2024, 1, 1, 9, 0, 0};
+    platform::LocalTime LocalNow() override { return localNow; }
     std::uint32_t TickCount() override {
         const std::uint32_t now = tickCount;
         tickCount += tickStep;

@@ -1,14 +1,18 @@
 // The switch under every single refusal of the file system: a save of Aoi's
 // files followed by the restore of Ken's, run once per file operation with
 // exactly that operation failing (and once per changing operation with the
-// process dying there). Whatever happens, each of Aoi's files must still
-// exist with its latest content, in place or in Aoi's stored copy.
+// process dying there), without and with the switch log and the backup.
+// Whatever happens, each of Aoi's files must still exist with its latest
+// content, in place or in Aoi's stored copy; with the backup, each of Aoi's
+// older stored copies too, in the store or in the backup.
 #include <gtest/gtest.h>
 
 #include <iostream>
 
 #include "EngineTestSupport.h"
+#include "engine/Backup.h"
 #include "engine/SaveRestore.h"
+#include "engine/SwitchLog.h"
 
 namespace tollervy::enginetest {
 namespace {
@@ -41,15 +45,18 @@ std::map<std::string, Latest> AoisFiles() {
     return files;
 }
 
+// Aoi's older stored copies: relative to Aoi's store -> content.
+const std::map<std::string, std::string> AoisOlder = {{R"(F1\a.txt)", "Aoi-a old"},
+                                                      {R"(F1\old\gone.txt)", "Aoi old"},
+                                                      {R"(F2\settings.ini)", "Aoi-ini old"},
+                                                      {R"(F3\1.sav)", "Aoi-1 old"}};
+
 void Seed(Desk& d) {
     for (const auto& [live, latest] : AoisFiles()) d.fs.AddFile(live, latest.content);
     d.fs.AddFile(Docs + "desktop.ini", "hidden", 2 | 4);
     d.fs.AddFile(Game + "notes.txt", "notes");
     // Aoi's older copies, so that "latest" means something.
-    d.fs.AddFile(Desk::Store("Aoi", "F1", "a.txt"), "Aoi-a old");
-    d.fs.AddFile(Desk::Store("Aoi", "F1", R"(old\gone.txt)"), "Aoi old");
-    d.fs.AddFile(Desk::Store("Aoi", "F2", "settings.ini"), "Aoi-ini old");
-    d.fs.AddFile(Desk::Store("Aoi", "F3", "1.sav"), "Aoi-1 old");
+    for (const auto& [relative, content] : AoisOlder) d.fs.AddFile(Data + "\\Aoi\\" + relative, content);
     for (const char* user : {"Ken", "All Users"}) {
         const std::string u = user;
         d.fs.AddFile(Desk::Store(u, "F1", "x.txt"), u + "-x");
@@ -67,8 +74,9 @@ struct Outcome {
     std::vector<std::string> lost;  // Aoi's files found nowhere with their latest content
 };
 
-// One switch from Aoi to Ken; `inject` sets the fault up.
-Outcome Switch(std::int16_t policy, const std::function<void(FakeFileSystem&)>& inject) {
+// One switch from Aoi to Ken; `inject` sets the fault up. With `kept`, as
+// the program runs it: with the switch log and the backup.
+Outcome Switch(std::int16_t policy, const std::function<void(FakeFileSystem&)>& inject, bool kept) {
     Desk d(true);
     Seed(d);
     d.c.state.LastErrorNext = policy;
@@ -80,8 +88,13 @@ Outcome Switch(std::int16_t policy, const std::function<void(FakeFileSystem&)>& 
     inject(d.fs);
     Outcome o;
     try {
-        o.saved = SaveUserData(d.c, "Aoi");
-        if (o.saved) o.restored = RestoreUserData(d.c, "Ken", "Aoi");
+        SwitchLog log(d.c);
+        Backup backup(d.c);
+        ItemHooks hooks;
+        if (kept) hooks.log = &log, hooks.backup = &backup, log.Begin("Aoi", "Ken", SwitchCause::LogonDialog);
+        o.saved = SaveUserData(d.c, "Aoi", &hooks);
+        if (o.saved) o.restored = RestoreUserData(d.c, "Ken", "Aoi", &hooks);
+        if (kept) log.End(o.restored), backup.Prune();
     } catch (const ProcessEnded&) {
         o.ended = true;
     }
@@ -92,19 +105,31 @@ Outcome Switch(std::int16_t policy, const std::function<void(FakeFileSystem&)>& 
         if (!inPlace && !inStore) o.lost.push_back(live);
     }
     if (d.fs.Content(Docs + "desktop.ini") != "hidden") o.lost.push_back(Docs + "desktop.ini");
+    if (!kept) return o;
+    const auto backups = d.fs.Dump(Backup::Root(d.c));
+    for (const auto& [relative, content] : AoisOlder) {
+        bool found = d.fs.Content(Data + "\\Aoi\\" + relative) == content;
+        for (const auto& [path, bytes] : backups)
+            found = found || (path.size() > relative.size() && bytes == content &&
+                              path.substr(path.size() - relative.size() - 5) == "\\Aoi\\" + relative);
+        if (!found) o.lost.push_back("older " + relative);
+    }
     return o;
 }
 
 constexpr Op AllOps[] = {Op::GetAttributes, Op::SetAttributes, Op::List,         Op::Copy, Op::Move,
                          Op::Delete,        Op::CreateFolder,  Op::RemoveFolder, Op::Read, Op::Write};
 
-TEST(EngineFaultSweep, NoSingleFailureOrStopLosesThePreviousUsersFiles) {
+class EngineFaultSweep : public ::testing::TestWithParam<bool> {};
+
+TEST_P(EngineFaultSweep, NoSingleFailureOrStopLosesThePreviousUsersFiles) {
+    const bool kept = GetParam();
     // A clean switch first: it must work, and it tells how many calls of
     // each kind there are to fail.
     std::map<Op, int> calls;
     int mutations = 0;
     {
-        const Outcome clean = Switch(1, [&](FakeFileSystem& fs) { fs.ResetCounts(); });
+        const Outcome clean = Switch(1, [&](FakeFileSystem& fs) { fs.ResetCounts(); }, kept);
         ASSERT_TRUE(clean.saved && clean.restored);
         ASSERT_TRUE(clean.lost.empty());
     }
@@ -112,9 +137,16 @@ TEST(EngineFaultSweep, NoSingleFailureOrStopLosesThePreviousUsersFiles) {
         Desk d(true);
         Seed(d);
         d.fs.ResetCounts();
-        ASSERT_TRUE(SaveUserData(d.c, "Aoi"));
-        ASSERT_TRUE(RestoreUserData(d.c, "Ken", "Aoi"));
+        SwitchLog log(d.c);
+        Backup backup(d.c);
+        ItemHooks hooks;
+        if (kept) hooks.log = &log, hooks.backup = &backup, log.Begin("Aoi", "Ken", SwitchCause::LogonDialog);
+        ASSERT_TRUE(SaveUserData(d.c, "Aoi", &hooks));
+        ASSERT_TRUE(RestoreUserData(d.c, "Ken", "Aoi", &hooks));
+        if (kept) log.End(true), backup.Prune();
         EXPECT_EQ(d.fs.Content(Ini), "Ken-ini");
+        // The moves are in the sweep: every changed or dropped stored file.
+        if (kept) EXPECT_EQ(d.fs.Calls(Op::Move), 4);
         for (const Op op : AllOps) calls[op] = d.fs.Calls(op);
         mutations = d.fs.Mutations();
     }
@@ -133,7 +165,7 @@ TEST(EngineFaultSweep, NoSingleFailureOrStopLosesThePreviousUsersFiles) {
     for (const std::int16_t policy : {1, 2}) {
         for (const Op op : AllOps) {
             for (int n = 1; n <= calls[op]; ++n) {
-                const Outcome o = Switch(policy, [&](FakeFileSystem& fs) { fs.FailNth(op, n); });
+                const Outcome o = Switch(policy, [&](FakeFileSystem& fs) { fs.FailNth(op, n); }, kept);
                 tally(o, std::string("policy ") + std::to_string(policy) + ", " + FakeFileSystem::OpName(op) + " #" +
                              std::to_string(n) + " fails");
             }
@@ -141,7 +173,7 @@ TEST(EngineFaultSweep, NoSingleFailureOrStopLosesThePreviousUsersFiles) {
     }
     for (const bool halfDone : {false, true}) {
         for (int n = 1; n <= mutations; ++n) {
-            const Outcome o = Switch(1, [&](FakeFileSystem& fs) { fs.AbortAtMutation(n, halfDone); });
+            const Outcome o = Switch(1, [&](FakeFileSystem& fs) { fs.AbortAtMutation(n, halfDone); }, kept);
             EXPECT_TRUE(o.ended) << "stop at change #" << n;
             tally(o, "process stops at change #" + std::to_string(n) + (halfDone ? " (half-done copy)" : ""));
         }
@@ -152,6 +184,8 @@ TEST(EngineFaultSweep, NoSingleFailureOrStopLosesThePreviousUsersFiles) {
     EXPECT_GT(stoppedInRestore, 0);
     EXPECT_EQ(losses, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(WithoutAndWithLogAndBackup, EngineFaultSweep, ::testing::Bool());
 
 }  // namespace
 }  // namespace tollervy::enginetest

@@ -167,10 +167,11 @@ TEST(InPlaceRecord, ACompleteSwitchRecordsTheNewOwnerAndChangesNothingElse) {
     InPlaceRecord record;
     record.Load(d.p.context);
     for (const char* key : {"F1", "F2", "F3"}) EXPECT_EQ(record.Owner(key), "Ben") << key;
-    // The record is the one file the switch adds to the store's root.
+    // The record and the switch log are the files the switch adds to the
+    // store's root.
     std::vector<std::string> root;
     d.p.fs.List(Store, 0, root);
-    EXPECT_EQ(root, std::vector<std::string>{InPlaceRecordName});
+    EXPECT_EQ(root, (std::vector<std::string>{InPlaceRecordName, "Switch.log"}));
 }
 
 TEST(InPlaceRecord, TheSameUserAgainSwitchesOnlyWhenTheRecordDisagrees) {

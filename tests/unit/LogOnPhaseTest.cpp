@@ -202,7 +202,7 @@ TEST(LogOnPhase, AnUnregisteredUserGetsTheCommonCopiesAndNothingOfTheirsIsKept) 
     std::vector<std::string> users;
     d.p.fs.List(std::string(Desk::Data) + "\\", 16, users);
     std::erase_if(users, fakes::IsManifest);
-    EXPECT_EQ(users, (std::vector<std::string>{".", "..", "All Users", "Aoi", "Ben", "InPlace.dat", "User.dat"}));
+    EXPECT_EQ(users, (std::vector<std::string>{".", "..", "All Users", "Aoi", "Ben", "InPlace.dat", "Switch.log", "User.dat"}));
 
     // The guest's changes are thrown away at the next start; Ben, who is
     // registered with a password, still gets his copies without the dialog.
@@ -337,7 +337,7 @@ TEST(SwitchRun, AnUnregisteredUsersCopiesAreThrownAway) {
     std::vector<std::string> users;
     d.p.fs.List(std::string(Desk::Data) + "\\", 16, users);
     std::erase_if(users, fakes::IsManifest);
-    EXPECT_EQ(users, (std::vector<std::string>{".", "..", "All Users", "Aoi", "InPlace.dat"}));
+    EXPECT_EQ(users, (std::vector<std::string>{".", "..", "All Users", "Aoi", "InPlace.dat", "Switch.log"}));
 }
 
 
