@@ -42,9 +42,17 @@ std::string UserOfFolder(const std::string& userFolder) {
     return slash == std::string::npos ? f : f.substr(slash + 1);
 }
 
+// Windows' reason for the failure of the call just made, kept for the error
+// policy's question (a full disk, a folder that went away).
+bool Because(Context& c, ItemStep& step, bool ok) {
+    if (!ok) step.reason = c.fs.LastErrorText();
+    return ok;
+}
+
 // Checks shared by save and restore: the line names an item, the item is
 // not inside the data store, it exists, and it is not read-only.
-bool CheckLiveItem(Context& c, const std::string& line, Entry& e) {
+bool CheckLiveItem(Context& c, ItemStep& step, Entry& e) {
+    const std::string& line = step.line;
     if (!ReadEntry(c, line, e)) {
         ShowMessage(c, engine_text::FileSettingWrong, StyleStop);
         return false;
@@ -74,7 +82,7 @@ bool Wrapped(const ItemHooks* hooks, const ItemStep& step, Change change) {
 
 bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
     Entry e;
-    if (!CheckLiveItem(c, step.line, e)) return false;
+    if (!CheckLiveItem(c, step, e)) return false;
     step.key = e.key;
     step.store = JoinPath(step.userFolder, e.key);
     const std::string& store = step.store;
@@ -90,7 +98,7 @@ bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
     const std::string storedFile = JoinPath(store, e.name);
 
     const bool saved = Wrapped(hooks, step, [&] {
-        if (!ForgetReplaced(c, plan)) {
+        if (!Because(c, step, ForgetReplaced(c, plan))) {
             StoreUnwritable(c, plan.targetSide.path);
             return false;
         }
@@ -119,12 +127,12 @@ bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
                     WaitBeforeFileCopy(c, e.path);
                     // A copy that fails fails the item: the run must not go
                     // on to overwrite the only complete version.
-                    if (!c.fs.CopyFile(e.path, storedFile, true)) return false;
+                    if (!Because(c, step, c.fs.CopyFile(e.path, storedFile, true))) return false;
                 }
                 plan.completed = 1;
                 return true;
             }
-            return RunPlan(c, plan);
+            return Because(c, step, RunPlan(c, plan));
         }();
         RecordPlan(c, plan);
         return ok;
@@ -136,7 +144,7 @@ bool SaveItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
 
 bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
     Entry e;
-    if (!CheckLiveItem(c, step.line, e)) return false;
+    if (!CheckLiveItem(c, step, e)) return false;
     step.key = e.key;
 
     // The source: the user's stored copy, or the "All Users" copy when the
@@ -168,7 +176,7 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
     const bool restored = Wrapped(hooks, step, [&] {
         // The record names its generation of manifests once it is written.
         plan.targetSide = InPlaceSide(c, e.key, e.path);
-        if (!ForgetReplaced(c, plan)) {
+        if (!Because(c, step, ForgetReplaced(c, plan))) {
             ShowMessage(c, std::string(engine_text::NoWritePermission) + "\r\n\r\n" + plan.targetSide.path,
                         StyleStop);
             return false;
@@ -189,7 +197,13 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
                     if (option::ForcesReadOnly(c.state.DeleteReadOnly) && c.fs.GetAttributes(e.path, attributes) &&
                         (attributes & platform::AttrReadOnly))
                         c.fs.SetAttributes(e.path, attributes & ~static_cast<std::uint32_t>(platform::AttrReadOnly));
-                    if (c.fs.CopyFile(storedFile, e.path, false)) {
+                    if (Because(c, step, c.fs.CopyFile(storedFile, e.path, false))) {
+                        // A copy over an existing file need not take the
+                        // stored copy's attributes (Wine's keeps the old ones).
+                        std::uint32_t stored = 0, copied = 0;
+                        if (c.fs.GetAttributes(storedFile, stored) && c.fs.GetAttributes(e.path, copied) &&
+                            stored != copied && !Because(c, step, c.fs.SetAttributes(e.path, stored)))
+                            return false;
                         plan.completed = 1;
                         return true;
                     }
@@ -199,11 +213,12 @@ bool RestoreItem(Context& c, ItemStep& step, const ItemHooks* hooks) {
                     return false;
                 }
                 case EntryKind::Pattern:
-                    if (!ClearPathForCopy(c, e.folder, e.name, PlanTargets(plan))) return false;
-                    return RunPlan(c, plan);
+                    if (!Because(c, step, ClearPathForCopy(c, e.folder, e.name, PlanTargets(plan)))) return false;
+                    return Because(c, step, RunPlan(c, plan));
                 case EntryKind::Folder:
-                    if (!ClearPathForCopy(c, WithTrailingBackslash(e.path), "", PlanTargets(plan))) return false;
-                    return RunPlan(c, plan);
+                    if (!Because(c, step, ClearPathForCopy(c, WithTrailingBackslash(e.path), "", PlanTargets(plan))))
+                        return false;
+                    return Because(c, step, RunPlan(c, plan));
             }
             return false;
         }();
@@ -231,12 +246,14 @@ bool ReadFileList(Context& c, std::vector<std::string>& lines) {
     return true;
 }
 
-// The error policy's text for a failed item: what failed, and on the next
-// line the item's path, so that the person knows which file or folder it
-// was (another program holding it open, most often).
-std::string FailedItemText(const char* failure, const std::string& line) {
+// The error policy's text for a failed item: what failed, on the next line
+// the item's path, so that the person knows which file or folder it was
+// (another program holding it open, most often), and Windows' reason when
+// a call gave one (a full disk).
+std::string FailedItemText(const char* failure, const ItemStep& step) {
     std::string key, value;
-    return std::string(failure) + "\r\n" + (SplitFileLine(line, key, value) ? value : line);
+    std::string text = std::string(failure) + "\r\n" + (SplitFileLine(step.line, key, value) ? value : step.line);
+    return step.reason.empty() ? text : text + "\r\n" + step.reason;
 }
 
 // Every way out of an item clears the file line.
@@ -340,7 +357,7 @@ bool SaveUserData(Context& c, const std::string& user, const ItemHooks* hooks) {
             step.userFolder = step.user == user ? folder : EnsureUserFolder(c, step.user);
             ok = ClearingFileLine(c, [&] { return SaveItem(c, step, hooks); });
         }
-        if (!ok && !ConfirmContinue(c, FailedItemText(engine_text::SaveItemFailed, lines[i]))) return false;
+        if (!ok && !ConfirmContinue(c, FailedItemText(engine_text::SaveItemFailed, step))) return false;
     }
     SetBar(c, 50);
     return true;
@@ -382,7 +399,7 @@ bool RestoreUserData(Context& c, const std::string& user, const std::string& pre
         step.user = user;
         step.userFolder = folder;
         const bool ok = ClearingFileLine(c, [&] { return RestoreItem(c, step, hooks); });
-        if (!ok && !ConfirmContinue(c, FailedItemText(engine_text::RestoreItemFailed, lines[i]))) return false;
+        if (!ok && !ConfirmContinue(c, FailedItemText(engine_text::RestoreItemFailed, step))) return false;
     }
     return true;
 }

@@ -41,6 +41,7 @@ struct ItemStep {
     std::string user;            // save: whose copy is stored; restore: who gets the live item
     std::string userFolder;      // Data\<user> (restore: the folder asked for)
     std::string store;           // the stored copy folder written (save) or read (restore)
+    std::string reason;          // Windows' reason when a call failed the item
 };
 
 // Points at which a caller can wrap each item. Every beforeChange that
