@@ -29,6 +29,7 @@ constexpr const char* PathNotAllowed = "このパスを設定することはで�
 constexpr const char* SamePathListed = "同じパスがすでに設定されています";
 constexpr const char* RemoveQuestion = "を\r\nリストから削除しますか?";
 constexpr const char* PhaseSavingCurrent = "現在の情報を保存中";
+constexpr const char* SavingCurrentFailed = "現在のデータの保存に失敗しました";
 
 // Keys are numbered up to here; a list never comes near it.
 constexpr long HighestKeyNumber = 99999999;
@@ -357,7 +358,15 @@ bool FileListPage::ApplyPendingList() {
             record.Set(c, key, "");
             return false;
         }
-        if (!SaveFileEntry(c, allUsersFolder, line) || !WriteIniValue(c, keys::FileSection, key, path)) {
+        // A copy that fails half-way (a full disk) is named with Windows'
+        // reason; the path is not listed.
+        ItemHooks hooks;
+        hooks.afterChange = [&](const ItemStep& step, bool succeeded) {
+            if (!succeeded)
+                ShowMessage(c, std::string(SavingCurrentFailed) + "\r\n" + path +
+                                   (step.reason.empty() ? "" : "\r\n" + step.reason), StyleStop);
+        };
+        if (!SaveFileEntry(c, allUsersFolder, line, &hooks) || !WriteIniValue(c, keys::FileSection, key, path)) {
             // Nothing may stay under a key that was not given: the next
             // path to get it would be handed this copy. Whatever lies there
             // now was written by this save alone.
