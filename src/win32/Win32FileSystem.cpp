@@ -258,6 +258,7 @@ bool Win32FileSystem::WriteFileAtomic(const std::string& path, const std::string
         if (!file.Valid()) return Failed();
         if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get()) || !file.Close()) {
             Failed();
+            file.Close();  // an open file is not deleted (a full disk left it)
             DeleteFileW(temporary.c_str());
             return false;
         }
