@@ -78,6 +78,16 @@ bool Scenario::Start(Process& p, const std::string& args, bool waitIdle) {
     return false;
 }
 
+void Scenario::Answer(Process& p, const std::string& text, int button, const std::string& shot) {
+    HWND box = WaitForMessageBox(p, "Tollervy", kWait);
+    ASSERT_NE(box, nullptr) << "no message came: " << text;
+    EXPECT_EQ(MessageText(box), text);
+    LetPaint(box);
+    Screenshot(Shot(shot));
+    ASSERT_TRUE(PressButton(box, button));
+    EXPECT_TRUE(WaitWindowGone(box, kWait));
+}
+
 bool Scenario::HeldBy(const std::vector<std::string>& keys, const std::string& owner) const {
     const auto owners = inst_->InPlaceOwners();
     for (const auto& key : keys) {

@@ -73,6 +73,10 @@ protected:
     // or the wait timed out).
     HWND WaitResident(Process& p, const std::vector<std::string>& keys, const std::string& owner);
 
+    // Waits for the program's message box, checks its text, photographs it
+    // and presses `button`.
+    void Answer(Process& p, const std::string& text, int button, const std::string& shot);
+
     // True when the in-place record names `owner` for every key.
     bool HeldBy(const std::vector<std::string>& keys, const std::string& owner) const;
 
