@@ -32,16 +32,7 @@ const std::string kRestoreFailed = "ユーザのデータの復活に失敗し�
 
 std::string SmallDrive() { return EnvVar("TOLLERVY_SMALL_DRIVE"); }
 
-// Windows' own words for a full disk, as the program gets them.
-std::string DiskFullText() {
-    wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, ERROR_DISK_FULL, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring s = text ? text : L"";
-    if (text) LocalFree(text);
-    while (!s.empty() && (s.back() == L'\r' || s.back() == L'\n' || s.back() == L' ')) s.pop_back();
-    return Utf8(s);
-}
+std::string DiskFullText() { return SystemText(ERROR_DISK_FULL); }
 
 // A tree of `files` files of `size` bytes each, in two folders.
 Tree Docs(const std::string& owner, int files, std::size_t size) {

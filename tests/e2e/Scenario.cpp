@@ -17,6 +17,16 @@ std::string Joined(const std::vector<std::string>& texts) {
     return s;
 }
 
+std::string SystemText(DWORD error) {
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring s = text ? text : L"";
+    if (text) LocalFree(text);
+    while (!s.empty() && (s.back() == L'\r' || s.back() == L'\n' || s.back() == L' ')) s.pop_back();
+    return Utf8(s);
+}
+
 std::string FileSection(const std::vector<std::pair<std::string, std::string>>& items) {
     std::string s = "[File]\n";
     for (const auto& [key, path] : items) s += key + "=" + path + "\n";

@@ -21,6 +21,10 @@ std::string LoginName();
 // "[a] [b] ": message texts for a failure message.
 std::string Joined(const std::vector<std::string>& texts);
 
+// Windows' own text for an error number, as a program gets it from
+// FormatMessage (the reason the error policy's question gives).
+std::string SystemText(DWORD error);
+
 // The section [File] of a settings file: one line key=path per item.
 std::string FileSection(const std::vector<std::pair<std::string, std::string>>& items);
 
