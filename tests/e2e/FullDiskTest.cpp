@@ -153,22 +153,20 @@ TEST_F(FullStore, NoStopsWithNothingLostAndTheNextSwitchSavesAll) {
     NextSwitchesPutItRight();
 }
 
-// "Yes" goes on: the memo finds the disk as full as the folder left it, and
-// neither item is overwritten where its copy could not be saved (the
-// restore asks about each); both stay A's, and the record says so.
-TEST_F(FullStore, YesGoesOnAndWhatCouldNotBeSavedStaysInPlace) {
+// "Yes" goes on: the copy that did not fit is gone again, so the memo
+// finds room and is switched; the folder that could not be saved is not
+// overwritten (the restore asks about it too) and stays A's, as recorded.
+TEST_F(FullStore, YesGoesOnTheUnsavedFolderStaysAndTheMemoIsSwitched) {
     ASSERT_NO_FATAL_FAILURE(SetUpUsers(liveRoot(), Docs("A", 6, 300000), Docs("B", 4, 20000)));
     ASSERT_NO_FATAL_FAILURE(Fill(600000));
     ASSERT_NO_FATAL_FAILURE(RunB({{kQuestion + kSaveFailed + docs() + "\\\r\n" + DiskFullText(), IDYES},
-                                  {kQuestion + kSaveFailed + memo() + "\r\n" + DiskFullText(), IDYES},
-                                  {kQuestion + kRestoreFailed + docs() + "\\", IDYES},
-                                  {kQuestion + kRestoreFailed + memo(), IDYES}},
+                                  {kQuestion + kRestoreFailed + docs() + "\\", IDYES}},
                                  {}));
-    EXPECT_EQ(inst().InPlaceOwners(), (Owners{{"F1", "A"}, {"F2", "A"}}));
+    EXPECT_EQ(inst().InPlaceOwners(), (Owners{{"F1", "A"}, {"F2", "B"}}));
     EXPECT_EQ(TreeDifference(a, ReadTree(docs())), "");
-    EXPECT_EQ(MemoNow(), aMemo);
+    EXPECT_EQ(MemoNow(), bMemo);
+    EXPECT_EQ(Stored("A", "F2", "メモ.txt"), aMemo);
     EXPECT_EQ(TreeDifference(b, ReadTree(inst().StorePath("B", "F1"))), "");
-    EXPECT_EQ(Stored("B", "F2", "メモ.txt"), bMemo);
     ASSERT_NO_FATAL_FAILURE(MakeRoom());
     NextSwitchesPutItRight();
 }
@@ -183,6 +181,10 @@ TEST_F(FullDisk, ARestoreLargerThanTheRoomLeftKeepsBothCopiesInTheStore) {
     ASSERT_NO_FATAL_FAILURE(
         RunB({{kQuestion + kRestoreFailed + docs() + "\\\r\n" + DiskFullText(), IDNO}}, {kRunEnds}));
     EXPECT_EQ(inst().InPlaceOwners(), (Owners{{"F1", "*"}, {"F2", "A"}}));
+    // Each file in the folder is whole: B's, or A's not yet replaced.
+    for (const auto& [path, bytes] : ReadTree(docs()))
+        EXPECT_TRUE(path.back() == '\\' || (b.count(path) && b.at(path) == bytes) || (a.count(path) && a.at(path) == bytes))
+            << path << " is cut short";
     EXPECT_EQ(TreeDifference(a, ReadTree(inst().StorePath("A", "F1"))), "");
     EXPECT_EQ(TreeDifference(b, ReadTree(inst().StorePath("B", "F1"))), "");
     EXPECT_EQ(MemoNow(), aMemo);
