@@ -1,4 +1,6 @@
-// A disk that fills up during a switch, on a small real volume: tools/test
+// A disk that fills up during a switch, and a listed folder that goes away.
+//
+// The full disk is a small real volume: tools/test
 // mounts a 4 MB tmpfs and maps it to a drive of the prefix
 // (TOLLERVY_SMALL_DRIVE, "T:"); without one these scenarios skip. The data
 // store or the live folder lies there, a file fills the rest but for a
@@ -42,55 +44,34 @@ Tree Docs(const std::string& owner, int files, std::size_t size) {
     return t;
 }
 
-class FullDisk : public Scenario {
+// A's copies in place ([Last] User = A), B's stored: a folder and a memo,
+// the folder first unless the memo is to be asked about first.
+class Switching : public Scenario {
 protected:
-    void SetUp() override {
-        if (SmallDrive().empty()) GTEST_SKIP() << "no small volume (TOLLERVY_SMALL_DRIVE)";
-        ASSERT_TRUE(RemoveTree(Small("")));
-        ASSERT_TRUE(MakeFolders(Small("")));
-        Scenario::SetUp();
-    }
-    void TearDown() override {
-        if (!SmallDrive().empty()) RemoveTree(Small(""));
-    }
-    // A folder of this scenario on the small volume.
-    std::string Small(const std::string& relative) const {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        return SmallDrive() + "\\" + info->name() + (relative.empty() ? "" : "\\" + relative);
-    }
-
-    // Fills the small volume until `room` bytes are left.
-    void Fill(std::size_t room) {
-        ULARGE_INTEGER free{};
-        ASSERT_TRUE(GetDiskFreeSpaceExW(Wide(SmallDrive() + "\\").c_str(), &free, nullptr, nullptr));
-        ASSERT_GT(free.QuadPart, room);
-        ASSERT_TRUE(WriteBytes(Small("filler.bin"), std::string(free.QuadPart - room, 'x')));
-    }
-    void MakeRoom() { ASSERT_TRUE(DeleteFileW(Wide(Small("filler.bin")).c_str())); }
-
-    std::string docs() const { return live_ + "\\書類"; }
-    std::string memo() const { return live_ + "\\メモ.txt"; }
-    std::string MemoNow() const {
-        std::string bytes;
-        return ReadBytes(memo(), bytes) ? bytes : "(missing)";
-    }
-    std::string Stored(const std::string& user, const std::string& key, const std::string& name) {
-        std::string bytes;
-        return ReadBytes(inst().StorePath(user, key) + "\\" + name, bytes) ? bytes : "(missing)";
-    }
-
-    // A's copies in place and [Last] User = A; B's stored.
-    void SetUpUsers(const std::string& liveRoot, const Tree& aDocs, const Tree& bDocs) {
+    void SetUpUsers(const std::string& liveRoot, const Tree& aDocs, const Tree& bDocs, bool memoFirst = false) {
         live_ = liveRoot;
         a = aDocs;
         b = bDocs;
+        if (memoFirst) std::swap(docsKey_, memoKey_);
         ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\nStatus=0\n[Last]\nUser=A\n" +
-                                    FileSection({{"F1", docs() + "\\"}, {"F2", memo()}})));
+                                    FileSection({{"F1", memoFirst ? memo() : docs() + "\\"},
+                                                 {"F2", memoFirst ? docs() + "\\" : memo()}})));
         ASSERT_TRUE(inst().MakeDataStore());
         ASSERT_TRUE(WriteTree(docs(), a));
         ASSERT_TRUE(WriteBytes(memo(), aMemo));
-        ASSERT_TRUE(WriteTree(inst().StorePath("B", "F1"), b));
-        ASSERT_TRUE(WriteTree(inst().StorePath("B", "F2"), {{"メモ.txt", bMemo}}));
+        ASSERT_TRUE(WriteTree(inst().StorePath("B", docsKey_), b));
+        ASSERT_TRUE(WriteTree(inst().StorePath("B", memoKey_), {{"メモ.txt", bMemo}}));
+    }
+    std::string docs() const { return live_ + "\\書類"; }
+    std::string memo() const { return live_ + "\\メモ.txt"; }
+    std::string MemoNow() const { return Bytes(memo()); }
+    std::string Stored(const std::string& user) { return Bytes(inst().StorePath(user, memoKey_) + "\\メモ.txt"); }
+    static std::string Bytes(const std::string& path) {
+        std::string bytes;
+        return ReadBytes(path, bytes) ? bytes : "(missing)";
+    }
+    Owners HeldBy(const std::string& docsOwner, const std::string& memoOwner) const {
+        return {{docsKey_, docsOwner}, {memoKey_, memoOwner}};
     }
 
     // Starts "B" and lets it run to its end after the questions answered.
@@ -104,30 +85,55 @@ protected:
         EXPECT_EQ(r.boxes, boxes);
     }
 
-    // Once there is room: "B" again saves what A has in place and puts B's
-    // copies there; then "A" gets A's back. Everybody's bytes are theirs.
+    // Once the disk has room or the folder is back: "B" saves what A has
+    // in place and puts B's copies there, "A" gets A's back. Everybody's
+    // bytes are theirs.
     void NextSwitchesPutItRight() {
-        ASSERT_NO_FATAL_FAILURE(RunB({}, {}));
-        EXPECT_EQ(inst().InPlaceOwners(), (Owners{{"F1", "B"}, {"F2", "B"}}));
-        EXPECT_EQ(TreeDifference(b, ReadTree(docs())), "");
-        EXPECT_EQ(MemoNow(), bMemo);
-        EXPECT_EQ(TreeDifference(a, ReadTree(inst().StorePath("A", "F1"))), "");
-        EXPECT_EQ(Stored("A", "F2", "メモ.txt"), aMemo);
-        Process p;
-        ASSERT_TRUE(Start(p, "\"A\""));
-        RunResult r = RunToEnd(p, kRun, Shot("back-to-a"));
-        ASSERT_TRUE(r.ended);
-        EXPECT_TRUE(r.boxes.empty()) << Joined(r.boxes);
-        EXPECT_EQ(TreeDifference(a, ReadTree(docs())), "");
-        EXPECT_EQ(MemoNow(), aMemo);
-        EXPECT_EQ(TreeDifference(b, ReadTree(inst().StorePath("B", "F1"))), "");
-        EXPECT_EQ(Stored("B", "F2", "メモ.txt"), bMemo);
+        for (const std::string user : {"B", "A"}) {
+            Process p;
+            ASSERT_TRUE(Start(p, "\"" + user + "\""));
+            RunResult r = RunToEnd(p, kRun, Shot("again-" + user));
+            ASSERT_TRUE(r.ended);
+            EXPECT_TRUE(r.boxes.empty()) << Joined(r.boxes);
+            EXPECT_EQ(inst().InPlaceOwners(), HeldBy(user, user));
+            EXPECT_EQ(TreeDifference(user == "A" ? a : b, ReadTree(docs())), "") << user;
+            EXPECT_EQ(MemoNow(), user == "A" ? aMemo : bMemo) << user;
+        }
+        EXPECT_EQ(TreeDifference(a, ReadTree(inst().StorePath("A", docsKey_))), "");
+        EXPECT_EQ(TreeDifference(b, ReadTree(inst().StorePath("B", docsKey_))), "");
+        EXPECT_EQ(Stored("A"), aMemo);
+        EXPECT_EQ(Stored("B"), bMemo);
     }
 
-    std::string live_;
+    std::string live_, docsKey_ = "F1", memoKey_ = "F2";
     Tree a, b;
     const std::string aMemo = Content("A", "メモ", 100);
     const std::string bMemo = Content("B", "メモ", 300);
+};
+
+class FullDisk : public Switching {
+protected:
+    void SetUp() override {
+        if (SmallDrive().empty()) GTEST_SKIP() << "no small volume (TOLLERVY_SMALL_DRIVE)";
+        ASSERT_TRUE(RemoveTree(Small("")) && MakeFolders(Small("")));
+        Scenario::SetUp();
+    }
+    void TearDown() override {
+        if (!SmallDrive().empty()) RemoveTree(Small(""));
+    }
+    // A folder of this scenario on the small volume.
+    std::string Small(const std::string& relative) const {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        return SmallDrive() + "\\" + info->name() + (relative.empty() ? "" : "\\" + relative);
+    }
+    // Fills the small volume until `room` bytes are left.
+    void Fill(std::size_t room) {
+        ULARGE_INTEGER free{};
+        ASSERT_TRUE(GetDiskFreeSpaceExW(Wide(SmallDrive() + "\\").c_str(), &free, nullptr, nullptr));
+        ASSERT_GT(free.QuadPart, room);
+        ASSERT_TRUE(WriteBytes(Small("filler.bin"), std::string(free.QuadPart - room, 'x')));
+    }
+    void MakeRoom() { ASSERT_TRUE(DeleteFileW(Wide(Small("filler.bin")).c_str())); }
 };
 
 // The data store on the small volume: A's folder (1.8 MB) does not fit in
@@ -144,11 +150,11 @@ TEST_F(FullStore, NoStopsWithNothingLostAndTheNextSwitchSavesAll) {
     ASSERT_NO_FATAL_FAILURE(Fill(600000));
     ASSERT_NO_FATAL_FAILURE(
         RunB({{kQuestion + kSaveFailed + docs() + "\\\r\n" + DiskFullText(), IDNO}}, {kRunEnds}));
-    EXPECT_EQ(inst().InPlaceOwners(), (Owners{{"F1", "A"}, {"F2", "A"}}));
+    EXPECT_EQ(inst().InPlaceOwners(), HeldBy("A", "A"));
     EXPECT_EQ(TreeDifference(a, ReadTree(docs())), "");
     EXPECT_EQ(MemoNow(), aMemo);
     EXPECT_EQ(TreeDifference(b, ReadTree(inst().StorePath("B", "F1"))), "");
-    EXPECT_EQ(Stored("B", "F2", "メモ.txt"), bMemo);
+    EXPECT_EQ(Stored("B"), bMemo);
     ASSERT_NO_FATAL_FAILURE(MakeRoom());
     NextSwitchesPutItRight();
 }
@@ -162,10 +168,10 @@ TEST_F(FullStore, YesGoesOnTheUnsavedFolderStaysAndTheMemoIsSwitched) {
     ASSERT_NO_FATAL_FAILURE(RunB({{kQuestion + kSaveFailed + docs() + "\\\r\n" + DiskFullText(), IDYES},
                                   {kQuestion + kRestoreFailed + docs() + "\\", IDYES}},
                                  {}));
-    EXPECT_EQ(inst().InPlaceOwners(), (Owners{{"F1", "A"}, {"F2", "B"}}));
+    EXPECT_EQ(inst().InPlaceOwners(), HeldBy("A", "B"));
     EXPECT_EQ(TreeDifference(a, ReadTree(docs())), "");
     EXPECT_EQ(MemoNow(), bMemo);
-    EXPECT_EQ(Stored("A", "F2", "メモ.txt"), aMemo);
+    EXPECT_EQ(Stored("A"), aMemo);
     EXPECT_EQ(TreeDifference(b, ReadTree(inst().StorePath("B", "F1"))), "");
     ASSERT_NO_FATAL_FAILURE(MakeRoom());
     NextSwitchesPutItRight();
@@ -180,7 +186,7 @@ TEST_F(FullDisk, ARestoreLargerThanTheRoomLeftKeepsBothCopiesInTheStore) {
     ASSERT_NO_FATAL_FAILURE(Fill(600000));
     ASSERT_NO_FATAL_FAILURE(
         RunB({{kQuestion + kRestoreFailed + docs() + "\\\r\n" + DiskFullText(), IDNO}}, {kRunEnds}));
-    EXPECT_EQ(inst().InPlaceOwners(), (Owners{{"F1", "*"}, {"F2", "A"}}));
+    EXPECT_EQ(inst().InPlaceOwners(), HeldBy("*", "A"));
     // Each file in the folder is whole: B's, or A's not yet replaced.
     for (const auto& [path, bytes] : ReadTree(docs()))
         EXPECT_TRUE(path.back() == '\\' || (b.count(path) && b.at(path) == bytes) || (a.count(path) && a.at(path) == bytes))
@@ -293,6 +299,83 @@ TEST_F(FullProgramFolder, ARegistrationCopyThatDoesNotFitIsNamedAndLeftOut) {
     Tree store = ReadTree(inst().dataPath());
     store["InPlace.dat"] = "";  // its lines are the record's, checked above
     EXPECT_EQ(TreeDifference({{"All Users\\", ""}, {"InPlace\\", ""}, {"InPlace.dat", ""}}, store), "");
+}
+
+}  // namespace
+
+namespace {
+
+// A listed folder that goes away in the middle of a switch (a USB stick
+// pulled, a network drive gone, a folder renamed by another program). The
+// moment is fixed by an earlier item's question: another program holds the
+// memo open, and while the program asks about it the folder is renamed
+// away. The folder's item fails with its own question, nothing is replaced,
+// and once the folder is back the next switch is right.
+class VanishingFolder : public Switching {
+protected:
+    void SetUp() override {
+        Scenario::SetUp();
+        if (HasFatalFailure()) return;
+        ASSERT_NO_FATAL_FAILURE(SetUpUsers(liveRoot(), Docs("A", 3, 2000), Docs("B", 3, 3000), true));
+        held_ = CreateFileW(Wide(memo()).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held_, INVALID_HANDLE_VALUE);
+    }
+    void TearDown() override { Release(); }
+    void Release() {
+        if (held_ != INVALID_HANDLE_VALUE) CloseHandle(held_);
+        held_ = INVALID_HANDLE_VALUE;
+    }
+    std::string away() { return Live("書類-外した"); }
+    void Move(const std::string& from, const std::string& to) {
+        ASSERT_TRUE(MoveFileW(Wide(from).c_str(), Wide(to).c_str()));
+    }
+    // Waits for the question about the memo, renames the folder away, then
+    // answers.
+    void VanishAt(Process& p, const std::string& question, const std::string& shot) {
+        ASSERT_NE(WaitForMessageBox(p, "Tollervy", kWait), nullptr);
+        ASSERT_NO_FATAL_FAILURE(Move(docs(), away()));
+        ASSERT_NO_FATAL_FAILURE(Answer(p, question, IDYES, shot));
+    }
+    const std::string held = "\r\n" + SystemText(ERROR_SHARING_VIOLATION);
+    HANDLE held_ = INVALID_HANDLE_VALUE;
+};
+
+// Gone before its save: its save fails with its question, "No" stops. A's
+// copies are all where they were (the folder where it went), recorded as A's.
+TEST_F(VanishingFolder, GoneBeforeItsSaveAndNoStops) {
+    Process p;
+    ASSERT_TRUE(Start(p, "\"B\""));
+    ASSERT_NO_FATAL_FAILURE(VanishAt(p, kQuestion + kSaveFailed + memo() + held, "memo"));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, kQuestion + kSaveFailed + docs() + "\\", IDNO, "folder"));
+    RunResult r = RunToEnd(p, kRun, Shot("ends"));
+    ASSERT_TRUE(r.ended);
+    EXPECT_EQ(r.boxes, std::vector<std::string>{kRunEnds});
+    EXPECT_EQ(inst().InPlaceOwners(), HeldBy("A", "A"));
+    EXPECT_EQ(TreeDifference(a, ReadTree(away())), "");
+    ASSERT_NO_FATAL_FAILURE(Move(away(), docs()));
+    Release();
+    NextSwitchesPutItRight();
+}
+
+// Saved, then gone before its restore: "Yes" goes on, its restore fails
+// with its question before anything is replaced; both complete copies stay
+// (B's in the store, A's saved and in the folder) and the record names A.
+TEST_F(VanishingFolder, GoneBeforeItsRestoreAndYesGoesOn) {
+    Process p;
+    ASSERT_TRUE(Start(p, "\"B\""));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, kQuestion + kSaveFailed + memo() + held, IDYES, "memo-save"));
+    ASSERT_NO_FATAL_FAILURE(VanishAt(p, kQuestion + kRestoreFailed + memo(), "memo-restore"));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, kQuestion + kRestoreFailed + docs() + "\\", IDYES, "folder"));
+    RunResult r = RunToEnd(p, kRun, Shot("ends"));
+    ASSERT_TRUE(r.ended);
+    EXPECT_TRUE(r.boxes.empty()) << Joined(r.boxes);
+    EXPECT_EQ(inst().InPlaceOwners(), HeldBy("A", "A"));
+    EXPECT_EQ(TreeDifference(a, ReadTree(away())), "");
+    EXPECT_EQ(TreeDifference(a, ReadTree(inst().StorePath("A", docsKey_))), "");
+    ASSERT_NO_FATAL_FAILURE(Move(away(), docs()));
+    Release();
+    NextSwitchesPutItRight();
 }
 
 }  // namespace

@@ -187,32 +187,3 @@ TEST(FileListApply, EveryFailureOfASaveLosesNothing) {
 
 }  // namespace
 }  // namespace tollervy
-
-namespace tollervy {
-namespace {
-
-// A registration copy that runs out of room half-way is named with the path
-// and Windows' reason; the path is not listed and nothing of its copy stays.
-TEST(FileListApply, ARegistrationCopyOnAFullDiskIsNamedAndLeavesNothing) {
-    Desk d;
-    SeedTwoItems(d);
-    d.p.fs.AddFile(Work + "Big\\a.dat", "a");
-    d.p.fs.AddFile(Work + "Big\\b.dat", "b");
-    LervIni& dlg = OpenSettings(d);
-    dlg.FilePath.SetText(Work + "Big\\");
-    dlg.FileAdd.Click();
-    d.p.fs.ResetCounts();
-    d.p.fs.FailNth(Op::Copy, 2, 112);
-    d.p.messages.Expect("現在のデータの保存に失敗しました", platform::AnswerOK);
-    EXPECT_FALSE(dlg.ApplyFileList());
-    EXPECT_EQ(d.p.messages.Last().text,
-              "現在のデータの保存に失敗しました\r\n" + Work + "Big\\\r\nThere is not enough space on the disk.");
-    EXPECT_EQ(FileSection(d), (std::vector<std::string>{"F1=" + Work + "memo.txt", "F2=" + Work + "Notes\\"}));
-    EXPECT_FALSE(d.p.fs.Exists(Stored("All Users", "F3")));
-    InPlaceRecord record;
-    record.Load(d.p.context);
-    EXPECT_EQ(record.Owner("F3"), "");
-}
-
-}  // namespace
-}  // namespace tollervy
