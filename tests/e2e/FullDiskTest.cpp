@@ -143,38 +143,29 @@ protected:
     std::string InstallFolder() const override { return Small("Tollervy"); }
 };
 
-// "No" ends the run: A's copies stay in place and are recorded as A's, B's
-// stored copies are whole.
-TEST_F(FullStore, NoStopsWithNothingLostAndTheNextSwitchSavesAll) {
-    ASSERT_NO_FATAL_FAILURE(SetUpUsers(liveRoot(), Docs("A", 6, 300000), Docs("B", 4, 20000)));
-    ASSERT_NO_FATAL_FAILURE(Fill(600000));
-    ASSERT_NO_FATAL_FAILURE(
-        RunB({{kQuestion + kSaveFailed + docs() + "\\\r\n" + DiskFullText(), IDNO}}, {kRunEnds}));
-    EXPECT_EQ(inst().InPlaceOwners(), HeldBy("A", "A"));
-    EXPECT_EQ(TreeDifference(a, ReadTree(docs())), "");
-    EXPECT_EQ(MemoNow(), aMemo);
-    EXPECT_EQ(TreeDifference(b, ReadTree(inst().StorePath("B", "F1"))), "");
-    EXPECT_EQ(Stored("B"), bMemo);
-    ASSERT_NO_FATAL_FAILURE(MakeRoom());
-    NextSwitchesPutItRight();
-}
-
-// "Yes" goes on: the copy that did not fit is gone again, so the memo
-// finds room and is switched; the folder that could not be saved is not
-// overwritten (the restore asks about it too) and stays A's, as recorded.
-TEST_F(FullStore, YesGoesOnTheUnsavedFolderStaysAndTheMemoIsSwitched) {
-    ASSERT_NO_FATAL_FAILURE(SetUpUsers(liveRoot(), Docs("A", 6, 300000), Docs("B", 4, 20000)));
-    ASSERT_NO_FATAL_FAILURE(Fill(600000));
-    ASSERT_NO_FATAL_FAILURE(RunB({{kQuestion + kSaveFailed + docs() + "\\\r\n" + DiskFullText(), IDYES},
-                                  {kQuestion + kRestoreFailed + docs() + "\\", IDYES}},
-                                 {}));
-    EXPECT_EQ(inst().InPlaceOwners(), HeldBy("A", "B"));
-    EXPECT_EQ(TreeDifference(a, ReadTree(docs())), "");
-    EXPECT_EQ(MemoNow(), bMemo);
-    EXPECT_EQ(Stored("A"), aMemo);
-    EXPECT_EQ(TreeDifference(b, ReadTree(inst().StorePath("B", "F1"))), "");
-    ASSERT_NO_FATAL_FAILURE(MakeRoom());
-    NextSwitchesPutItRight();
+// "No" ends the run: A's copies stay in place, recorded as A's. "Yes" goes
+// on: the copy that did not fit is gone again, so the memo finds room and is
+// switched; the folder that could not be saved is not overwritten (the
+// restore asks about it too). B's stored copies stay whole either way.
+TEST_F(FullStore, NoStopsAndYesGoesOnWithNothingLost) {
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        ASSERT_NO_FATAL_FAILURE(SetUpUsers(liveRoot(), Docs("A", 6, 300000), Docs("B", 4, 20000)));
+        ASSERT_NO_FATAL_FAILURE(Fill(600000));
+        const std::string saveFailed = kQuestion + kSaveFailed + docs() + "\\\r\n" + DiskFullText();
+        if (yes)
+            ASSERT_NO_FATAL_FAILURE(RunB({{saveFailed, IDYES}, {kQuestion + kRestoreFailed + docs() + "\\", IDYES}}, {}));
+        else
+            ASSERT_NO_FATAL_FAILURE(RunB({{saveFailed, IDNO}}, {kRunEnds}));
+        EXPECT_EQ(inst().InPlaceOwners(), HeldBy("A", yes ? "B" : "A"));
+        EXPECT_EQ(TreeDifference(a, ReadTree(docs())), "");
+        EXPECT_EQ(MemoNow(), yes ? bMemo : aMemo);
+        EXPECT_EQ(TreeDifference(b, ReadTree(inst().StorePath("B", "F1"))), "");
+        EXPECT_EQ(Stored("B"), bMemo);
+        ASSERT_NO_FATAL_FAILURE(MakeRoom());
+        NextSwitchesPutItRight();
+        ASSERT_TRUE(RemoveTree(inst().dataPath()));
+    }
 }
 
 // The live folder on the small volume: B's copy (1.8 MB) does not fit in
