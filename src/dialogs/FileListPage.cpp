@@ -34,6 +34,7 @@ constexpr const char* KeyOutsideUser = "HKEY_CURRENT_USER の下のキーだけ�
 constexpr const char* KeyProtected =
     "このキーを設定することはできません\r\nWindows の動作に必要なキーか、それを含むキーです";
 constexpr const char* KeyNotFound = "キーが見つかりません。\r\n確認してください";
+constexpr const char* SavingCurrentFailed = "現在のデータの保存に失敗しました";
 
 // Keys are numbered up to here; a list never comes near it.
 constexpr long HighestKeyNumber = 99999999;
@@ -411,7 +412,15 @@ bool FileListPage::ApplyPendingList() {
             record.Set(c, key, "");
             return false;
         }
-        if (!SaveFileEntry(c, allUsersFolder, line) || !WriteIniValue(c, SectionOf(key), key, path)) {
+        // A copy that fails half-way (a full disk) is named with Windows'
+        // reason; the path is not listed.
+        ItemHooks hooks;
+        hooks.afterChange = [&](const ItemStep& step, bool succeeded) {
+            if (!succeeded)
+                ShowMessage(c, std::string(SavingCurrentFailed) + "\r\n" + path +
+                                   (step.reason.empty() ? "" : "\r\n" + step.reason), StyleStop);
+        };
+        if (!SaveFileEntry(c, allUsersFolder, line, &hooks) || !WriteIniValue(c, SectionOf(key), key, path)) {
             // Nothing may stay under a key that was not given: the next
             // path to get it would be handed this copy. Whatever lies there
             // now was written by this save alone.

@@ -56,7 +56,7 @@ public:
         const std::string storedFile = JoinPath(store, e.name);
 
         return Wrapped(hooks, step, [&] {
-            if (!ForgetReplaced(c, plan)) {
+            if (!Because(c, step, ForgetReplaced(c, plan))) {
                 ShowStoreUnwritable(c, plan.targetSide.path);
                 return false;
             }
@@ -91,12 +91,12 @@ public:
                         WaitBeforeFileCopy(c, e.path);
                         // A copy that fails fails the item: the run must not
                         // go on to overwrite the only complete version.
-                        if (!c.fs.CopyFile(e.path, storedFile, true)) return Stopped(c, plan, e.path);
+                        if (!Because(c, step, c.fs.CopyFile(e.path, storedFile, true))) return Stopped(c, plan, e.path);
                     }
                     plan.completed = 1;
                     return true;
                 }
-                return RunPlan(c, plan);
+                return Because(c, step, RunPlan(c, plan));
             }();
             RecordPlan(c, plan);
             NoteOutcome(plan, step);
@@ -115,21 +115,22 @@ public:
         return Wrapped(hooks, step, [&] {
             // The record names its generation of manifests once it is written.
             plan.targetSide = InPlaceSide(c, e.key, e.path);
-            if (!ForgetReplaced(c, plan)) {
+            if (!Because(c, step, ForgetReplaced(c, plan))) {
                 ShowMessage(c, std::string(engine_text::NoWritePermission) + "\r\n\r\n" + plan.targetSide.path,
                             StyleStop);
                 return false;
             }
             const bool ok = [&] {
                 switch (e.kind) {
-                    case EntryKind::File: return RestoreFile(c, e, store, plan);
+                    case EntryKind::File: return RestoreFile(c, e, store, plan, step);
                     case EntryKind::Pattern:
-                        if (!ClearPathForCopy(c, e.folder, e.name, PlanTargets(plan))) return Stopped(c, plan, e.folder);
-                        return RunPlan(c, plan);
+                        if (!Because(c, step, ClearPathForCopy(c, e.folder, e.name, PlanTargets(plan))))
+                            return Stopped(c, plan, e.folder);
+                        return Because(c, step, RunPlan(c, plan));
                     case EntryKind::Folder:
-                        if (!ClearPathForCopy(c, WithTrailingBackslash(e.path), "", PlanTargets(plan)))
+                        if (!Because(c, step, ClearPathForCopy(c, WithTrailingBackslash(e.path), "", PlanTargets(plan))))
                             return Stopped(c, plan, e.path);
-                        return RunPlan(c, plan);
+                        return Because(c, step, RunPlan(c, plan));
                     case EntryKind::Registry: break;
                 }
                 return false;
@@ -141,7 +142,7 @@ public:
     }
 
 private:
-    static bool RestoreFile(Context& c, const Entry& e, const std::string& store, CopyPlan& plan) {
+    static bool RestoreFile(Context& c, const Entry& e, const std::string& store, CopyPlan& plan, ItemStep& step) {
         ShowStatus(c, e.path, false);
         if (FileCurrent(plan)) {
             plan.completed = 1;
@@ -155,7 +156,13 @@ private:
         if (option::ForcesReadOnly(c.state.DeleteReadOnly) && c.fs.GetAttributes(e.path, attributes) &&
             (attributes & platform::AttrReadOnly))
             c.fs.SetAttributes(e.path, attributes & ~static_cast<std::uint32_t>(platform::AttrReadOnly));
-        if (c.fs.CopyFile(storedFile, e.path, false)) {
+        if (Because(c, step, c.fs.CopyFile(storedFile, e.path, false))) {
+            // A copy over an existing file need not take the stored copy's
+            // attributes (Wine's keeps the old ones).
+            std::uint32_t stored = 0, copied = 0;
+            if (c.fs.GetAttributes(storedFile, stored) && c.fs.GetAttributes(e.path, copied) && stored != copied &&
+                !Because(c, step, c.fs.SetAttributes(e.path, stored)))
+                return Stopped(c, plan, e.path);
             plan.completed = 1;
             return true;
         }

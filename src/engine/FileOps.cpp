@@ -26,6 +26,10 @@ bool ReadOnlyMayChange(Context& c) {
     return option::ForcesReadOnly(c.state.DeleteReadOnly);
 }
 
+// Windows' error numbers of a full disk.
+constexpr std::uint32_t DiskFull = 112;
+constexpr std::uint32_t HandleDiskFull = 39;
+
 bool HasReadOnlyBit(Context& c, const std::string& path) {
     std::uint32_t attributes = 0;
     return c.fs.GetAttributes(path, attributes) && (attributes & AttrReadOnly) != 0;
@@ -40,6 +44,13 @@ namespace {
 bool CopyAndSetAttributes(Context& c, const std::string& source, std::uint32_t attributes,
                           const std::string& destination) {
     if (!c.fs.CopyFile(source, destination, false)) {
+        // A copy that ran out of room leaves no file cut short (Windows' own
+        // copy removes it; Wine's keeps what it wrote): what it replaced was
+        // gone the moment the copy began. Only a file that is there is
+        // deleted, so that the reason stays the copy's.
+        const std::uint32_t error = c.fs.LastError();
+        if ((error == DiskFull || error == HandleDiskFull) && ListingYields(c, destination, ListAll))
+            c.fs.DeleteFile(destination);
         Diagnostic(c, source, engine_text::CopyFailed);
         return false;
     }

@@ -40,6 +40,13 @@ bool Wrapped(const ItemHooks* hooks, const ItemStep& step, Change change) {
     return ok;
 }
 
+// Windows' reason for the failure of the call just made, kept for the error
+// policy's question (a full disk, a folder that went away).
+inline bool Because(Context& c, ItemStep& step, bool ok) {
+    if (!ok) step.reason = c.fs.LastErrorText();
+    return ok;
+}
+
 // Messages the kinds share: a path or copy that is not there (diagnostic),
 // and a data store that cannot be written.
 void ShowNotFound(Context& c, const std::string& path);

@@ -147,23 +147,25 @@ bool SaveUserFile(Context& c) {
     if (s.UserFilePath.empty()) s.UserFilePath = JoinPath(s.DataFolderPath, UserFileName);
     const std::string& path = s.UserFilePath;
 
-    if (!c.fs.DeleteFile(path)) {
-        // A file that stays (read-only, locked) would get the new lines
-        // appended to the old ones.
-        std::uint32_t attributes = 0;
-        if (c.fs.GetAttributes(path, attributes)) {
-            ShowMessage(c, SaveFailedMessage, StyleStop);
-            return false;
-        }
-    }
     const std::size_t count = std::min<std::size_t>(s.UserCount > 0 ? s.UserCount : 0, s.UserList.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!c.fs.AppendLine(path, UserLineOf(s.UserList[i]))) {
-            ShowMessage(c, SaveFailedMessage, StyleStop);
-            return false;
-        }
+    std::uint32_t attributes = 0;
+    const bool exists = c.fs.GetAttributes(path, attributes);
+    bool ok = !exists || !(attributes & platform::AttrReadOnly);  // as Windows keeps it from being replaced
+    if (ok && count == 0) {
+        ok = !exists || c.fs.DeleteFile(path);
+    } else if (ok) {
+        // The lines are written whole beside the file (in the system's code
+        // page) and then put in its place at once: a full disk or a stop
+        // half-way leaves the old file as it was, never cut short.
+        const std::string aside = path + ".new";
+        c.fs.DeleteFile(aside);
+        for (std::size_t i = 0; ok && i < count; ++i) ok = c.fs.AppendLine(aside, UserLineOf(s.UserList[i]));
+        std::string bytes;
+        ok = ok && c.fs.ReadFile(aside, bytes) && c.fs.WriteFileAtomic(path, bytes);
+        c.fs.DeleteFile(aside);
     }
-    return true;
+    if (!ok) ShowMessage(c, SaveFailedMessage, StyleStop);
+    return ok;
 }
 
 std::optional<std::vector<std::string>> SplitUserLine(const std::string& line, int fieldCount) {

@@ -33,11 +33,71 @@ std::size_t Win32Profile::WholeCharacters(const char* bytes, std::size_t count) 
     return i;
 }
 
+namespace {
+
+// Appends `count` bytes of blank lines to a file, so that it holds room on
+// the disk for what a write may add. False when the disk has no such room.
+bool Reserve(const std::string& ansiPath, std::size_t count) {
+    const HANDLE h = CreateFileA(ansiPath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    std::string blank;
+    while (blank.size() < count) blank += "\r\n";
+    DWORD written = 0;
+    const bool ok = SetFilePointer(h, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER &&
+                    WriteFile(h, blank.data(), static_cast<DWORD>(blank.size()), &written, nullptr) &&
+                    written == blank.size() && FlushFileBuffers(h);
+    CloseHandle(h);
+    return ok;
+}
+
+bool FlushToDisk(const std::string& ansiPath) {
+    const HANDLE h = CreateFileA(ansiPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool ok = FlushFileBuffers(h) != FALSE;
+    return CloseHandle(h) && ok;
+}
+
+}  // namespace
+
+// The profile function rewrites the whole file; on a full disk Wine's
+// leaves it cut short and still reports success. So the change is made to
+// a copy beside the file that already holds room for the longest line the
+// change can add (the space it frees when rewritten takes the new text),
+// and the copy is flushed and renamed over the file: the old file stays
+// whole until the new one is. A read-only file, and a file whose folder
+// takes no new file, are written in place as the profile function does.
 bool Win32Profile::WriteString(const std::string& file, const std::string& section, const std::string& key,
                                const std::string* value) {
+    const std::string ansiSection = ToAnsi(section), ansiKey = ToAnsi(key);
     const std::string ansiValue = value ? ToAnsi(*value) : std::string();
-    return WritePrivateProfileStringA(ToAnsi(section).c_str(), ToAnsi(key).c_str(),
-                                      value ? ansiValue.c_str() : nullptr, ToAnsi(file).c_str()) != FALSE;
+    const std::string ansiFile = ToAnsi(file);
+    const auto write = [&](const std::string& path) {
+        return WritePrivateProfileStringA(ansiSection.c_str(), ansiKey.c_str(), value ? ansiValue.c_str() : nullptr,
+                                          path.c_str()) != FALSE;
+    };
+    const DWORD attributes = GetFileAttributesA(ansiFile.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY)) return write(ansiFile);
+    const std::string aside = ansiFile + ".new";
+    if (!CopyFileA(ansiFile.c_str(), aside.c_str(), FALSE)) {
+        const DWORD error = GetLastError();
+        DeleteFileA(aside.c_str());
+        if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return false;
+        return write(ansiFile);
+    }
+    const std::size_t room = ansiSection.size() + ansiKey.size() + ansiValue.size() + 8;
+    bool ok = Reserve(aside, room) && write(aside);
+    // The profile functions keep files in a cache: let go of the copy's.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, aside.c_str());
+    ok = ok && FlushToDisk(aside) &&
+         MoveFileExA(aside.c_str(), ansiFile.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok) {
+        const DWORD error = GetLastError();
+        DeleteFileA(aside.c_str());
+        SetLastError(error);
+    }
+    return ok;
 }
 
 std::vector<std::string> Win32Profile::SplitSection(const char* buffer, std::size_t count) {

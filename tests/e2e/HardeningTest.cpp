@@ -22,6 +22,8 @@ const std::vector<std::string> kKeys = {"F1", "F2"};
 const std::string kQuestion =
     "エラーが発生しました\r\n処理を続行した場合、データがどうなるかわかりません\r\n処理を続行しますか?\r\n\r\n";
 const std::string kRunEnds = "異常が発生しました\r\n処理を終了します";
+// Windows' reason for a file another program holds open.
+const std::string kHeld = "\r\n" + SystemText(ERROR_SHARING_VIOLATION);
 
 using Owners = std::map<std::string, std::string>;
 
@@ -120,7 +122,7 @@ TEST_F(Hardening, AHeldFileAndNoStopsWithNothingLost) {
         Process p;
         ASSERT_TRUE(Start(p, "\"B\""));
         ASSERT_NO_FATAL_FAILURE(
-            Answer(p, kQuestion + "前ユーザのデータの待避に失敗しました\r\n" + memo(), IDNO, "save-question"));
+            Answer(p, kQuestion + "前ユーザのデータの待避に失敗しました\r\n" + memo() + kHeld, IDNO, "save-question"));
         RunResult r = RunToEnd(p, kRun, Shot("ends"));
         ASSERT_TRUE(r.ended);
         EXPECT_EQ(r.exitCode, 0u);
@@ -154,7 +156,7 @@ TEST_F(Hardening, AHeldFileAndYesGoesOnAndTheNextSwitchSavesIt) {
         Process p;
         ASSERT_TRUE(Start(p, "\"B\""));
         ASSERT_NO_FATAL_FAILURE(
-            Answer(p, kQuestion + "前ユーザのデータの待避に失敗しました\r\n" + memo(), IDYES, "save-question"));
+            Answer(p, kQuestion + "前ユーザのデータの待避に失敗しました\r\n" + memo() + kHeld, IDYES, "save-question"));
         ASSERT_NO_FATAL_FAILURE(
             Answer(p, kQuestion + "ユーザのデータの復活に失敗しました\r\n" + memo(), IDYES, "restore-question"));
         RunResult r = RunToEnd(p, kRun, Shot("ends"));
@@ -199,7 +201,7 @@ TEST_F(Hardening, AHeldFileAtTheExitRestoreOfAResidentSession) {
     ASSERT_NE(menu, nullptr) << "no menu at the icon";
     ASSERT_TRUE(ClickMenuItem(menu, 1, 2));  // "終了"
     ASSERT_NO_FATAL_FAILURE(
-        Answer(p, kQuestion + "前ユーザのデータの待避に失敗しました\r\n" + memo(), IDNO, "exit-question"));
+        Answer(p, kQuestion + "前ユーザのデータの待避に失敗しました\r\n" + memo() + kHeld, IDNO, "exit-question"));
     RunResult r = RunToEnd(p, kRun, Shot("ends"));
     ASSERT_TRUE(r.ended) << "the program did not end";
     EXPECT_EQ(r.boxes, std::vector<std::string>{kRunEnds});

@@ -17,6 +17,16 @@ std::string Joined(const std::vector<std::string>& texts) {
     return s;
 }
 
+std::string SystemText(DWORD error) {
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring s = text ? text : L"";
+    if (text) LocalFree(text);
+    while (!s.empty() && (s.back() == L'\r' || s.back() == L'\n' || s.back() == L' ')) s.pop_back();
+    return Utf8(s);
+}
+
 std::string FileSection(const std::vector<std::pair<std::string, std::string>>& items) {
     std::string s = "[File]\n";
     for (const auto& [key, path] : items) s += key + "=" + path + "\n";
@@ -76,6 +86,16 @@ bool Scenario::Start(Process& p, const std::string& args, bool waitIdle) {
     if (p.Start(inst().exePath(), args, inst().folder(), waitIdle)) return true;
     ADD_FAILURE() << "cannot start " << inst().exePath();
     return false;
+}
+
+void Scenario::Answer(Process& p, const std::string& text, int button, const std::string& shot) {
+    HWND box = WaitForMessageBox(p, "Tollervy", kWait);
+    ASSERT_NE(box, nullptr) << "no message came: " << text;
+    EXPECT_EQ(MessageText(box), text);
+    LetPaint(box);
+    Screenshot(Shot(shot));
+    ASSERT_TRUE(PressButton(box, button));
+    EXPECT_TRUE(WaitWindowGone(box, kWait));
 }
 
 bool Scenario::HeldBy(const std::vector<std::string>& keys, const std::string& owner) const {

@@ -21,6 +21,10 @@ std::string LoginName();
 // "[a] [b] ": message texts for a failure message.
 std::string Joined(const std::vector<std::string>& texts);
 
+// Windows' own text for an error number, as a program gets it from
+// FormatMessage (the reason the error policy's question gives).
+std::string SystemText(DWORD error);
+
 // The section [File] of a settings file: one line key=path per item.
 std::string FileSection(const std::vector<std::pair<std::string, std::string>>& items);
 
@@ -72,6 +76,10 @@ protected:
     // key as held by `owner`. The main window, or nullptr (the program ended
     // or the wait timed out).
     HWND WaitResident(Process& p, const std::vector<std::string>& keys, const std::string& owner);
+
+    // Waits for the program's message box, checks its text, photographs it
+    // and presses `button`.
+    void Answer(Process& p, const std::string& text, int button, const std::string& shot);
 
     // True when the in-place record names `owner` for every key.
     bool HeldBy(const std::vector<std::string>& keys, const std::string& owner) const;

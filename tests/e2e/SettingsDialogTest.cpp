@@ -519,10 +519,14 @@ TEST_F(SettingsDialog, AccessKeysAreUniqueOnEachPageAndWork) {
 
     // Alt+A applies and the dialog stays; Alt+C closes it.
     PostAltKey(dialog, 'a');
-    EXPECT_TRUE(WaitUntil([&] { return inst().IniValue("Delete", "ReadOnly") == std::optional<std::string>("1"); },
-                          kWait))
+    // Apply writes ErrorNext after ReadOnly: both, once it is done.
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return inst().IniValue("Delete", "ReadOnly") == std::optional<std::string>("1") &&
+                   inst().IniValue("Last", "ErrorNext") == std::optional<std::string>("0");
+        },
+        kWait))
         << "Alt+A did not apply";
-    EXPECT_EQ(inst().IniValue("Last", "ErrorNext"), std::optional<std::string>("0"));
     EXPECT_TRUE(p.Running());
     PostAltKey(dialog, 'c');
     EXPECT_TRUE(p.WaitExit(kWait)) << "Alt+C did not close the dialog";

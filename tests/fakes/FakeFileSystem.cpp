@@ -372,6 +372,7 @@ std::string FakeFileSystem::LastErrorText() {
         case ErrDirNotEmpty: return "The directory is not empty.";
         case ErrAlreadyExists: return "Cannot create a file when that file already exists.";
         case 21: return "The device is not ready.";
+        case 112: return "There is not enough space on the disk.";
         case 267: return "The directory name is invalid.";
         default: return "Error " + std::to_string(lastError_) + ".";
     }

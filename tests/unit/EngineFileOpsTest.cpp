@@ -94,6 +94,24 @@ TEST(EngineFileOps, CopyFailuresAreFalseWithTheirDiagnosticInDebugModeOnly) {
     EXPECT_EQ(d.messages.Last().style, 16u + 4096u);
 }
 
+// A copy that ran out of room (Windows' 112 and 39) leaves no destination,
+// so nothing cut short stays where the copy began; any other failure leaves
+// the destination alone.
+TEST(EngineFileOps, ACopyOnAFullDiskLeavesNoDestination) {
+    for (const std::uint32_t error : {112u, 39u, 5u}) {
+        Desk d;
+        d.fs.AddFile(R"(C:\s\a.txt)", "new");
+        d.fs.AddFile(R"(C:\d\a.txt)", "old");
+        d.fs.FailNth(Op::Copy, 1, error);
+        EXPECT_FALSE(CopyFileKeepAttr(d.c, R"(C:\s\a.txt)", R"(C:\d\a.txt)", false)) << error;
+        EXPECT_EQ(d.fs.Exists(R"(C:\d\a.txt)"), error == 5u) << error;
+        EXPECT_EQ(d.fs.LastError(), error) << "the reason stays the copy's";
+        d.fs.FailNth(Op::Copy, 2, error);
+        EXPECT_FALSE(CopyFileKeepAttr(d.c, R"(C:\s\a.txt)", R"(C:\d\new.txt)", false)) << error;
+        EXPECT_EQ(d.fs.LastError(), error) << "nothing to delete, the reason stays the copy's";
+    }
+}
+
 TEST(EngineFileOps, DeletingHonoursTheReadOnlySetting) {
     Desk d;
     d.fs.AddFile(R"(C:\ro.txt)", "", 1 | 2);

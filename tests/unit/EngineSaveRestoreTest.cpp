@@ -230,6 +230,35 @@ TEST(EngineRestore, AUsersCopyThatCannotBeReadIsNeverReplacedByAnotherOne) {
     EXPECT_EQ(e.fs.Content(Docs + "x.txt"), "Ken-x");
 }
 
+// A copy that fails an item (a full disk) is named in the question with
+// Windows' reason, for each kind of item, saving and restoring.
+TEST(EngineSave, TheQuestionNamesWindowsReasonForAFailedCopy) {
+    const std::string full = "\r\nThere is not enough space on the disk.";
+    struct Case {
+        bool saving;
+        int copy;  // which copy fails
+        std::string text;
+    };
+    for (const Case& k : {Case{true, 1, "前ユーザのデータの待避に失敗しました\r\n" + Docs + full},
+                          Case{true, 5, "前ユーザのデータの待避に失敗しました\r\n" + Ini + full},
+                          Case{true, 6, "前ユーザのデータの待避に失敗しました\r\n" + Saves + full},
+                          Case{false, 1, "ユーザのデータの復活に失敗しました\r\n" + Docs + full},
+                          Case{false, 3, "ユーザのデータの復活に失敗しました\r\n" + Ini + full},
+                          Case{false, 4, "ユーザのデータの復活に失敗しました\r\n" + Saves + full}}) {
+        Desk d;
+        SeedLive(d, "Aoi");
+        SeedStored(d, "Ken");
+        ListThree(d);
+        d.c.state.LastErrorNext = 2;
+        d.fs.FailNth(Op::Copy, k.copy, 112);
+        d.messages.Expect(platform::AnswerYes);
+        EXPECT_TRUE(k.saving ? SaveUserData(d.c, "Aoi") : RestoreUserData(d.c, "Ken", "Aoi")) << k.text;
+        ASSERT_EQ(d.messages.Count(), 1u) << k.text;
+        const std::string shown = d.messages.Last().text;
+        EXPECT_EQ(shown.substr(shown.rfind("\r\n\r\n") + 4), k.text);
+    }
+}
+
 TEST(EngineSave, ErrorPolicyDecidesAfterAFailedItem) {
     const std::string missing = R"(C:\App\gone.ini)";
     const std::string question = "エラーが発生しました\r\n処理を続行した場合、データがどうなるかわかりません\r\n処理を続行しますか?"

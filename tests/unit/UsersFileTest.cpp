@@ -2,6 +2,8 @@
 // gives.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "fakes/Cp932.h"
 #include "fakes/FakePlatform.h"
 #include "users/UserList.h"
@@ -266,15 +268,36 @@ TEST_F(UsersFile, AFailedWriteIsReported) {
     EXPECT_EQ(p.messages.Count(), 2u);
 }
 
-TEST_F(UsersFile, AFileThatCannotBeDeletedIsNotAppendedTo) {
-    WriteUserFile({"Aoi,old,1"});
-    p.fs.FailPath(userFile, false, 32, FakeFileSystem::Op::Delete);  // held open by another program
-    s.UserFilePath = userFile;
-    s.UserList = {UserRecord{"Aoi", "new", true, false}};
-    s.UserCount = 1;
-    p.messages.Expect("ユーザ情報の保存に失敗しました", platform::AnswerOK);
-    EXPECT_FALSE(SaveUserFile(c));
-    EXPECT_EQ(p.fs.TextLines(userFile), (std::vector<std::string>{"Aoi,old,1"}));
+// Whatever step of a save fails (a full disk, a file held open by another
+// program), the old file stays as it was, whole, and nothing is left beside
+// it.
+TEST_F(UsersFile, AFailedSaveLeavesTheOldFileWhole) {
+    struct Case {
+        const char* what;
+        std::function<void(FakeFileSystem&)> fault;
+    };
+    const std::string aside = userFile + ".new";
+    const Case cases[] = {
+        {"the second line of the new file", [](FakeFileSystem& fs) { fs.FailNth(FakeFileSystem::Op::Write, 2, 112); }},
+        {"reading the new file back", [](FakeFileSystem& fs) { fs.FailNth(FakeFileSystem::Op::Read, 1); }},
+        {"putting it in place", [](FakeFileSystem& fs) { fs.FailNth(FakeFileSystem::Op::Write, 3, 112); }},
+        {"a file held open", [&](FakeFileSystem& fs) { fs.FailPath(userFile, false, 32); }},
+    };
+    for (const auto& t : cases) {
+        p.fs.ClearFaults();
+        WriteUserFile({"Aoi,old,1", "Ken,k,0"});
+        const std::string before = p.fs.Content(userFile);
+        s.UserFilePath = userFile;
+        s.UserList = {UserRecord{"Aoi", "new", true, false}, UserRecord{"Mio", "m", true, false}};
+        s.UserCount = 2;
+        p.fs.ResetCounts();
+        t.fault(p.fs);
+        p.messages.Expect("ユーザ情報の保存に失敗しました", platform::AnswerOK);
+        EXPECT_FALSE(SaveUserFile(c)) << t.what;
+        p.fs.ClearFaults();
+        EXPECT_EQ(p.fs.Content(userFile), before) << t.what;
+        EXPECT_FALSE(p.fs.Exists(aside)) << t.what;
+    }
 }
 
 }  // namespace
