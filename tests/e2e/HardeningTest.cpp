@@ -289,11 +289,12 @@ TEST_F(Hardening, TheSwitchLogTellsWhatHappenedAndTheBackupKeepsWhatWasReplaced)
         Process p;
         ASSERT_TRUE(Start(p, "\"B\""));
         ASSERT_NO_FATAL_FAILURE(
-            Answer(p, kQuestion + "ユーザのデータの復活に失敗しました\r\n" + memo(), IDNO, "log-question"));
+            Answer(p, kQuestion + "ユーザのデータの復活に失敗しました\r\n" + memo() + kHeld, IDNO, "log-question"));
         RunResult r = RunToEnd(p, kRun, Shot("log-stopped"));
         ASSERT_TRUE(r.ended);
     }
-    // Windows' own words for a file another program holds.
+    // Windows' own words for a file another program holds: the line names
+    // them, then the question as it was asked (which ends with them too).
     wchar_t* text = nullptr;
     FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                    ERROR_SHARING_VIOLATION, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
@@ -302,7 +303,7 @@ TEST_F(Hardening, TheSwitchLogTellsWhatHappenedAndTheBackupKeepsWhatWasReplaced)
     while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' ')) reason.pop_back();
     EXPECT_EQ(LogLines(log, "エラー "),
               std::vector<std::string>{"エラー " + memo() + ": " + Utf8(reason) + " / ユーザのデータの復活に失敗しました " +
-                                       memo() + " / 回答: いいえ (中止)"});
+                                       memo() + " " + Utf8(reason) + " / 回答: いいえ (中止)"});
     EXPECT_EQ(LogLines(log, "切り替え終了").back(), "切り替え終了: 中断");
 }
 
