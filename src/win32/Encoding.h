@@ -23,6 +23,10 @@ std::string FromAnsi(const std::string& bytes);
 bool FitsAnsi(const std::string& utf8);
 
 // The text of a window (a control or a form).
+// Windows' own words for an error number, without the line break that ends
+// them ("error <n>" when it has none).
+std::string SystemErrorText(DWORD error);
+
 std::string WindowText(HWND window);
 void SetWindowTextUtf8(HWND window, const std::string& text);
 

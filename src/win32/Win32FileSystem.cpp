@@ -168,19 +168,7 @@ bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to, b
     return true;
 }
 
-std::string Win32FileSystem::LastErrorText() {
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, lastError_, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message;
-    if (n > 0 && text) message.assign(text, n);
-    if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' '))
-        message.pop_back();
-    if (message.empty()) return "error " + std::to_string(lastError_);
-    return Narrow(message);
-}
+std::string Win32FileSystem::LastErrorText() { return SystemErrorText(lastError_); }
 
 bool Win32FileSystem::MoveFile(const std::string& from, const std::string& to) {
     if (!MoveFileW(FileApiPath(from).c_str(), FileApiPath(to).c_str())) return Failed();
