@@ -9,8 +9,9 @@
 //              from that file), and checks that the key came back the same;
 //   unchanged  the same save and restore with the stored copy and the key
 //              already the same (nothing to write);
-//   parts      times the parts of an unchanged key's save and restore: the
-//              key's export, its registry file written and read back;
+//   parts      times the parts of a key's save and restore: the key's
+//              export, its registry file written and read back, and a walk
+//              opening every key for its stamps;
 //   reg        times Wine's "reg export" of the key into a file, then, after
 //              the key is deleted (untimed), "reg import" of that file;
 //   clean      removes the key and the folder.
@@ -26,6 +27,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "engine/RegistryItem.h"
@@ -181,7 +183,19 @@ int main(int argc, char** argv) {
         std::string reason;
         tollervy::regfile::Read(bytes, Narrow(Key), back, reason);
         const double read = Now() - t0;
-        std::printf("parts: export %.3f s, write %.3f s, read %.3f s\n", exported, written, read);
+        t0 = Now();
+        std::size_t keys = 0;
+        const std::function<void(const std::string&)> walk = [&](const std::string& key) {
+            tollervy::platform::KeyStamp stamp;
+            std::vector<tollervy::platform::KeyStamp> subkeys;
+            e.registry.StampKey(key, stamp, subkeys);
+            ++keys;
+            for (const auto& sub : subkeys) walk(key + "\\" + sub.name);
+        };
+        walk(Narrow(Key));
+        const double walked = Now() - t0;
+        std::printf("parts: export %.3f s, write %.3f s, read %.3f s, walk of %zu keys %.3f s\n", exported, written,
+                    read, keys, walked);
         return 0;
     }
     if (phase == "reg") {

@@ -60,13 +60,15 @@ bool PutValues(platform::Registry& r, const std::string& key, const std::vector<
 // --- The record of the key in place -----------------------------------------
 //
 // Data\InPlace\<key>.registry keeps the registry file of the key in place
-// with each key's stamp (last-write time and value count) as it was when
-// that file was made from it. While every stamp of the live tree still holds
-// (no key made or deleted, no time moved on, no count changed), the live
-// tree is those bytes, and a save or restore need not export it: a walk
-// reads one stamp per key instead of every value. Text: the line
-// "Tollervy registry 1", the item, one line "<time>\t<values>\t<key>" per
-// key, "bytes <n>" and the file's bytes.
+// with each key's stamp (its last-write time) as it was when that file was
+// made from it. While every stamp of the live tree still holds (no key made
+// or deleted, no time moved on), the live tree is those bytes, and a save or
+// restore need not export it: a walk reads the stamps instead of every
+// value. A key's subkeys are listed with their stamps, so a key the record
+// knows without subkeys, its stamp unchanged, is not opened at all: a subkey
+// made in it would have moved its time. Text: the line "Tollervy registry
+// 2", the item, one line "<time>\t<key>" per key, "bytes <n>" and the
+// file's bytes. (A record of another form is not read: the key is exported.)
 //
 // A key's time moves in the system clock's steps, so a change in the step of
 // the last one seen would not show: a record is written only from a walk in
@@ -76,30 +78,50 @@ bool PutValues(platform::Registry& r, const std::string& key, const std::vector<
 
 struct StampedKey {
     std::string path;
-    platform::KeyStamp stamp;
+    std::uint64_t lastWrite = 0;
     bool operator==(const StampedKey&) const = default;
 };
 using Stamps = std::vector<StampedKey>;
 
 constexpr std::uint64_t Settle = 2 * platform::FileTimeSecond;
-constexpr const char* RecordHeader = "Tollervy registry 1";
+constexpr const char* RecordHeader = "Tollervy registry 2";
 
-bool WalkInto(platform::Registry& r, const std::string& key, Stamps& stamps) {
-    StampedKey k{key, {}};
-    std::vector<std::string> names;
-    if (!r.StampKey(key, k.stamp, names)) return false;
-    stamps.push_back(std::move(k));
-    for (const auto& name : names)
-        if (!WalkInto(r, key + "\\" + name, stamps)) return false;
+// The keys a record knows to have no subkeys, with their times.
+using Leaves = std::map<std::string, std::uint64_t>;
+
+Leaves LeavesOf(const Stamps& recorded) {
+    Leaves leaves;
+    for (std::size_t i = 0; i < recorded.size(); ++i) {
+        const bool parent = i + 1 < recorded.size() && recorded[i + 1].path.size() > recorded[i].path.size() &&
+                            recorded[i + 1].path.compare(0, recorded[i].path.size() + 1, recorded[i].path + "\\") == 0;
+        if (!parent) leaves.emplace(recorded[i].path, recorded[i].lastWrite);
+    }
+    return leaves;
+}
+
+bool WalkInto(platform::Registry& r, const std::string& key, const Leaves& leaves, Stamps& stamps) {
+    platform::KeyStamp own;
+    std::vector<platform::KeyStamp> subkeys;
+    if (!r.StampKey(key, own, subkeys)) return false;
+    stamps.push_back({key, own.lastWrite});
+    for (const auto& sub : subkeys) {
+        const std::string path = key + "\\" + sub.name;
+        const auto leaf = leaves.find(path);
+        if (leaf != leaves.end() && leaf->second == sub.lastWrite)
+            stamps.push_back({path, sub.lastWrite});
+        else if (!WalkInto(r, path, leaves, stamps))
+            return false;
+    }
     return true;
 }
 
-// The live tree's stamps; none when the key does not exist.
-bool Walk(platform::Registry& r, const std::string& key, Stamps& stamps) {
+// The live tree's stamps, the keys `leaves` vouches for not opened; none
+// when the key does not exist.
+bool Walk(platform::Registry& r, const std::string& key, const Leaves& leaves, Stamps& stamps) {
     stamps.clear();
     bool exists = false;
     if (!r.KeyExists(key, exists)) return false;
-    return !exists || WalkInto(r, key, stamps);
+    return !exists || WalkInto(r, key, leaves, stamps);
 }
 
 std::string RecordPath(Context& c, const std::string& itemKey) {
@@ -107,6 +129,7 @@ std::string RecordPath(Context& c, const std::string& itemKey) {
 }
 
 bool ReadRecord(Context& c, const Entry& e, Stamps& stamps, std::string& bytes) {
+    stamps.clear();
     std::string text;
     std::uint32_t attributes = 0;
     if (!c.fs.GetAttributes(RecordPath(c, e.key), attributes) || !c.fs.ReadFile(RecordPath(c, e.key), text))
@@ -121,33 +144,32 @@ bool ReadRecord(Context& c, const Entry& e, Stamps& stamps, std::string& bytes) 
     };
     std::string l;
     if (!line(l) || l != RecordHeader || !line(l) || l != e.path) return false;
-    stamps.clear();
     while (line(l)) {
         if (l.rfind("bytes ", 0) == 0) {
             const std::string n = l.substr(6);
-            if (n.empty() || n.size() > 12 || n.find_first_not_of("0123456789") != std::string::npos) return false;
-            if (std::stoull(n) != text.size() - at) return false;
+            if (n.empty() || n.size() > 12 || n.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoull(n) != text.size() - at)
+                break;
             bytes = text.substr(at);
             return true;
         }
-        const auto tab1 = l.find('\t'), tab2 = l.find('\t', tab1 == std::string::npos ? 0 : tab1 + 1);
-        if (tab2 == std::string::npos) return false;
-        const std::string time = l.substr(0, tab1), values = l.substr(tab1 + 1, tab2 - tab1 - 1);
-        if (time.empty() || time.size() > 19 || values.empty() || values.size() > 9 ||
-            (time + values).find_first_not_of("0123456789") != std::string::npos)
-            return false;
-        stamps.push_back({l.substr(tab2 + 1), {std::stoull(time), static_cast<std::uint32_t>(std::stoull(values))}});
+        const auto tab = l.find('\t');
+        const std::string time = l.substr(0, tab);
+        if (tab == std::string::npos || time.empty() || time.size() > 19 ||
+            time.find_first_not_of("0123456789") != std::string::npos)
+            break;
+        stamps.push_back({l.substr(tab + 1), std::stoull(time)});
     }
+    stamps.clear();
     return false;
 }
 
 void WriteRecord(Context& c, const Entry& e, const Stamps& stamps, const std::string& bytes) {
     const std::uint64_t now = c.fs.Now();
     for (const auto& k : stamps)
-        if (k.stamp.lastWrite + Settle > now) return;  // a change in the same step would not show
+        if (k.lastWrite + Settle > now) return;  // a change in the same step would not show
     std::string text = std::string(RecordHeader) + "\r\n" + e.path + "\r\n";
-    for (const auto& k : stamps)
-        text += std::to_string(k.stamp.lastWrite) + "\t" + std::to_string(k.stamp.values) + "\t" + k.path + "\r\n";
+    for (const auto& k : stamps) text += std::to_string(k.lastWrite) + "\t" + k.path + "\r\n";
     text += "bytes " + std::to_string(bytes.size()) + "\r\n" + bytes;
     const std::string folder = JoinPath(c.state.DataFolderPath, "InPlace");
     std::string probe = folder;
@@ -165,14 +187,15 @@ bool DropRecord(Context& c, const Entry& e) {
 // else an export (recorded when no key changed while it ran and every
 // key's time is settled).
 bool LiveBytes(Context& c, const Entry& e, const std::string& key, std::string& bytes) {
-    Stamps before, recorded;
-    if (!Walk(*c.registry, key, before)) return false;
-    if (ReadRecord(c, e, recorded, bytes) && recorded == before) return true;
+    Stamps recorded, before;
+    const bool known = ReadRecord(c, e, recorded, bytes);
+    if (!Walk(*c.registry, key, LeavesOf(recorded), before)) return false;
+    if (known && recorded == before) return true;
     regfile::Tree tree;
     if (!ExportKey(*c.registry, key, tree)) return false;
     bytes = regfile::Write(tree);
     Stamps after;
-    if (Walk(*c.registry, key, after) && after == before) WriteRecord(c, e, after, bytes);
+    if (Walk(*c.registry, key, {}, after) && after == before) WriteRecord(c, e, after, bytes);
     return true;
 }
 
@@ -222,15 +245,16 @@ public:
             step.reason = file + "\r\n" + c.fs.LastErrorText();
             return false;
         }
+        std::string liveBytes;
+        if (!LiveBytes(c, e, key, liveBytes)) return RegistryFailed(c, step);
+        // What is in place is the copy already: left as it is (the copy is
+        // then the program's own export, and need not be read).
+        const bool current = liveBytes == bytes;
         regfile::Tree wanted, live;
-        if (!regfile::Read(bytes, key, wanted, step.reason)) {
+        if (!current && !regfile::Read(bytes, key, wanted, step.reason)) {
             step.reason = file + "\r\n" + step.reason;
             return false;
         }
-        std::string liveBytes;
-        if (!LiveBytes(c, e, key, liveBytes)) return RegistryFailed(c, step);
-        // What is in place is the copy already: left as it is.
-        const bool current = liveBytes == bytes;
         return Wrapped(hooks, step, [&] {
             if (current) return true;
             // The live tree, to know what the copy lacks: read from its own

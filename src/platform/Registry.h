@@ -27,12 +27,12 @@ struct RegValue {
     bool operator==(const RegValue&) const = default;
 };
 
-// What a key's own state shows without reading its values: the time of its
-// last change (a value written or deleted, a subkey made or deleted; 100 ns
-// units since 1601, UTC, in the system clock's steps) and its value count.
+// A key's stamp: the time of its last change (a value written or deleted, a
+// subkey made or deleted; 100 ns units since 1601, UTC, in the system
+// clock's steps). A change below its subkeys does not move it.
 struct KeyStamp {
+    std::string name;  // of a subkey, as listed; "" for the key itself
     std::uint64_t lastWrite = 0;
-    std::uint32_t values = 0;
     bool operator==(const KeyStamp&) const = default;
 };
 
@@ -48,9 +48,9 @@ public:
     virtual bool ListSubkeys(const std::string& key, std::vector<std::string>& names) = 0;
     // Every value of the key, in the registry's order.
     virtual bool ListValues(const std::string& key, std::vector<RegValue>& values) = 0;
-    // The key's stamp and the names of its direct subkeys (one opening of
-    // the key, its values not read).
-    virtual bool StampKey(const std::string& key, KeyStamp& stamp, std::vector<std::string>& subkeys) = 0;
+    // The key's stamp and its direct subkeys' names and stamps, in the
+    // registry's order (one opening of the key, its values not read).
+    virtual bool StampKey(const std::string& key, KeyStamp& stamp, std::vector<KeyStamp>& subkeys) = 0;
     // Creates the key and its missing parents (an existing key is kept).
     virtual bool CreateKey(const std::string& key) = 0;
     // Deletes a key that has no subkeys.

@@ -86,22 +86,25 @@ bool Win32Registry::ListValues(const std::string& key, std::vector<platform::Reg
     }
 }
 
-bool Win32Registry::StampKey(const std::string& key, platform::KeyStamp& stamp, std::vector<std::string>& subkeys) {
+bool Win32Registry::StampKey(const std::string& key, platform::KeyStamp& stamp,
+                            std::vector<platform::KeyStamp>& subkeys) {
     subkeys.clear();
     OpenKey k;
     LONG r = k.Open(key, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE);
     if (r != ERROR_SUCCESS) return Failed(r);
-    DWORD count = 0, longest = 0, values = 0;
+    DWORD count = 0, longest = 0;
     FILETIME written{};
-    r = RegQueryInfoKeyW(k.key, nullptr, nullptr, nullptr, &count, &longest, nullptr, &values, nullptr, nullptr,
+    r = RegQueryInfoKeyW(k.key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr, nullptr,
                          nullptr, &written);
     if (r != ERROR_SUCCESS) return Failed(r);
-    stamp.lastWrite = (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
-    stamp.values = values;
+    const auto time = [](const FILETIME& t) {
+        return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    stamp = {"", time(written)};
     std::wstring name(longest + 1, L'\0');
     for (DWORD i = 0; i < count; ++i) {
         DWORD length = static_cast<DWORD>(name.size());
-        r = RegEnumKeyExW(k.key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        r = RegEnumKeyExW(k.key, i, name.data(), &length, nullptr, nullptr, nullptr, &written);
         if (r == ERROR_NO_MORE_ITEMS) break;  // a subkey deleted since the query
         if (r == ERROR_MORE_DATA) {           // one made since
             name.resize(name.size() * 2 + 256);
@@ -109,7 +112,7 @@ bool Win32Registry::StampKey(const std::string& key, platform::KeyStamp& stamp, 
             continue;
         }
         if (r != ERROR_SUCCESS) return Failed(r);
-        subkeys.push_back(Narrow(name.data(), length));
+        subkeys.push_back({Narrow(name.data(), length), time(written)});
     }
     return true;
 }

@@ -14,7 +14,7 @@ public:
     bool KeyExists(const std::string& key, bool& exists) override;
     bool ListSubkeys(const std::string& key, std::vector<std::string>& names) override;
     bool ListValues(const std::string& key, std::vector<platform::RegValue>& values) override;
-    bool StampKey(const std::string& key, platform::KeyStamp& stamp, std::vector<std::string>& subkeys) override;
+    bool StampKey(const std::string& key, platform::KeyStamp& stamp, std::vector<platform::KeyStamp>& subkeys) override;
     bool CreateKey(const std::string& key) override;
     bool DeleteKey(const std::string& key) override;
     bool SetValues(const std::string& key, const std::vector<platform::RegValue>& values) override;

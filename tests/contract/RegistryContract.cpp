@@ -95,26 +95,37 @@ TEST_F(RegistryContract, KeysAreMadeWithParentsListedInNameOrderAndDeletedLeafFi
 }
 
 // A key's stamp moves on with every change of its own values and subkeys
-// (the clock's step apart), not with a change below its subkeys.
+// (the clock's step apart), not with a change below its subkeys; the key
+// lists each subkey with the subkey's own stamp.
 TEST_F(RegistryContract, AStampMovesOnWithEveryChangeOfItsKey) {
     ASSERT_TRUE(reg.CreateKey(key + "\\child\\grandchild"));
     platform::KeyStamp stamp, before;
-    std::vector<std::string> subkeys;
+    std::vector<platform::KeyStamp> subkeys, earlier;
     const auto changed = [&](const std::function<bool()>& change) {
-        EXPECT_TRUE(reg.StampKey(key, before, subkeys));
+        EXPECT_TRUE(reg.StampKey(key, before, earlier));
         platform_->system().Sleep(40);  // past the clock's step
         EXPECT_TRUE(change()) << reg.LastErrorText();
         EXPECT_TRUE(reg.StampKey(key, stamp, subkeys));
         return stamp.lastWrite > before.lastWrite;
     };
+    const auto listedAsItself = [&] {
+        platform::KeyStamp own;
+        std::vector<platform::KeyStamp> below;
+        for (const auto& sub : subkeys)
+            EXPECT_TRUE(reg.StampKey(key + "\\" + sub.name, own, below) && own.lastWrite == sub.lastWrite)
+                << sub.name;
+    };
     EXPECT_TRUE(changed([&] { return reg.SetValues(key, {{"v", platform::RegBinary, "1"}}); }));
-    EXPECT_EQ(stamp.values, 1u);
     EXPECT_TRUE(changed([&] { return reg.SetValues(key, {{"v", platform::RegBinary, "2"}}); }));
     EXPECT_TRUE(changed([&] { return reg.CreateKey(key + "\\other"); }));
-    EXPECT_EQ(subkeys, (std::vector<std::string>{"child", "other"}));
+    ASSERT_EQ(subkeys.size(), 2u);
+    EXPECT_EQ(subkeys[1].name, "other");
+    listedAsItself();
+    EXPECT_FALSE(changed([&] { return reg.CreateKey(key + "\\other\\leaf"); }));
+    EXPECT_GT(subkeys[1].lastWrite, earlier[1].lastWrite) << "a subkey made in a listed key moves its stamp";
+    listedAsItself();
     EXPECT_FALSE(changed([&] { return reg.SetValues(key + "\\child\\grandchild", {{"g", platform::RegSz, ""}}); }));
     EXPECT_TRUE(changed([&] { return reg.DeleteValues(key, {"v"}); }));
-    EXPECT_EQ(stamp.values, 0u);
     EXPECT_FALSE(reg.StampKey(key + "\\missing", stamp, subkeys));
 }
 

@@ -66,14 +66,14 @@ FakeRegistry::Node* FakeRegistry::Make(const std::string& key) {
 
 void FakeRegistry::Touch(Node* n) { n->lastWrite = clock ? clock() : ++ticks_; }
 
-bool FakeRegistry::StampKey(const std::string& key, platform::KeyStamp& stamp, std::vector<std::string>& subkeys) {
+bool FakeRegistry::StampKey(const std::string& key, platform::KeyStamp& stamp,
+                            std::vector<platform::KeyStamp>& subkeys) {
     subkeys.clear();
     if (!Begin(Op::Stamp, key)) return false;
     const Node* n = Find(key);
     if (!n) return lastError_ = 2, false;
-    stamp.lastWrite = n->lastWrite;
-    stamp.values = static_cast<std::uint32_t>(n->values.size());
-    for (const auto& [folded, child] : n->children) subkeys.push_back(child->name);
+    stamp = {"", n->lastWrite};
+    for (const auto& [folded, child] : n->children) subkeys.push_back({child->name, child->lastWrite});
     return true;
 }
 

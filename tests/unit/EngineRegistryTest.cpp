@@ -4,6 +4,7 @@
 // registry call failing in turn and of the process stopping at every change.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iostream>
 
 #include "EngineTestSupport.h"
@@ -106,18 +107,29 @@ TEST(EngineRegistry, AnUnchangedKeyIsKnownByItsStampsWithoutAnExport) {
     ASSERT_TRUE(SaveUserData(d.c, "Aoi"));  // exports, and records what it saw
     ASSERT_TRUE(d.fs.Exists(record));
     const int exports = r.Calls(FakeRegistry::Op::ListValues), writes = d.fs.Calls(fakes::FakeFileSystem::Op::Write);
+    const int stamps = r.Calls(FakeRegistry::Op::Stamp);
     ASSERT_TRUE(SaveUserData(d.c, "Aoi"));
     ASSERT_TRUE(RestoreUserData(d.c, "Aoi", "Aoi"));
     EXPECT_EQ(r.Calls(FakeRegistry::Op::ListValues), exports) << "an unchanged key was exported";
     EXPECT_EQ(d.fs.Calls(fakes::FakeFileSystem::Op::Write), writes);
+    EXPECT_EQ(r.Calls(FakeRegistry::Op::Stamp) - stamps, 2 * 2) << "only App and Recent have subkeys to list";
 
-    // A program changes one value, a count stays: its key's time moves on.
-    r.Put(App + "\\Recent\\Deep", {"blob", platform::RegBinary, "changed"});
-    ASSERT_TRUE(SaveUserData(d.c, "Aoi"));
-    EXPECT_GT(r.Calls(FakeRegistry::Op::ListValues), exports);
+    // A program changes one value, or makes a subkey in a key that had
+    // none: that key's time moves on, and the change is saved.
     regfile::Tree live;
-    ASSERT_TRUE(ExportKey(r, App, live));
-    EXPECT_EQ(StoredCopy(d, "Aoi"), regfile::Write(live));
+    for (const auto& change : std::vector<std::function<void()>>{
+             [&] { r.Put(App + "\\Recent\\Deep", {"blob", platform::RegBinary, "changed"}); },
+             [&] { r.CreateKey(App + "\\Aoi\\Empty"); }}) {
+        d.fs.AdvanceClock(3 * platform::FileTimeSecond);
+        ASSERT_TRUE(SaveUserData(d.c, "Aoi"));  // records the key
+        const int before = r.Calls(FakeRegistry::Op::ListValues);
+        change();
+        ASSERT_TRUE(SaveUserData(d.c, "Aoi"));
+        EXPECT_GT(r.Calls(FakeRegistry::Op::ListValues), before);
+        ASSERT_TRUE(ExportKey(r, App, live));
+        EXPECT_EQ(StoredCopy(d, "Aoi"), regfile::Write(live));
+    }
+    EXPECT_TRUE(r.Has(App + "\\Aoi\\Empty"));
     // Putting another copy in place drops the record, and writes none: the
     // key's times are the program's own, of this very step.
     d.fs.AddFile(Desk::Store("Ken", "R1", "Registry.reg"), StoredCopy(d, "All Users"));
