@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 
+#include "engine/Backup.h"
 #include "engine/EngineText.h"
 #include "engine/ItemKind.h"
 #include "engine/PathUtil.h"
@@ -183,13 +184,14 @@ bool DropRecord(Context& c, const Entry& e) {
     return !c.fs.GetAttributes(RecordPath(c, e.key), attributes) || c.fs.DeleteFile(RecordPath(c, e.key));
 }
 
-// The registry file of the live tree: the record's when its stamps hold,
-// else an export (recorded when no key changed while it ran and every
-// key's time is settled).
-bool LiveBytes(Context& c, const Entry& e, const std::string& key, std::string& bytes) {
+// The registry file of the live tree and its number of keys: the record's
+// when its stamps hold, else an export (recorded when no key changed while
+// it ran and every key's time is settled).
+bool LiveBytes(Context& c, const Entry& e, const std::string& key, std::string& bytes, std::size_t& keys) {
     Stamps recorded, before;
     const bool known = ReadRecord(c, e, recorded, bytes);
     if (!Walk(*c.registry, key, LeavesOf(recorded), before)) return false;
+    keys = before.size();
     if (known && recorded == before) return true;
     regfile::Tree tree;
     if (!ExportKey(*c.registry, key, tree)) return false;
@@ -213,25 +215,47 @@ public:
         return true;
     }
 
+    // The switch log counts a key's copy in keys: saved or put in place, or
+    // left alone.
     bool Save(Context& c, const Entry& e, ItemStep& step, const ItemHooks* hooks) const override {
         ShowStatus(c, e.path, false);
         std::string bytes;
-        if (!LiveBytes(c, e, KeyBelowUser(e.path), bytes)) return RegistryFailed(c, step);
+        std::size_t keys = 0;
+        if (!LiveBytes(c, e, KeyBelowUser(e.path), bytes, keys)) return RegistryFailed(c, step);
         const std::string file = JoinPath(step.store, RegistryCopyName);
         // A stored copy of the same bytes stays as it is.
         std::string stored;
         std::uint32_t attributes = 0;
-        const bool current = c.fs.GetAttributes(file, attributes) && c.fs.ReadFile(file, stored) && stored == bytes;
+        const bool exists = c.fs.GetAttributes(file, attributes);
+        const bool current = exists && c.fs.ReadFile(file, stored) && stored == bytes;
         return Wrapped(hooks, step, [&] {
-            if (current) return true;
+            if (current) {
+                step.current = keys;
+                return true;
+            }
             std::string folder = step.store;
             if (!CheckPathExists(c, folder) && !c.fs.CreateFolder(step.store)) {
                 ShowStoreUnwritable(c, step.store);
                 c.system.EndProcess(StoreUnusableExitCode);
             }
-            if (c.fs.WriteFileAtomic(file, bytes)) return true;
-            step.reason = c.fs.LastErrorText();
-            return false;
+            // The copy it replaces goes into the backup first.
+            Backup* backup = hooks ? hooks->backup : nullptr;
+            if (exists && backup && backup->On()) {
+                std::uint64_t size = 0;
+                c.fs.FileLength(file, size);
+                if (!backup->SetAside(step.user, e.key, file, RegistryCopyName, size)) {
+                    step.reason = c.fs.LastErrorText();
+                    ShowStoreUnwritable(c, file);
+                    return false;
+                }
+                step.setAside = 1;
+            }
+            if (!c.fs.WriteFileAtomic(file, bytes)) {
+                step.reason = c.fs.LastErrorText();
+                return false;
+            }
+            step.copied = keys;
+            return true;
         });
     }
 
@@ -246,7 +270,8 @@ public:
             return false;
         }
         std::string liveBytes;
-        if (!LiveBytes(c, e, key, liveBytes)) return RegistryFailed(c, step);
+        std::size_t keys = 0;
+        if (!LiveBytes(c, e, key, liveBytes, keys)) return RegistryFailed(c, step);
         // What is in place is the copy already: left as it is (the copy is
         // then the program's own export, and need not be read).
         const bool current = liveBytes == bytes;
@@ -256,7 +281,10 @@ public:
             return false;
         }
         return Wrapped(hooks, step, [&] {
-            if (current) return true;
+            if (current) {
+                step.current = keys;
+                return true;
+            }
             // The live tree, to know what the copy lacks: read from its own
             // file, which the writer made, or exported again.
             std::string reason;
@@ -266,7 +294,9 @@ public:
                 step.reason = c.fs.LastErrorText();
                 return false;
             }
-            return PutTree(*c.registry, live, wanted) || RegistryFailed(c, step);
+            if (!PutTree(*c.registry, live, wanted)) return RegistryFailed(c, step);
+            step.copied = wanted.keys.size();
+            return true;
         });
     }
 

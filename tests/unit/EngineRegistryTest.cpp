@@ -4,12 +4,15 @@
 // registry call failing in turn and of the process stopping at every change.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <iostream>
 
 #include "EngineTestSupport.h"
+#include "engine/Backup.h"
 #include "engine/RegistryItem.h"
 #include "engine/SaveRestore.h"
+#include "engine/SwitchLog.h"
 
 namespace tollervy::enginetest {
 namespace {
@@ -184,17 +187,22 @@ TEST(EngineRegistry, RefusedCopiesAndLinesFailTheItemWithTheirReason) {
 
 // Aoi's latest tree must be in place or in her stored copy after any single
 // failure or stop of a switch from Aoi to Ken: with no record of the key in
-// place, and with one (Aoi saved a while ago, nothing changed since).
+// place; with one (Aoi saved a while ago, nothing changed since); and with an
+// older copy of Aoi's that the save replaces, with the log and the backup,
+// where the older copy must be in her store or in the backup.
+enum class Mode { Plain, Recorded, OlderCopyKept };
 struct Outcome {
     bool saved = false, restored = false, ended = false, lost = false;
 };
 using FsOp = fakes::FakeFileSystem::Op;
-Outcome Switch(bool recorded, const std::function<void(Desk&)>& inject,
+Outcome Switch(Mode mode, const std::function<void(Desk&)>& inject,
                const std::function<void(Desk&)>& after = nullptr) {
     Desk d(true);
     Seed(d);
     d.fs.AddFile(Desk::Store("Ken", "R1", "Registry.reg"), StoredCopy(d, "All Users"));
-    if (recorded) {
+    const std::string older = mode == Mode::OlderCopyKept ? StoredCopy(d, "All Users") + "\r\n" : "";
+    if (!older.empty()) d.fs.AddFile(Desk::Store("Aoi", "R1", "Registry.reg"), older);
+    if (mode == Mode::Recorded) {
         d.fs.AdvanceClock(3 * platform::FileTimeSecond);
         SaveUserData(d.c, "Aoi");
     }
@@ -208,9 +216,16 @@ Outcome Switch(bool recorded, const std::function<void(Desk&)>& inject,
     });
     inject(d);
     Outcome o;
+    SwitchLog log(d.c);
+    Backup backup(d.c);
+    ItemHooks hooks;
+    hooks.log = &log;
+    hooks.backup = &backup;
+    ItemHooks* kept = older.empty() ? nullptr : &hooks;
     try {
-        o.saved = SaveUserData(d.c, "Aoi");
-        if (o.saved) o.restored = RestoreUserData(d.c, "Ken", "Aoi");
+        if (kept) log.Begin("Aoi", "Ken", SwitchCause::LogonDialog);
+        o.saved = SaveUserData(d.c, "Aoi", kept);
+        if (o.saved) o.restored = RestoreUserData(d.c, "Ken", "Aoi", kept);
     } catch (const ProcessEnded&) {
         o.ended = true;
     }
@@ -220,37 +235,47 @@ Outcome Switch(bool recorded, const std::function<void(Desk&)>& inject,
     regfile::Tree live;
     ExportKey(d.p.registry, App, live);
     o.lost = regfile::Write(live) != aois && StoredCopy(d, "Aoi") != aois;
+    if (!older.empty() && StoredCopy(d, "Aoi") != older) {
+        const auto backups = d.fs.Dump(Backup::Root(d.c));
+        o.lost = o.lost || std::none_of(backups.begin(), backups.end(), [&](const auto& f) { return f.second == older; });
+    }
     return o;
 }
 
 TEST(EngineRegistry, NoSingleFailureOrStopLosesThePreviousUsersKey) {
     int runs = 0, losses = 0, stopped = 0;
-    for (const bool recorded : {false, true}) {
+    for (const Mode mode : {Mode::Plain, Mode::Recorded, Mode::OlderCopyKept}) {
         // A clean switch counts what there is to fail.
-        int calls = 0, mutations = 0, writes = 0, deletes = 0;
+        int calls = 0, mutations = 0, writes = 0, deletes = 0, moves = 0, fileChanges = 0;
         const auto count = [&](Desk& d, int sign) {
             calls += sign * d.p.registry.TotalCalls();
             mutations += sign * d.p.registry.Mutations();
             writes += sign * d.fs.Calls(FsOp::Write);
             deletes += sign * d.fs.Calls(FsOp::Delete);
+            moves += sign * d.fs.Calls(FsOp::Move);
+            fileChanges += sign * d.fs.Mutations();
         };
-        const Outcome clean = Switch(recorded, [&](Desk& d) { count(d, -1); }, [&](Desk& d) { count(d, 1); });
+        const Outcome clean = Switch(mode, [&](Desk& d) { count(d, -1); }, [&](Desk& d) { count(d, 1); });
         ASSERT_TRUE(clean.saved && clean.restored && !clean.lost);
         ASSERT_GE(mutations, 3);
         const auto tally = [&](const Outcome& o, const std::string& what) {
             ++runs;
             stopped += !o.restored;
-            if (o.lost) ++losses, ADD_FAILURE() << what << (recorded ? " (recorded)" : "") << ": Aoi's key lost";
+            if (o.lost) ++losses, ADD_FAILURE() << what << " (mode " << static_cast<int>(mode) << "): a copy of Aoi's lost";
         };
         for (int n = 1; n <= calls; ++n)
-            tally(Switch(recorded, [&](Desk& d) { d.p.registry.FailNthCall(d.p.registry.TotalCalls() + n); }),
+            tally(Switch(mode, [&](Desk& d) { d.p.registry.FailNthCall(d.p.registry.TotalCalls() + n); }),
                   "registry call #" + std::to_string(n) + " fails");
         for (int n = 1; n <= mutations; ++n)
-            tally(Switch(recorded, [&](Desk& d) { d.p.registry.AbortAtMutation(d.p.registry.Mutations() + n); }),
+            tally(Switch(mode, [&](Desk& d) { d.p.registry.AbortAtMutation(d.p.registry.Mutations() + n); }),
                   "stop at registry change #" + std::to_string(n));
-        for (const auto& [op, total] : {std::pair{FsOp::Write, writes}, std::pair{FsOp::Delete, deletes}})
+        for (int n = 1; n <= fileChanges; ++n)
+            tally(Switch(mode, [&](Desk& d) { d.fs.AbortAtMutation(d.fs.Mutations() + n); }),
+                  "stop at file change #" + std::to_string(n));
+        for (const auto& [op, total] :
+             {std::pair{FsOp::Write, writes}, std::pair{FsOp::Delete, deletes}, std::pair{FsOp::Move, moves}})
             for (int n = 1; n <= total; ++n)
-                tally(Switch(recorded, [&, op = op](Desk& d) { d.fs.FailNth(op, d.fs.Calls(op) + n); }),
+                tally(Switch(mode, [&, op = op](Desk& d) { d.fs.FailNth(op, d.fs.Calls(op) + n); }),
                       std::string(fakes::FakeFileSystem::OpName(op)) + " #" + std::to_string(n) + " fails");
     }
     std::cout << "[ sweep    ] " << runs << " runs, " << stopped << " stopped, " << losses << " keys lost\n";

@@ -170,5 +170,33 @@ TEST(Backup, ARegistrationCopyKeepsTheCommonCopyItReplaces) {
     EXPECT_EQ(d.fs.Content(kept + "gone.txt"), "gone");
 }
 
+// A registry key is logged and kept like a file: its counts are keys, and the
+// copy a save replaces goes into the backup with its old bytes.
+TEST(SwitchLog, ARegistryKeyIsLoggedAndItsReplacedCopyKeptLikeAFile) {
+    Desk d;
+    const std::string app = "Software\\Vendor\\App", line = "R1=HKEY_CURRENT_USER\\" + app;
+    const auto set = [&](const std::string& text) {
+        d.p.registry.Put(app + "\\Recent", {"last", platform::RegBinary, text});
+    };
+    set("registered");
+    d.WriteSetting("Registry", "R1", "HKEY_CURRENT_USER\\" + app);
+    ASSERT_TRUE(SaveFileEntry(d.c, Data + "\\All Users", line));
+    ASSERT_TRUE(SwitchWithLog(d, "Aoi", "Ken"));  // Ken's copy is the registration copy, in place already
+    set("ken");
+    ASSERT_TRUE(SwitchWithLog(d, "Ken", "Aoi"));
+    const std::string aois = d.fs.Content(Desk::Store("Aoi", "R1", "Registry.reg"));
+    set("aoi, later");
+    ASSERT_TRUE(SwitchWithLog(d, "Aoi", "Ken"));
+    EXPECT_EQ(d.fs.Content(Backup::Root(d.c) + "\\2024-01-01 090000\\Aoi\\R1\\Registry.reg"), aois);
+    const auto lines = Lines(d.fs.Content(SwitchLog::Path(d.c)).substr(3));
+    const std::string item = " R1 HKEY_CURRENT_USER\\" + app;
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.begin() + 3),
+              (std::vector<std::string>{"保存" + item + " (Aoi): 保存 2, そのまま 0, バックアップ 0 (0.00秒)",
+                                        "回復" + item + " (Ken): 回復 0, そのまま 2 (0.00秒)"}));
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end() - 1),
+              (std::vector<std::string>{"保存" + item + " (Aoi): 保存 2, そのまま 0, バックアップ 1 (0.00秒)",
+                                        "回復" + item + " (Ken): 回復 2, そのまま 0 (0.00秒)"}));
+}
+
 }  // namespace
 }  // namespace tollervy::enginetest
