@@ -160,4 +160,39 @@ TEST_F(RegistryKey, TypedOnThePageThenEachPersonGetsTheirOwnKeyExactly) {
     EXPECT_EQ(inst().InPlaceOwners(), (std::map<std::string, std::string>{{"R1", "A"}}));
 }
 
+// B's copy, edited by hand, names a key outside its item: the restore
+// refuses it with the reader's reason, and while the question is on screen
+// the progress window names the key as it names a path. "No" ends the run;
+// A's key stays in place, saved as A's.
+TEST_F(RegistryKey, Refused) {
+    const std::string k = Key();
+    ASSERT_EQ(Reg("add \"" + k + "\" /v a /d A /f"), 0);
+    const std::string aKey = Export();
+    ASSERT_TRUE(inst().WriteIni("[Start]\nStarted=1\n[Last]\nMessage=0\nUser=A\n[Registry]\nR1=" + k + "\n"));
+    ASSERT_TRUE(inst().MakeDataStore());
+    const std::wstring copy = L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n";
+    ASSERT_TRUE(MakeFolders(inst().StorePath("B", "R1")));
+    ASSERT_TRUE(WriteBytes(inst().StorePath("B", "R1") + "\\Registry.reg",
+                           std::string(reinterpret_cast<const char*>(copy.data()), copy.size() * 2)));
+    Process p;
+    ASSERT_TRUE(Start(p, "\"B\"", /*waitIdle=*/false));
+    HWND box = WaitForMessageBox(p, "Tollervy", kRun);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(MessageText(box).find("ユーザのデータの復活に失敗しました"), std::string::npos) << MessageText(box);
+    EXPECT_NE(MessageText(box).find("この項目の外のキーが書かれています: HKEY_CURRENT_USER\\Software\\Other"),
+              std::string::npos)
+        << MessageText(box);
+    HWND main = WaitForProgressWindow(p, kWait);
+    ASSERT_NE(main, nullptr);
+    // Shortened as a long path is: its start, "...\", its last name.
+    EXPECT_EQ(WindowTitle(GetDlgItem(main, 102)), k.substr(0, 28) + "...\\Refused");
+    ASSERT_TRUE(Screenshot(Shot("question")));
+    PressButton(box, IDNO);
+    RunResult r = RunToEnd(p, kRun, Shot("ends"));
+    ASSERT_TRUE(r.ended);
+    EXPECT_EQ(r.boxes, std::vector<std::string>{"異常が発生しました\r\n処理を終了します"});
+    EXPECT_EQ(Export(), aKey);
+    EXPECT_EQ(Stored("A"), aKey);
+}
+
 }  // namespace
