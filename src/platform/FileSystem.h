@@ -71,6 +71,8 @@ public:
     virtual std::uint32_t LastError() = 0;
     virtual std::string LastErrorText() = 0;
 
+    // Renames a file within its volume (never a copy); fails when `to`
+    // exists or lies on another volume.
     virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;        // fails on read-only files
     virtual bool CreateFolder(const std::string& path) = 0;      // parent must exist

@@ -171,7 +171,9 @@ bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to, b
 std::string Win32FileSystem::LastErrorText() { return SystemErrorText(lastError_); }
 
 bool Win32FileSystem::MoveFile(const std::string& from, const std::string& to) {
-    if (!MoveFileW(FileApiPath(from).c_str(), FileApiPath(to).c_str())) return Failed();
+    // No flags: a rename on one volume, never a copy (MoveFileW would copy
+    // across volumes).
+    if (!MoveFileExW(FileApiPath(from).c_str(), FileApiPath(to).c_str(), 0)) return Failed();
     return true;
 }
 
