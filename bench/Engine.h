@@ -40,10 +40,15 @@ private:
 class TimedFileSystem : public tollervy::platform::FileSystem {
 public:
     // ReadFile and WriteFileAtomic: the in-place record and the manifests.
-    enum Kind { KAttr, KSetAttr, KList, KCopy, KDelete, KMakeFolder, KRemoveFolder, KRead, KWrite, KCompare, KOther, Kinds };
-    static constexpr const char* Names[Kinds] = {"GetAttributes", "SetAttributes", "List",     "CopyFile",
+    // MoveFile: the backup's moves; AppendBytes: the switch log's lines.
+    enum Kind {
+        KAttr, KSetAttr, KList, KCopy, KDelete, KMakeFolder, KRemoveFolder, KRead, KWrite, KCompare, KMove, KAppend,
+        KOther, Kinds
+    };
+    static constexpr const char* Names[Kinds] = {"GetAttributes", "SetAttributes", "List",        "CopyFile",
                                                   "DeleteFile",    "CreateFolder",  "RemoveFolder", "ReadFile",
-                                                  "WriteAtomic",   "FilesEqual",    "other"};
+                                                  "WriteAtomic",   "FilesEqual",    "MoveFile",     "AppendBytes",
+                                                  "other"};
     bool GetAttributes(const std::string& p, std::uint32_t& a) override { return Timed(KAttr, [&] { return fs.GetAttributes(p, a); }); }
     bool SetAttributes(const std::string& p, std::uint32_t a) override { return Timed(KSetAttr, [&] { return fs.SetAttributes(p, a); }); }
     bool List(const std::string& s, std::uint32_t f, std::vector<std::string>& n) override { return Timed(KList, [&] { return fs.List(s, f, n); }); }
@@ -51,14 +56,14 @@ public:
     bool CopyFile(const std::string& a, const std::string& b, bool f) override { return Timed(KCopy, [&] { return fs.CopyFile(a, b, f); }); }
     std::uint32_t LastError() override { return fs.LastError(); }
     std::string LastErrorText() override { return fs.LastErrorText(); }
-    bool MoveFile(const std::string& a, const std::string& b) override { return Timed(KOther, [&] { return fs.MoveFile(a, b); }); }
+    bool MoveFile(const std::string& a, const std::string& b) override { return Timed(KMove, [&] { return fs.MoveFile(a, b); }); }
     bool DeleteFile(const std::string& p) override { return Timed(KDelete, [&] { return fs.DeleteFile(p); }); }
     bool CreateFolder(const std::string& p) override { return Timed(KMakeFolder, [&] { return fs.CreateFolder(p); }); }
     bool RemoveFolder(const std::string& p) override { return Timed(KRemoveFolder, [&] { return fs.RemoveFolder(p); }); }
     bool FileLength(const std::string& p, std::uint64_t& l) override { return Timed(KOther, [&] { return fs.FileLength(p, l); }); }
     bool ReadLines(const std::string& p, std::vector<std::string>& l) override { return Timed(KOther, [&] { return fs.ReadLines(p, l); }); }
     bool AppendLine(const std::string& p, const std::string& l) override { return Timed(KOther, [&] { return fs.AppendLine(p, l); }); }
-    bool AppendBytes(const std::string& p, const std::string& b) override { return Timed(KOther, [&] { return fs.AppendBytes(p, b); }); }
+    bool AppendBytes(const std::string& p, const std::string& b) override { return Timed(KAppend, [&] { return fs.AppendBytes(p, b); }); }
     bool WriteFileAtomic(const std::string& p, const std::string& b) override {
         written += b.size();
         return Timed(KWrite, [&] { return fs.WriteFileAtomic(p, b); });
