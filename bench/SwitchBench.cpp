@@ -20,7 +20,8 @@
 //   worstfull the same with the comparison off;
 //   clean    removes everything.
 // With --kept, the engine and incr phases switch with the switch log and the
-// backup of what a save replaces, as the program's switch does.
+// backup of what a save replaces, as the program's switch does; with
+// --recorded, with the in-place record written through as it does.
 // The engine, window and bare phases copy every file ([Start] CopyAll "1").
 // Each timed phase also prints its peak working set.
 // Each timed phase prints "<phase> <seconds>" on a line of its own.
@@ -48,6 +49,7 @@
 #include "ui/Forms.h"
 #include "driver/TollervyMain.h"
 #include "engine/Backup.h"
+#include "engine/InPlaceRecord.h"
 #include "engine/SaveRestore.h"
 #include "engine/SwitchLog.h"
 #include "settings/Settings.h"
@@ -240,18 +242,35 @@ void ChangeFiles(const std::wstring& folder, std::uint32_t& seed, int& counter) 
     FindClose(find);
 }
 
-// One save and restore, with the switch log and the backup when `kept`.
-bool Switch(Context& c, bool kept, const std::string& from, const std::string& to, double* saveTime = nullptr,
-            bool* savedOut = nullptr) {
+// One save and restore; with `recorded` as the program's switch runs it: the
+// in-place record adopts the items for `from`, marks each live item before
+// it is replaced and gives it to `to` after, each a write flushed to disk
+// (which puts what the copies wrote on the disk too); with the switch log
+// and the backup when `kept`.
+bool Switch(Context& c, bool kept, bool recorded, const std::string& from, const std::string& to,
+            double* saveTime = nullptr, bool* savedOut = nullptr) {
     tollervy::SwitchLog log(c);
     tollervy::Backup backup(c);
+    tollervy::InPlaceRecord record;
     tollervy::ItemHooks hooks;
     if (kept) {
         hooks.log = &log;
         hooks.backup = &backup;
         log.Begin(from, to, tollervy::SwitchCause::LogonDialog);
     }
+    if (recorded) {
+        hooks.beforeChange = [&](const tollervy::ItemStep& step) {
+            return step.saving || record.Set(c, step.key, tollervy::BeingOverwritten);
+        };
+        hooks.afterChange = [&](const tollervy::ItemStep& step, bool succeeded) {
+            if (!step.saving && succeeded) record.Set(c, step.key, to);
+        };
+    }
     const double t = Now();
+    if (recorded) {
+        record.Load(c);
+        record.Adopt(c, {"F1"}, from);
+    }
     const bool saved = tollervy::SaveUserData(c, from, &hooks);
     if (saveTime) *saveTime = Now() - t;
     if (savedOut) *savedOut = saved;
@@ -322,7 +341,7 @@ int main(int argc, char** argv) {
         const double t = Now();
         double saveTime = 0;
         bool saved = false;
-        const bool restored = Switch(engine.c, o.kept, "Aoi", "Aoi", &saveTime, &saved);
+        const bool restored = Switch(engine.c, o.kept, o.recorded, "Aoi", "Aoi", &saveTime, &saved);
         if (main) {
             const double end = Now();
             main->ShowProgressNow();
@@ -397,13 +416,13 @@ int main(int argc, char** argv) {
         Engine engine(Narrow(program));
         engine.CopyAll(o.phase == "incrfull");
         double t = Now();
-        bool ok = Switch(engine.c, o.kept, "Aoi", "Ken");
+        bool ok = Switch(engine.c, o.kept, o.recorded, "Aoi", "Ken");
         double total = Now() - t;
         counter = 3;
         ChangeFiles(tree, seed, counter);
         Sleep(2500);
         t = Now();
-        ok = ok && Switch(engine.c, o.kept, "Ken", "Aoi");
+        ok = ok && Switch(engine.c, o.kept, o.recorded, "Ken", "Aoi");
         total += Now() - t;
         Count after;
         CountTree(tree, after);

@@ -119,6 +119,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         else if (a == "--mb") o.bytes = static_cast<std::uint64_t>(std::atoll(value())) << 20;
         else if (a == "--small") o.small = true;
         else if (a == "--kept") o.kept = true;
+        else if (a == "--recorded") o.recorded = true;
         else return false;
     }
     return !o.dir.empty() && !o.phase.empty() && o.files > 0 && o.folders > 0;

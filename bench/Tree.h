@@ -40,7 +40,8 @@ double PeakWorkingSetMB();
 struct Options : TreeShape {
     std::string dir;
     std::string phase;
-    bool kept = false;  // --kept: the switch log and the backup, as the program's switch has them
+    bool kept = false;      // --kept: the switch log and the backup, as the program's switch has them
+    bool recorded = false;  // --recorded: the in-place record written through, as the program's switch does
 };
 bool ParseOptions(int argc, char** argv, Options& o);
 
