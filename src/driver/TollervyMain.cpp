@@ -5,6 +5,7 @@
 #include "settings/Environment.h"
 #include "settings/Settings.h"
 #include "engine/PathUtil.h"
+#include "engine/SharedStore.h"
 #include "engine/StoreNames.h"
 #include "users/UserList.h"
 
@@ -47,6 +48,7 @@ void TollervyMain::Form_Load() {
 
     s.IniFilePath = JoinPath(c_.system.ProgramFolder(), std::string(ProgramTitle) + ".ini");
     s.DataFolderPath = JoinPath(c_.system.ProgramFolder(), "Data");
+    s.SharedStorePath = ReadSharedStoreSetting(c_);
 
     s.StartDebug = ReadIniValue(c_, keys::StartDebug);
     if (!ReadIniValue(c_, keys::StartNowUser).empty())
