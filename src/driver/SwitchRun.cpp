@@ -108,6 +108,9 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     if (shared && IsPerson(iostrAfterUser)) {
         const CheckOuts::Take take = checkOuts.CheckOut(iostrAfterUser);
         if (take == CheckOuts::Take::Unreachable) ShowStoreUnreachable();
+        if (take == CheckOuts::Take::Unwritable)
+            ShowMessage(c_, std::string(engine_text::NoWritePermission) + "\r\n\r\n" + CheckOuts::TokensPath(c_),
+                        StyleStop);
         if (take != CheckOuts::Take::Taken) return false;
     }
 

@@ -96,7 +96,9 @@ std::string CheckOuts::ThisPc() const {
 bool CheckOuts::WriteTokens() {
     std::string text = "; check-outs this PC holds: user, tab, token\r\n";
     for (const auto& [user, token] : tokens_) text += user + "\t" + token + "\r\n";
-    return c_.fs.WriteFileAtomic(TokensPath(c_), text);
+    if (c_.fs.WriteFileAtomic(TokensPath(c_), text)) return true;
+    // A first start: the PC's Data folder is made with its first file.
+    return c_.fs.CreateFolder(c_.state.DataFolderPath) && c_.fs.WriteFileAtomic(TokensPath(c_), text);
 }
 
 bool CheckOuts::ReadEntry(const std::string& user, CheckOutEntry& entry, bool& exists) {
@@ -151,7 +153,7 @@ CheckOuts::Take CheckOuts::CheckOut(const std::string& user) {
     // The token is known here before the entry exists: whatever stops in
     // between, an entry carrying it is this PC's.
     tokens_[user] = mine.token;
-    if (!WriteTokens()) return Take::Unreachable;
+    if (!WriteTokens()) return Take::Unwritable;
 
     c_.fs.CreateFolder(Folder(c_));
     for (int attempt = 0; attempt < 3; ++attempt) {

@@ -48,7 +48,8 @@ public:
     // Checks the user's copies out to this PC. An entry of another PC (or
     // one this PC no longer knows) asks the person whether to use the last
     // saved copy anyway (Taken) or not to log on (Declined).
-    enum class Take { Taken, Declined, Unreachable };
+    // Unwritable: the PC's own Data\CheckOut.dat cannot be written.
+    enum class Take { Taken, Declined, Unreachable, Unwritable };
     Take CheckOut(const std::string& user);
 
     // Drops this PC's check-out of the user: the entry goes when it still
