@@ -160,6 +160,7 @@ void LervIni::LoadSettings() {
         CheckTask.SetEnabled(true);
     }
     CheckTask.SetValue(CheckOf(option::ShowsTrayIcon(s.StartTask)));
+    TextShared.SetText(ReadIniValue(c_, keys::StoreShared));
 
     LoadFileList();
     ScanStartUpFolders();
@@ -232,6 +233,10 @@ bool LervIni::SaveSettings() {
     }
 
     if (!SaveCheck(c_, CheckTask, s.StartTask, keys::StartTask, option::ShowsTrayIcon)) return false;
+    if (!SaveShared()) {
+        IniTab.Select(3);  // the options page
+        return false;
+    }
 
     return ApplyFileList();
 }

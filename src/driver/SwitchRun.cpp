@@ -96,10 +96,20 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     }
     CheckOuts checkOuts(c_);
     std::map<std::string, CheckOuts::Hold> held;
+    std::set<std::string> firstCopies;
     if (shared) {
         for (const auto& key : keys) {
             const std::string owner = OwnerOf(record, key, instrBeforUser);
             if (IsPerson(owner) && held.count(owner) == 0) held[owner] = checkOuts.Holds(owner);
+        }
+        // A PC that joins with a person's copy in place it never checked
+        // out: the copy goes into the store when the store has none of
+        // that person yet, and beside otherwise (it may be older).
+        for (const auto& [user, hold] : held) {
+            std::uint32_t attributes = 0;
+            if (hold == CheckOuts::Hold::NotHeld && !checkOuts.Knows(user) &&
+                !c_.fs.GetAttributes(JoinPath(PeopleFolder(c_), user), attributes) && SharedStoreReachable(c_))
+                firstCopies.insert(user);
         }
     }
     const auto nextHeld = held.find(iostrAfterUser);
@@ -191,7 +201,8 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
             if (known != saveFolders.end()) return known->second;
             std::string folder;
             const auto hold = held.find(user);
-            if (!IsPerson(user) || hold == held.end() || hold->second == CheckOuts::Hold::Held) {
+            if (!IsPerson(user) || hold == held.end() || hold->second == CheckOuts::Hold::Held ||
+                firstCopies.count(user) != 0) {
                 folder = MadeFolder(c_, SaveFolderOf(c_, user));
             } else if (hold->second == CheckOuts::Hold::NotHeld) {
                 folder = checkOuts.MakeConflictFolder(user);

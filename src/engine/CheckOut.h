@@ -44,6 +44,9 @@ public:
     // carries the token this PC wrote. Unknown when the entry cannot be read.
     enum class Hold { Held, NotHeld, Unknown };
     Hold Holds(const std::string& user);
+    // Whether this PC keeps a token for the user (it checked them out and
+    // has not checked them in).
+    bool Knows(const std::string& user) const { return tokens_.count(user) != 0; }
 
     // Checks the user's copies out to this PC. An entry of another PC (or
     // one this PC no longer knows) asks the person whether to use the last
