@@ -100,6 +100,24 @@ SIZE TextNeeds(HWND control, int widthForWrapping) {
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
+// TCM_ADJUSTRECT on the program's tab strip, with the rectangle in the
+// program's own memory: Wine hands the message's pointer to the other
+// process as it is, so a pointer into this process had the tab strip write
+// into whatever lay at that address in the program (its stack, here).
+bool AdjustRectInProgram(HWND strip, RECT& rect) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(strip, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return false;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof rect, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    bool ok = remote && WriteProcessMemory(process, remote, &rect, sizeof rect, nullptr);
+    if (ok) SendMessageW(strip, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(remote));
+    ok = ok && ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr);
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return ok;
+}
+
 class SettingsDialog : public Scenario {
 protected:
     // The user's Start-up folder is one short path of its own: no profile
@@ -588,7 +606,7 @@ TEST_F(SettingsDialog, EveryPageFitsAtTheScreensResolution) {
     MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
     RECT page{};
     GetClientRect(strip, &page);
-    SendMessageW(strip, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+    ASSERT_TRUE(AdjustRectInProgram(strip, page));
     MapWindowPoints(strip, nullptr, reinterpret_cast<POINT*>(&page), 2);
     const int checkBox = MulDiv(18, dpi, 96);  // the box and the gap before a check box's text
     const int buttonEdges = MulDiv(3, dpi, 96);

@@ -380,6 +380,7 @@ TEST(SettingsDialogSave, TheSharedFolderIsPickedCheckedAndWrittenOrRemoved) {
         EXPECT_EQ(t.d.p.messages.Count() == shown ? "" : t.d.p.messages.Last().text, k.message);
         EXPECT_EQ(f.IniTab.SelectedKey(), k.message.empty() ? "StartUp" : "Ini");
     }
+    EXPECT_EQ(t.d.Run([&] { f.CancelIniBtn.Click(); }), 0);
 }
 
 // The resident options cannot be changed on the page, but the dialog keeps
