@@ -1,6 +1,8 @@
 #include "dialogs/LervIni.h"
 
 #include "engine/PathUtil.h"
+#include "engine/SharedItems.h"
+#include "engine/SharedStore.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"
 #include "ui/Forms.h"
@@ -238,7 +240,26 @@ bool LervIni::SaveSettings() {
         return false;
     }
 
-    return ApplyFileList();
+    if (!ApplyFileList()) return false;
+    // The list every PC of a shared store uses.
+    if (!UsesSharedStore(c_)) return true;
+    switch (PublishItems(c_)) {
+        case PublishResult::Done:
+            return true;
+        case PublishResult::Busy:
+            ShowMessage(c_, "他のパソコンで設定を保存しています\r\nしばらくしてから、もう一度保存してください", StyleStop);
+            return false;
+        case PublishResult::Changed:
+            ShowMessage(c_,
+                        "他のパソコンで「ファイル」タブの一覧が変更されています\r\n"
+                        "このパソコンでの一覧の変更は共有されず、次の起動でその一覧に置き換わります",
+                        StyleStop);
+            return false;
+        case PublishResult::Failed:
+            break;
+    }
+    ShowMessage(c_, "共有フォルダに接続できません\r\n\r\n" + SharedItemsPath(c_), StyleStop);
+    return false;
 }
 
 void LervIni::OkIniBtn_Click() {

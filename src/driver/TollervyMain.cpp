@@ -5,6 +5,8 @@
 #include "settings/Environment.h"
 #include "settings/Settings.h"
 #include "engine/PathUtil.h"
+#include "engine/EngineText.h"
+#include "engine/SharedItems.h"
 #include "engine/SharedStore.h"
 #include "engine/StoreNames.h"
 #include "users/UserList.h"
@@ -73,6 +75,14 @@ void TollervyMain::Form_Load() {
     // can be written at all.
     if (!WriteIniValue(c_, keys::StartNowUser, s.CurrentUserName)) {
         ShowMessage(c_, "書き込み権限がありません\r\n致命的なエラーです\r\n\r\n" + s.IniFilePath, StyleStop);
+        fatalAtStart_ = true;
+        Unload();
+        return;
+    }
+
+    // A PC of a shared store works with the list every PC shares.
+    if (UsesSharedStore(c_) && SharedStoreReachable(c_) && !TakeSharedItems(c_)) {
+        ShowMessage(c_, std::string(engine_text::StoreUnreachable) + "\r\n\r\n" + SharedItemsPath(c_), StyleStop);
         fatalAtStart_ = true;
         Unload();
         return;

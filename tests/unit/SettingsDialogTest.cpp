@@ -351,24 +351,25 @@ TEST(SettingsDialogSave, AFailedWriteStopsTheSaveAndOkKeepsTheDialogOpen) {
 // existing folder without its final backslash, removes the key for an empty
 // box, and refuses a folder that is not there, keeping the options page.
 TEST(SettingsDialogSave, TheSharedFolderIsPickedCheckedAndWrittenOrRemoved) {
-    Dialog t(Ini{{"Last/Message", "0"}, {"Store/Shared", "C:\\Old"}});
+    Dialog t(Ini{{"Last/Message", "0"}, {"Store/Shared", "C:\\Share\\Tollervy"}});
     t.d.p.fs.AddFolder("C:\\Share\\Tollervy");
+    t.d.p.fs.AddFolder("C:\\Other");
     LervIni& f = t.Open();
-    EXPECT_EQ(f.TextShared.Text(), "C:\\Old");
+    EXPECT_EQ(f.TextShared.Text(), "C:\\Share\\Tollervy");
     t.d.p.host.OnShowOnce("DirPathFrm", [](ui::Form& form) {
         auto& picker = static_cast<DirPathFrm&>(form);
-        ASSERT_TRUE(picker.Folders.SetPath("C:\\Share\\Tollervy"));
+        ASSERT_TRUE(picker.Folders.SetPath("C:\\Other"));
         picker.PathDir_Change();
         picker.SelectPathBtn.Click();
     });
     f.IniTab.Select(3);
     f.SharedPathBtn.Click();
-    EXPECT_EQ(f.TextShared.Text(), "C:\\Share\\Tollervy");
+    EXPECT_EQ(f.TextShared.Text(), "C:\\Other");
     struct Case {
         std::string typed, stored, message;
     };
-    for (const Case& k : {Case{"C:\\Share\\Tollervy\\", "C:\\Share\\Tollervy", ""},
-                          Case{"S:\\Gone", "C:\\Share\\Tollervy", "共有フォルダが見つかりません\r\n確認してください\r\n\r\nS:\\Gone"},
+    for (const Case& k : {Case{"C:\\Other\\", "C:\\Other", ""},
+                          Case{"S:\\Gone", "C:\\Other", "共有フォルダが見つかりません\r\n確認してください\r\n\r\nS:\\Gone"},
                           Case{"", "<missing>", ""}}) {
         SCOPED_TRACE(k.typed);
         f.IniTab.Select(1);

@@ -331,3 +331,50 @@ TEST(SharedStore, WithoutTheServerOrWhenDeclinedNothingIsSwitched) {
 
 }  // namespace
 }  // namespace tollervy
+
+#include "engine/SharedItems.h"
+
+namespace tollervy {
+namespace {
+
+// The list every PC shares: the first PC to start gives its own; a PC that
+// joins with a shorter list takes the shared one, and the item new to it
+// holds the PC's own files (kept on the PC, never saved as a person's).
+// The settings dialog's list is published as the next generation, refused
+// when another PC published meanwhile or holds the lock.
+TEST(SharedStore, ThePcsShareOneListOfItems) {
+    FakeFileSystem disk;
+    Install(disk);
+    fakes::FakeProfile profile(disk);
+    profile.WriteString(Ini(1), "File", "F2", nullptr);  // PC2 knows only F1
+    LogOn(disk, {0, "Aoi", ""});
+    EXPECT_EQ(disk.Content(Shared + "\\Items.dat"),
+              "; Tollervy items 1\r\n[File]\r\nF1=C:\\Work\\memo.txt\r\nF2=C:\\Work\\Notes\\\r\n[Registry]\r\n");
+    LogOn(disk, {1, "Ben", ""});
+    EXPECT_EQ(profile.GetString(Ini(1), "File", "F2", "", 256), "C:\\Work\\Notes\\");
+    EXPECT_EQ(WholeCopy(LiveCopy(disk, 1)), "Ben:stored");
+    EXPECT_EQ(disk.Content("D:\\Program Files\\Tollervy\\Data\\All Users\\F2\\top.txt"), "PC2:own top");
+    EXPECT_EQ(WholeCopy(StoredCopy(disk, Shared + "\\Ben")), "Ben:stored");
+
+    auto publish = [&](int pc) {
+        Pc at(disk, pc, platform::AnswerYes);
+        at.context.state.IniFilePath = Ini(pc);
+        at.context.state.SharedStorePath = Shared;
+        return PublishItems(at.context);
+    };
+    const std::string games = "C:\\Games\\*.sav", other = "C:\\Other\\";
+    profile.WriteString(Ini(0), "File", "F3", &games);  // added on PC1
+    EXPECT_EQ(publish(0), PublishResult::Done);
+    EXPECT_NE(disk.Content(Shared + "\\Items.dat").find("; Tollervy items 2\r\n"), std::string::npos);
+    profile.WriteString(Ini(1), "File", "F4", &other);  // PC2 still on generation 1
+    EXPECT_EQ(publish(1), PublishResult::Changed);
+    disk.AddFile(Shared + "\\Items.lock", "");
+    EXPECT_EQ(publish(0), PublishResult::Busy);
+    disk.Remove(Shared + "\\Items.lock");
+    LogOn(disk, {1, "Chika", ""});
+    EXPECT_EQ(profile.GetString(Ini(1), "File", "F3", "", 256), "C:\\Games\\*.sav");
+    EXPECT_EQ(profile.GetString(Ini(1), "File", "F4", "<none>", 256), "<none>");
+}
+
+}  // namespace
+}  // namespace tollervy
