@@ -64,11 +64,34 @@ ItemList LocalList(Context& c) {
     return list;
 }
 
-bool ReadShared(Context& c, ItemList& list, bool& exists) {
+// False when the share did not answer. A list that cannot be read (cut
+// short when its first PC lost power) counts as none.
+bool ReadShared(Context& c, ItemList& list, bool& exists, bool& whole) {
     std::string text;
     exists = c.fs.ReadFile(SharedItemsPath(c), text);
     if (!exists) return c.fs.LastError() == 2 || c.fs.LastError() == 3;
-    return Parse(text, list);
+    whole = Parse(text, list);
+    return true;
+}
+bool ReadShared(Context& c, ItemList& list, bool& exists) {
+    bool whole = false;
+    if (!ReadShared(c, list, exists, whole)) return false;
+    if (!whole) exists = false, list = ItemList{};
+    return true;
+}
+
+// A lock older than this was left by a PC that stopped while publishing.
+constexpr std::uint64_t StaleLock = 10 * 60 * platform::FileTimeSecond;
+
+// Done: taken; Busy: another PC holds it; Failed: the share did not answer.
+PublishResult TakeLock(Context& c, const std::string& lock) {
+    if (c.fs.CreateNewFile(lock, "")) return PublishResult::Done;
+    if (c.fs.LastError() != 80) return PublishResult::Failed;
+    std::vector<platform::FileSystem::Entry> entries;
+    if (!c.fs.ListEntries(lock, platform::ListFiles, entries) || entries.size() != 1 ||
+        c.fs.Now() < entries[0].lastWrite + StaleLock)
+        return PublishResult::Busy;
+    return c.fs.DeleteFile(lock) && c.fs.CreateNewFile(lock, "") ? PublishResult::Done : PublishResult::Busy;
 }
 
 std::string KeyOf(const std::string& line) { return line.substr(0, line.find('=')); }
@@ -84,7 +107,10 @@ bool TakeSharedItems(Context& c) {
     ItemList local = LocalList(c);
     if (!exists) {
         local.generation = "1";
-        if (c.fs.CreateNewFile(SharedItemsPath(c), Serialise(local)))
+        std::uint32_t attributes = 0;
+        const bool torn = c.fs.GetAttributes(SharedItemsPath(c), attributes);
+        if (torn ? c.fs.WriteFileAtomic(SharedItemsPath(c), Serialise(local))
+                 : c.fs.CreateNewFile(SharedItemsPath(c), Serialise(local)))
             return WriteIniValue(c, Generation, local.generation);
         if (!ReadShared(c, shared, exists) || !exists) return false;  // another PC gave its list first
     }
@@ -113,7 +139,7 @@ bool TakeSharedItems(Context& c) {
 
 PublishResult PublishItems(Context& c) {
     const std::string lock = JoinPath(PeopleFolder(c), "Items.lock");
-    if (!c.fs.CreateNewFile(lock, "")) return c.fs.LastError() == 80 ? PublishResult::Busy : PublishResult::Failed;
+    if (const PublishResult taken = TakeLock(c, lock); taken != PublishResult::Done) return taken;
     PublishResult result = PublishResult::Failed;
     ItemList shared;
     bool exists = false;

@@ -26,9 +26,11 @@ std::string SharedItemsPath(const Context& c);
 bool TakeSharedItems(Context& c);
 
 // After the settings dialog saved its list: publishes it as the next
-// generation, under a lock (<store>\Items.lock, made in one step). Changed:
-// another PC published a list since this one took its own (nothing is
-// published; the next start takes the other one).
+// generation, under a lock (<store>\Items.lock, made in one step; one older
+// than ten minutes was left by a PC that stopped and is taken over).
+// Changed: another PC published a list since this one took its own (nothing
+// is published; the next start takes the other one). A list that cannot be
+// read (cut short as its first PC lost power) counts as none.
 enum class PublishResult { Done, Busy, Changed, Failed };
 PublishResult PublishItems(Context& c);
 

@@ -363,6 +363,8 @@ TEST(SharedStore, ThePcsShareOneListOfItems) {
         return PublishItems(at.context);
     };
     const std::string games = "C:\\Games\\*.sav", other = "C:\\Other\\";
+    disk.AddFolder("C:\\Games");
+    disk.AddFolder("D:\\Games");
     profile.WriteString(Ini(0), "File", "F3", &games);  // added on PC1
     EXPECT_EQ(publish(0), PublishResult::Done);
     EXPECT_NE(disk.Content(Shared + "\\Items.dat").find("; Tollervy items 2\r\n"), std::string::npos);
@@ -370,10 +372,18 @@ TEST(SharedStore, ThePcsShareOneListOfItems) {
     EXPECT_EQ(publish(1), PublishResult::Changed);
     disk.AddFile(Shared + "\\Items.lock", "");
     EXPECT_EQ(publish(0), PublishResult::Busy);
-    disk.Remove(Shared + "\\Items.lock");
+    disk.AdvanceClock(11 * 60 * platform::FileTimeSecond);  // left by a PC that died publishing
+    EXPECT_EQ(publish(0), PublishResult::Done);
+    EXPECT_FALSE(disk.Exists(Shared + "\\Items.lock"));
     LogOn(disk, {1, "Chika", ""});
     EXPECT_EQ(profile.GetString(Ini(1), "File", "F3", "", 256), "C:\\Games\\*.sav");
     EXPECT_EQ(profile.GetString(Ini(1), "File", "F4", "<none>", 256), "<none>");
+
+    // A list cut short as its first PC lost power is given again whole.
+    disk.AddFile(Shared + "\\Items.dat", "");
+    LogOn(disk, {0, "Ben", ""});
+    EXPECT_EQ(disk.Content(Shared + "\\Items.dat").substr(0, 20), "; Tollervy items 1\r\n");
+    EXPECT_EQ(WholeCopy(LiveCopy(disk, 0)), "Ben:stored");
 }
 
 }  // namespace
