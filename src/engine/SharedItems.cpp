@@ -1,8 +1,11 @@
 #include "engine/SharedItems.h"
 
+#include <algorithm>
+
 #include "engine/InPlaceRecord.h"
 #include "engine/SharedStore.h"
 #include "engine/StoreNames.h"
+#include "platform/Text.h"
 #include "settings/Environment.h"
 #include "settings/RegistryKeys.h"
 #include "settings/Settings.h"
@@ -40,6 +43,8 @@ bool Parse(const std::string& text, ItemList& list) {
         std::string line = text.substr(at, end - at);
         at = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        for (const char ch : line)
+            if (static_cast<unsigned char>(ch) < 0x20) return false;  // no settings line holds one
         if (first) {
             if (line.rfind(Header, 0) != 0) return false;
             list.generation = line.substr(std::string(Header).size());
@@ -54,7 +59,8 @@ bool Parse(const std::string& text, ItemList& list) {
             list.lines[section].push_back(line);
         }
     }
-    return !first && !list.generation.empty();
+    return !first && !list.generation.empty() && list.generation.size() < 10 &&
+           list.generation.find_first_not_of("0123456789") == std::string::npos;
 }
 
 ItemList LocalList(Context& c) {
@@ -115,6 +121,20 @@ bool TakeSharedItems(Context& c) {
         if (!ReadShared(c, shared, exists) || !exists) return false;  // another PC gave its list first
     }
     if (shared.generation == local.generation) return true;
+    // Every line must come back from the settings file as it stands: the
+    // list is written from settings files, so one that cannot is not whole.
+    std::vector<std::string> seen;
+    for (const auto& lines : shared.lines) {
+        for (const auto& line : lines) {
+            const std::string key = KeyOf(line), value = line.substr(line.find('=') + 1);
+            const std::string folded = c.system.UpperCase(key);
+            if (!FitsAnsiCodePage(c, line) || !ReadsBackUnchanged(key) || value != text::Trim(value) ||
+                value.front() == '"' || value.front() == '\'' ||
+                std::find(seen.begin(), seen.end(), folded) != seen.end())
+                return false;
+            seen.push_back(folded);
+        }
+    }
     // The record of a PC's first start goes into a Data folder made now.
     c.fs.CreateFolder(c.state.DataFolderPath);
     InPlaceRecord record;
