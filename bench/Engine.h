@@ -68,6 +68,7 @@ public:
         written += b.size();
         return Timed(KWrite, [&] { return fs.WriteFileAtomic(p, b); });
     }
+    bool CreateNewFile(const std::string& p, const std::string& b) override { return Timed(KOther, [&] { return fs.CreateNewFile(p, b); }); }
     // A file written piece by piece: one call, its pieces' time added to it.
     std::unique_ptr<AtomicFile> BeginAtomic(const std::string& p, Flush flush) override {
         std::unique_ptr<AtomicFile> file;

@@ -11,6 +11,7 @@
 #include "engine/InPlaceRecord.h"
 #include "engine/PathUtil.h"
 #include "engine/SaveRestore.h"
+#include "engine/SharedStore.h"
 #include "engine/StoreNames.h"
 #include "settings/Environment.h"
 #include "settings/RegistryKeys.h"
@@ -381,7 +382,7 @@ bool FileListPage::ApplyPendingList() {
     for (int r = 0; r < rows; ++r)
         if (!matched[static_cast<std::size_t>(r)]) ++added;
 
-    const std::string allUsersFolder = JoinPath(s.DataFolderPath, AllUsers);
+    const std::string allUsersFolder = JoinPath(PeopleFolder(c), AllUsers);
     std::string owner = s.CurrentUserName.empty() ? std::string(AllUsers) : s.CurrentUserName;
     std::size_t j = 0;
     for (int r = 0; r < rows; ++r) {
@@ -460,7 +461,7 @@ bool FileListPage::RemoveListedLine(InPlaceRecord& record, const std::string& li
         hooks.afterChange = [&](const ItemStep&, bool succeeded) {
             if (succeeded) record.Set(c, key, user);
         };
-        if (!RestoreFileEntry(c, JoinPath(s.DataFolderPath, user), line, &hooks)) return false;
+        if (!RestoreFileEntry(c, JoinPath(PeopleFolder(c), user), line, &hooks)) return false;
     }
     // A purge that stops half-way has taken some users' copies (perhaps
     // the registration copy) and left others: kept in the list, the item
@@ -503,7 +504,7 @@ bool FileListPage::NextFreeKey(long& number, const std::vector<std::string>& lin
         }
 
     // The user folders of the data store.
-    const std::string root = WithTrailingBackslash(c.state.DataFolderPath);
+    const std::string root = WithTrailingBackslash(PeopleFolder(c));
     std::vector<std::string> names;
     std::vector<std::string> userFolders;
     if (c.fs.List(root, platform::ListFolders, names)) {
@@ -514,7 +515,7 @@ bool FileListPage::NextFreeKey(long& number, const std::vector<std::string>& lin
     } else {
         std::uint32_t attributes = 0;
         if (c.fs.GetAttributes(WithoutTrailingBackslash(root), attributes)) {
-            ShowMessage(c, std::string(engine_text::NoWritePermission) + "\r\n\r\n" + c.state.DataFolderPath,
+            ShowMessage(c, std::string(engine_text::NoWritePermission) + "\r\n\r\n" + PeopleFolder(c),
                         StyleStop);
             return false;
         }

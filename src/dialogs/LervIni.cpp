@@ -1,6 +1,8 @@
 #include "dialogs/LervIni.h"
 
 #include "engine/PathUtil.h"
+#include "engine/SharedItems.h"
+#include "engine/SharedStore.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"
 #include "ui/Forms.h"
@@ -160,6 +162,7 @@ void LervIni::LoadSettings() {
         CheckTask.SetEnabled(true);
     }
     CheckTask.SetValue(CheckOf(option::ShowsTrayIcon(s.StartTask)));
+    TextShared.SetText(ReadIniValue(c_, keys::StoreShared));
 
     LoadFileList();
     ScanStartUpFolders();
@@ -232,8 +235,31 @@ bool LervIni::SaveSettings() {
     }
 
     if (!SaveCheck(c_, CheckTask, s.StartTask, keys::StartTask, option::ShowsTrayIcon)) return false;
+    if (!SaveShared()) {
+        IniTab.Select(3);  // the options page
+        return false;
+    }
 
-    return ApplyFileList();
+    if (!ApplyFileList()) return false;
+    // The list every PC of a shared store uses.
+    if (!UsesSharedStore(c_)) return true;
+    switch (PublishItems(c_)) {
+        case PublishResult::Done:
+            return true;
+        case PublishResult::Busy:
+            ShowMessage(c_, "他のパソコンで設定を保存しています\r\nしばらくしてから、もう一度保存してください", StyleStop);
+            return false;
+        case PublishResult::Changed:
+            ShowMessage(c_,
+                        "他のパソコンで「ファイル」タブの一覧が変更されています\r\n"
+                        "このパソコンでの一覧の変更は共有されず、次の起動でその一覧に置き換わります",
+                        StyleStop);
+            return false;
+        case PublishResult::Failed:
+            break;
+    }
+    ShowMessage(c_, "共有フォルダに接続できません\r\n\r\n" + SharedItemsPath(c_), StyleStop);
+    return false;
 }
 
 void LervIni::OkIniBtn_Click() {

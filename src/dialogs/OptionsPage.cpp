@@ -2,7 +2,11 @@
 
 #include <initializer_list>
 
+#include "dialogs/DirPathFrm.h"
 #include "dialogs/LervIni.h"
+#include "engine/PathUtil.h"
+#include "platform/Text.h"
+#include "settings/Environment.h"
 #include "settings/Settings.h"
 #include "ui/Forms.h"
 
@@ -24,10 +28,14 @@ OptionsPage::OptionsPage(ui::Form& form, LervIni& dialog)
       FrameAllway(form, IdFrameAllway, "FrameAllway"),
       CheckAllway(form, IdCheckAllway, "CheckAllway"),
       CheckTask(form, IdCheckTask, "CheckTask"),
+      LabelShared(form, IdLabelShared, "LabelShared"),
+      TextShared(form, IdTextShared, "TextShared"),
+      SharedPathBtn(form, IdSharedPathBtn, "SharedPathBtn"),
       dialog_(dialog) {
     for (ui::Control* c : std::initializer_list<ui::Control*>{&FrameLogOn, &CheckStatus, &CheckEnd, &FrameData,
                                                               &CheckReadOnly, &FrameError, &CheckJapanese,
-                                                              &FrameAllway})
+                                                              &FrameAllway, &LabelShared, &TextShared,
+                                                              &SharedPathBtn})
         FrameIni.Contain(*c);
     FrameLogOn.Contain(OptionLogOn[1]);
     FrameLogOn.Contain(OptionLogOn[0]);
@@ -73,7 +81,17 @@ OptionsPage::OptionsPage(ui::Form& form, LervIni& dialog)
     CheckTask.SetCaption("タスクトレイに表示する");
     CheckTask.SetToolTipText("タスクトレイに表示します。表示しない場合、ログオフするまで終了できません");
 
+    const char* sharedTip =
+        "複数のパソコンで同じデータを使う場合に、ファイルサーバの共有フォルダを指定します"
+        "(\\\\サーバ\\共有\\Tollervy)。次回の起動から有効です";
+    LabelShared.SetCaption("共有フォルダ");
+    LabelShared.SetToolTipText(sharedTip);
+    TextShared.SetToolTipText(sharedTip);
+    SharedPathBtn.SetCaption("参照");
+    SharedPathBtn.SetToolTipText("共有フォルダを選択します");
+
     OptionLogOn.OnClick = [this](int index) { OptionLogOn_Click(index); };
+    SharedPathBtn.OnClick = [this] { SharedPathBtn_Click(); };
     CheckDelete.OnClick = [this] { CheckDelete_Click(); };
     CheckAllway.OnClick = [this] { CheckAllway_Click(); };
 }
@@ -99,6 +117,33 @@ void OptionsPage::CheckDelete_Click() {
 }
 
 void OptionsPage::CheckAllway_Click() { CheckTask.SetEnabled(CheckAllway.Value() == 1); }
+
+void OptionsPage::SharedPathBtn_Click() {
+    GrobalMod& s = dialog_.context().state;
+    s.DirPathTarget = &TextShared;
+    dialog_.forms().DirPathFrm().ShowModal();
+    s.DirPathTarget = nullptr;
+}
+
+bool OptionsPage::SaveShared() {
+    Context& c = dialog_.context();
+    const std::string typed = WithoutTrailingBackslash(text::Trim(TextShared.Text()));
+    if (typed == WithoutTrailingBackslash(ReadIniValue(c, keys::StoreShared))) return true;
+    if (typed.empty()) {
+        DeleteIniKey(c, keys::StoreShared.section, keys::StoreShared.key);
+        return true;
+    }
+    if (!FitsAnsiCodePage(c, typed)) {
+        ShowMessage(c, OutsideCodePageMessage(typed), StyleStop);
+        return false;
+    }
+    std::uint32_t attributes = 0;
+    if (!c.fs.GetAttributes(typed, attributes) || (attributes & platform::AttrDirectory) == 0) {
+        ShowMessage(c, "共有フォルダが見つかりません\r\n確認してください\r\n\r\n" + typed, StyleStop);
+        return false;
+    }
+    return WriteIniValue(c, keys::StoreShared, typed);
+}
 
 void OptionsPage::ApplyJapaneseFont() {
     LervIni& d = dialog_;

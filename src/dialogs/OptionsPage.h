@@ -31,6 +31,9 @@ enum OptionsPageIds : int {
     IdFrameAllway = 716,
     IdCheckAllway = 717,
     IdCheckTask = 718,
+    IdLabelShared = 719,
+    IdTextShared = 720,
+    IdSharedPathBtn = 721,
 };
 
 class OptionsPage {
@@ -52,10 +55,19 @@ public:
     ui::Frame FrameAllway;
     ui::CheckBox CheckAllway;
     ui::CheckBox CheckTask;
+    // The shared store of several PCs ([Store] Shared): typed, or chosen
+    // with the folder picker; empty for none.
+    ui::Label LabelShared;
+    ui::TextBox TextShared;
+    ui::CommandButton SharedPathBtn;
 
     void OptionLogOn_Click(int Index);
     void CheckDelete_Click();
     void CheckAllway_Click();
+    void SharedPathBtn_Click();
+    // Writes [Store] Shared when the box changed: a folder that exists, or
+    // nothing (the key is removed). False, with a message, otherwise.
+    bool SaveShared();
     // The path and user-name controls of the dialog and the main window's
     // file line get the Japanese character set and the face the option
     // chooses.

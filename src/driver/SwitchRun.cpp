@@ -5,13 +5,17 @@
 // decides which folder the saving pass writes each item to, so that a switch
 // that stopped half-way, or a resident run that never reached its exit, does
 // not save one person's files as another's.
+#include <map>
 #include <set>
 #include <vector>
 
 #include "driver/TollervyMain.h"
 #include "engine/Backup.h"
+#include "engine/CheckOut.h"
+#include "engine/EngineText.h"
 #include "engine/InPlaceRecord.h"
 #include "engine/SaveRestore.h"
+#include "engine/SharedStore.h"
 #include "engine/StoreNames.h"
 #include "engine/SwitchLog.h"
 #include "settings/Environment.h"
@@ -42,7 +46,25 @@ std::string OwnerOf(const InPlaceRecord& record, const std::string& key, const s
     return owner.empty() ? previous : owner;
 }
 
+// A person whose copies are checked out: not the common copies, not an
+// unregistered user's, not an item being overwritten.
+bool IsPerson(const std::string& user) {
+    return user != AllUsers && user != Unregistered && user != BeingOverwritten && IsStoreUserName(user);
+}
+
+// A folder for an owner's copies, made when missing; "" when it cannot be
+// made (the shared store went away): the item fails, its copy stays.
+std::string MadeFolder(Context& c, const std::string& folder) {
+    std::uint32_t attributes = 0;
+    if (c.fs.GetAttributes(folder, attributes) || c.fs.CreateFolder(folder)) return folder;
+    return std::string();
+}
+
 }  // namespace
+
+void TollervyMain::ShowStoreUnreachable() {
+    ShowMessage(c_, std::string(engine_text::StoreUnreachable) + "\r\n\r\n" + c_.state.SharedStorePath, StyleStop);
+}
 
 void TollervyMain::ShowRecordUnwritable() {
     ShowMessage(c_, "書き込み権限がありません\r\n致命的なエラーです\r\n\r\n" + InPlaceRecord::Path(c_), StyleStop);
@@ -63,7 +85,44 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
         heldByPrevious = heldByPrevious && owner == instrBeforUser;
         heldByCommon = heldByCommon && owner == AllUsers;
     }
-    if (instrBeforUser != Unregistered && iostrAfterUser == instrBeforUser && heldByPrevious) return true;
+
+    // With a shared store: the server must answer before anything moves;
+    // whose copies this PC still holds is read before the next person's are
+    // checked out (a copy taken over meanwhile is saved beside).
+    const bool shared = UsesSharedStore(c_);
+    if (shared && !SharedStoreReachable(c_)) {
+        ShowStoreUnreachable();
+        return false;
+    }
+    CheckOuts checkOuts(c_);
+    std::map<std::string, CheckOuts::Hold> held;
+    std::set<std::string> firstCopies;
+    if (shared) {
+        for (const auto& key : keys) {
+            const std::string owner = OwnerOf(record, key, instrBeforUser);
+            if (IsPerson(owner) && held.count(owner) == 0) held[owner] = checkOuts.Holds(owner);
+        }
+        // A PC that joins with a person's copy in place it never checked
+        // out: the copy goes into the store when the store has none of
+        // that person yet, and beside otherwise (it may be older).
+        for (const auto& [user, hold] : held) {
+            std::uint32_t attributes = 0;
+            if (hold == CheckOuts::Hold::NotHeld && !checkOuts.Knows(user) &&
+                !c_.fs.GetAttributes(JoinPath(PeopleFolder(c_), user), attributes) && SharedStoreReachable(c_))
+                firstCopies.insert(user);
+        }
+    }
+    const auto nextHeld = held.find(iostrAfterUser);
+    const bool stillHeld = !shared || nextHeld == held.end() || nextHeld->second == CheckOuts::Hold::Held;
+    if (instrBeforUser != Unregistered && iostrAfterUser == instrBeforUser && heldByPrevious && stillHeld) return true;
+    if (shared && IsPerson(iostrAfterUser)) {
+        const CheckOuts::Take take = checkOuts.CheckOut(iostrAfterUser);
+        if (take == CheckOuts::Take::Unreachable) ShowStoreUnreachable();
+        if (take == CheckOuts::Take::Unwritable)
+            ShowMessage(c_, std::string(engine_text::NoWritePermission) + "\r\n\r\n" + CheckOuts::TokensPath(c_),
+                        StyleStop);
+        if (take != CheckOuts::Take::Taken) return false;
+    }
 
     // What this switch does is told in the switch log; what its saves
     // replace in the store is kept in the backup.
@@ -130,6 +189,29 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     // A first start after "All Users" keeps what is in place: the next user
     // starts from those copies.
     hooks.keptInPlace = [&] { record.SetAll(c_, keys, owner); };
+    // With a shared store, a person's copy goes into their store only while
+    // this PC holds their check-out; otherwise into a folder beside it. The
+    // PC's own copies (All Users) stay on the PC, without previous versions
+    // (a rename cannot reach the server's backup from there).
+    std::map<std::string, std::string> saveFolders;
+    if (shared) {
+        hooks.saveFolder = [&](const std::string& user) {
+            hooks.backup = user == AllUsers ? nullptr : &backup;
+            const auto known = saveFolders.find(user);
+            if (known != saveFolders.end()) return known->second;
+            std::string folder;
+            const auto hold = held.find(user);
+            if (!IsPerson(user) || hold == held.end() || hold->second == CheckOuts::Hold::Held ||
+                firstCopies.count(user) != 0) {
+                folder = MadeFolder(c_, SaveFolderOf(c_, user));
+            } else if (hold->second == CheckOuts::Hold::NotHeld) {
+                folder = checkOuts.MakeConflictFolder(user);
+                if (!folder.empty()) log.Note(engine_text::ConflictLogPrefix + user + ": " + folder);
+            }
+            if (!folder.empty()) saveFolders[user] = folder;
+            return folder;
+        };
+    }
 
     StatusDisplay* previousStatus = c_.status;
     c_.status = this;
@@ -148,6 +230,18 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     // A record left behind would keep an item marked as being overwritten
     // while its owner works on it, and the next switch would not save it.
     if (!record.Flush(c_)) ShowRecordUnwritable();
+    if (shared) {
+        // Saved back: each person whose copies no item holds any more is
+        // checked in; the person now in place is told of copies kept beside.
+        std::set<std::string> people{next};
+        for (const auto& [user, hold] : held) people.insert(user);
+        for (const auto& user : people) {
+            bool inPlace = user == next && done;
+            for (const auto& key : keys) inPlace = inPlace || record.Owner(key) == user;
+            if (IsPerson(user) && !inPlace) checkOuts.CheckIn(user);
+        }
+        if (done && IsPerson(next)) checkOuts.ShowNewConflicts(next);
+    }
     return true;
 }
 

@@ -5,6 +5,9 @@
 #include "settings/Environment.h"
 #include "settings/Settings.h"
 #include "engine/PathUtil.h"
+#include "engine/EngineText.h"
+#include "engine/SharedItems.h"
+#include "engine/SharedStore.h"
 #include "engine/StoreNames.h"
 #include "users/UserList.h"
 
@@ -47,6 +50,7 @@ void TollervyMain::Form_Load() {
 
     s.IniFilePath = JoinPath(c_.system.ProgramFolder(), std::string(ProgramTitle) + ".ini");
     s.DataFolderPath = JoinPath(c_.system.ProgramFolder(), "Data");
+    s.SharedStorePath = ReadSharedStoreSetting(c_);
 
     s.StartDebug = ReadIniValue(c_, keys::StartDebug);
     if (!ReadIniValue(c_, keys::StartNowUser).empty())
@@ -71,6 +75,14 @@ void TollervyMain::Form_Load() {
     // can be written at all.
     if (!WriteIniValue(c_, keys::StartNowUser, s.CurrentUserName)) {
         ShowMessage(c_, "書き込み権限がありません\r\n致命的なエラーです\r\n\r\n" + s.IniFilePath, StyleStop);
+        fatalAtStart_ = true;
+        Unload();
+        return;
+    }
+
+    // A PC of a shared store works with the list every PC shares.
+    if (UsesSharedStore(c_) && SharedStoreReachable(c_) && !TakeSharedItems(c_)) {
+        ShowMessage(c_, std::string(engine_text::StoreUnreachable) + "\r\n\r\n" + SharedItemsPath(c_), StyleStop);
         fatalAtStart_ = true;
         Unload();
         return;

@@ -35,9 +35,11 @@ public:
     void Form_Unload() override;
 
     // Switches from the copies of one user to those of another. An empty
-    // iostrAfterUser becomes "All Users". False only when the switch could
-    // not start at all because the data store's record of whose copies are
-    // in place cannot be written: the previous user's copies stay in place.
+    // iostrAfterUser becomes "All Users". False when the switch could not
+    // start at all: the data store's record of whose copies are in place
+    // cannot be written, the shared store does not answer, or the person
+    // chose not to log on while another PC holds their copies. The previous
+    // user's copies then stay in place.
     bool SetData(const std::string& instrBeforUser, std::string& iostrAfterUser);
     // Why the next switch runs, for the switch log (afterwards: the exit
     // restore, which is what an unload without another reason runs).
@@ -80,6 +82,8 @@ private:
     void RefuseUnstorableLoginName();
     // The data store's in-place record cannot be written.
     void ShowRecordUnwritable();
+    // The shared store does not answer.
+    void ShowStoreUnreachable();
 
     Forms& forms_;
     Context& c_;

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "engine/PathUtil.h"
+#include "engine/SharedStore.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"
 
@@ -78,7 +79,7 @@ bool RemoveTree(Context& c, const std::string& folder) {
 Backup::Backup(Context& c) : c_(c), on_(option::KeepsBackups(ReadIniValue(c, keys::BackupUse))) {}
 
 std::string Backup::Root(Context& c) {
-    return JoinPath(c.state.DataFolderPath, "Backup");
+    return JoinPath(PeopleFolder(c), "Backup");
 }
 
 bool Backup::MakeFolder() {

@@ -37,4 +37,35 @@ inline constexpr const char* RestoreItemFailed = "ユーザのデータの復活
 // Style of the error policy's question: system modal, stop icon, Yes/No.
 inline constexpr unsigned ContinueQuestionStyle = 4116;
 
+// The shared store of several PCs.
+// At start, or at a switch, when the shared folder does not answer (style
+// 16); the folder follows on a line of its own after an empty line.
+inline constexpr const char* StoreUnreachable =
+    "共有フォルダに接続できません\r\nファイルの切り替えは行いません";
+// The person's copies are in use on another PC: the question (style
+// CheckedOutStyle) is the user name, CheckedOutSuffix, the PC and since
+// when, and CheckedOutQuestion.
+inline constexpr const char* CheckedOutSuffix = "のデータは、別のパソコンで使用中です";
+inline constexpr const char* CheckedOutPc = "パソコン : ";
+inline constexpr const char* CheckedOutThisPc = " (このパソコン)";
+inline constexpr const char* CheckedOutUnknownPc = "(不明)";
+inline constexpr const char* CheckedOutSince = "使用開始 : ";
+inline constexpr const char* CheckedOutQuestion =
+    "最後に保存されたデータでログオンしますか?\r\n"
+    "使用中のパソコンのデータは、後で別のフォルダに保存されます\r\n"
+    "「いいえ」を選ぶとログオンしません";
+// Units of the age shown after the time: "(3時間前)".
+inline constexpr const char* AgeMinutes = "分前";
+inline constexpr const char* AgeHours = "時間前";
+inline constexpr const char* AgeDays = "日前";
+// System modal, question icon, Yes/No, No the default button.
+inline constexpr unsigned CheckedOutStyle = 4096 + 256 + 32 + 4;
+// At logon, copies kept beside the person's newer ones (style 64); the
+// folders follow, one a line, after an empty line.
+inline constexpr const char* ConflictsKept =
+    "別のパソコンで使っていた間に保存されたデータを、新しいデータとは別のフォルダに残しました\r\n"
+    "必要なファイルは、そこから取り出してください";
+// The switch log's line for such a copy: the user, the PC and the folder.
+inline constexpr const char* ConflictLogPrefix = "競合 ";
+
 }  // namespace tollervy::engine_text

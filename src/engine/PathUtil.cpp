@@ -4,6 +4,7 @@
 
 #include "engine/EngineText.h"
 #include "engine/FileOps.h"
+#include "engine/SharedStore.h"
 #include "engine/StoreNames.h"
 #include "platform/Text.h"
 #include "settings/Environment.h"
@@ -134,15 +135,16 @@ bool StartsWithPath(const std::string& path, const std::string& prefix) {
     return true;
 }
 
-bool LiesInDataStore(Context& c, const std::string& path) {
-    const std::string root = CanonicalPath(c.state.DataFolderPath);
+namespace {
+bool LiesIn(const std::string& folder, const std::string& path) {
+    const std::string root = CanonicalPath(folder);
     if (root.empty()) return false;
     const std::string p = CanonicalPath(path);
     return (p.size() == root.size() && StartsWithPath(p, root)) || StartsWithPath(p, root + "\\");
 }
 
-bool LiesInStoredCopy(Context& c, const std::string& path) {
-    const std::string root = CanonicalPath(c.state.DataFolderPath);
+bool LiesInStoredCopyOf(const std::string& folder, const std::string& path) {
+    const std::string root = CanonicalPath(folder);
     if (root.empty()) return false;
     const std::string p = CanonicalPath(path);
     const std::string prefix = root + "\\";
@@ -150,6 +152,17 @@ bool LiesInStoredCopy(Context& c, const std::string& path) {
     const std::string rest = p.substr(prefix.size());  // user\key...
     const auto slash = rest.find('\\');
     return slash != std::string::npos && slash > 0 && slash + 1 < rest.size();
+}
+}  // namespace
+
+// The PC's own data store, and the shared store where one is set.
+bool LiesInDataStore(Context& c, const std::string& path) {
+    return LiesIn(c.state.DataFolderPath, path) || (UsesSharedStore(c) && LiesIn(PeopleFolder(c), path));
+}
+
+bool LiesInStoredCopy(Context& c, const std::string& path) {
+    return LiesInStoredCopyOf(c.state.DataFolderPath, path) ||
+           (UsesSharedStore(c) && LiesInStoredCopyOf(PeopleFolder(c), path));
 }
 
 // --- Path operations -----------------------------------------------------
@@ -276,13 +289,13 @@ bool PurgeEntryData(Context& c, const std::string& line) {
     const std::string key = line.substr(0, eq);
     if (!IsStoreKeyName(key)) return false;
 
-    const std::string root = WithTrailingBackslash(c.state.DataFolderPath);
+    const std::string root = WithTrailingBackslash(PeopleFolder(c));
     std::vector<std::string> names;
     if (!c.fs.List(root, ListFolders, names)) {
         // No data store: nothing to remove. A store that exists but cannot
         // be listed may still hold copies.
         std::uint32_t attributes = 0;
-        return !c.fs.GetAttributes(WithoutTrailingBackslash(c.state.DataFolderPath), attributes);
+        return !c.fs.GetAttributes(WithoutTrailingBackslash(root), attributes);
     }
     std::vector<std::string> userFolders;
     for (const auto& entry : names) {

@@ -8,6 +8,7 @@
 #include "engine/ItemKind.h"
 #include "engine/PathUtil.h"
 #include "engine/Progress.h"
+#include "engine/SharedStore.h"
 #include "engine/StoreNames.h"
 #include "engine/SwitchLog.h"
 #include "settings/Environment.h"
@@ -172,10 +173,10 @@ bool ReadEntry(Context& c, const std::string& line, Entry& entry) {
 }
 
 std::string EnsureUserFolder(Context& c, const std::string& user) {
-    const std::string folder = JoinPath(c.state.DataFolderPath, user);
+    const std::string folder = SaveFolderOf(c, user);
     std::string probe = folder;
     if (!CheckPathExists(c, probe) && !c.fs.CreateFolder(folder)) {
-        ShowStoreUnwritable(c, c.state.DataFolderPath);
+        ShowStoreUnwritable(c, PeopleFolder(c));
         c.system.EndProcess(StoreUnusableExitCode);
     }
     return folder;
@@ -233,7 +234,9 @@ bool SaveUserData(Context& c, const std::string& user, const ItemHooks* hooks) {
         return false;
     }
     const std::vector<std::string> lines = c.state.FileSectionLines;
-    const std::string folder = user == Unregistered ? std::string() : EnsureUserFolder(c, user);
+    // A caller that says where each owner's copies go makes their folders.
+    const bool ownFolders = hooks && hooks->saveFolder;
+    const std::string folder = user == Unregistered || ownFolders ? std::string() : EnsureUserFolder(c, user);
 
     for (std::size_t i = 0; i < lines.size(); ++i) {
         SetBand(c, i, lines.size(), 0);
@@ -246,8 +249,10 @@ bool SaveUserData(Context& c, const std::string& user, const ItemHooks* hooks) {
         const std::uint64_t started = c.fs.Now();
         bool ok = false;
         if (IsStoreUserName(step.user)) {
-            step.userFolder = step.user == user ? folder : EnsureUserFolder(c, step.user);
-            ok = ClearingFileLine(c, [&] { return SaveItem(c, step, hooks); });
+            step.userFolder = ownFolders ? hooks->saveFolder(step.user)
+                              : step.user == user ? folder
+                                                  : EnsureUserFolder(c, step.user);
+            ok = !step.userFolder.empty() && ClearingFileLine(c, [&] { return SaveItem(c, step, hooks); });
         }
         if (!Settle(c, hooks, step, ok, started, engine_text::SaveItemFailed)) return false;
     }
@@ -261,7 +266,7 @@ bool RestoreUserData(Context& c, const std::string& user, const std::string& pre
         return false;
     }
     ShowStatus(c, user + engine_text::PhaseRestoringSuffix, true);
-    std::string folder = JoinPath(c.state.DataFolderPath, user);
+    std::string folder = JoinPath(PeopleFolder(c), user);
     if (!ListingYields(c, folder, ListFolders)) {
         // A folder that exists but cannot be listed is no first start: its
         // copies must not be passed over for the "All Users" ones.
@@ -273,7 +278,7 @@ bool RestoreUserData(Context& c, const std::string& user, const std::string& pre
                 if (hooks && hooks->keptInPlace) hooks->keptInPlace();
                 return true;
             }
-            folder = JoinPath(c.state.DataFolderPath, AllUsers);
+            folder = JoinPath(PeopleFolder(c), AllUsers);
         }
     }
     if (!ReadItemList(c, c.state.FileSectionLines)) {

@@ -70,6 +70,9 @@ struct ItemHooks {
     // folder receives it (default: the user being saved). "\" throws the
     // item's copy away (nothing is saved for it).
     std::function<std::string(std::size_t index, const std::string& line, const std::string& user)> saveAs;
+    // Save pass: the folder an owner's copies are saved into (default:
+    // EnsureUserFolder). "" fails the item: its copy stays in place.
+    std::function<std::string(const std::string& owner)> saveFolder;
     // Restore pass: a first start right after "All Users" keeps every item
     // in place as it is (the new user starts from those copies).
     std::function<void()> keptInPlace;

@@ -36,6 +36,8 @@ public:
     // showed (or would have shown), `goesOn` its answer.
     void Failure(const ItemStep& step, const std::string& question, bool goesOn);
     void End(bool done);
+    // A line of its own (a copy kept beside a newer one).
+    void Note(const std::string& text) { Write(text); }
     // Whether a line could not be written in this switch.
     bool Unwritable() const { return unwritable_; }
 

@@ -109,6 +109,12 @@ public:
     // Null when the file beside it cannot be made. This one holds the pieces
     // and hands them to WriteFileAtomic at Commit.
     virtual std::unique_ptr<AtomicFile> BeginAtomic(const std::string& path, Flush flush);
+    // Makes a small file that must not exist yet, in one step that either
+    // makes it or finds it there (CreateFile with CREATE_NEW; a file server
+    // gives the same answer to every PC): false with error 80 when it exists.
+    // The bytes are written and flushed before it returns; a power cut in
+    // between may leave the file shorter.
+    virtual bool CreateNewFile(const std::string& path, const std::string& bytes) = 0;
     virtual bool ReadFile(const std::string& path, std::string& bytes) = 0;
     // Reads a file in pieces, in order, handing each to `take`, so that it is
     // never held whole; stops (false) when `take` says false or a read

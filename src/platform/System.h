@@ -32,6 +32,9 @@ public:
     // The login name (without the terminating NUL); true on success. The
     // name comes whole, also when the ANSI code page cannot hold all of it.
     virtual bool UserName(std::string& name) = 0;
+    // The computer's name as the network knows it (GetComputerNameW); false
+    // when it cannot be read.
+    virtual bool ComputerName(std::string& name) = 0;
     // True when the text comes back unchanged from the system ANSI code page
     // (932 on Japanese Windows), the code page of the settings file and the
     // user file: every character has a code of its own there, no best fit.

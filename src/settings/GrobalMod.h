@@ -31,6 +31,8 @@ struct GrobalMod {
     // Paths and identity.
     std::string IniFilePath;
     std::string DataFolderPath;
+    // The shared store of several PCs ([Store] Shared), "" for none.
+    std::string SharedStorePath;
     std::string UserFilePath;
     std::string CurrentUserName;
     std::string OsVersionTag;

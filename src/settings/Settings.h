@@ -45,6 +45,10 @@ inline constexpr SettingKey BackupMaxMB{"Backup", "MaxMB", "500"};
 // The time of the first switch the switch log could not take in (absent:
 // none); the next log that can be written says so once and drops the key.
 inline constexpr SettingKey LogUnwritten{"Log", "Unwritten", ""};
+// The shared store on a file server (\\server\share\Tollervy): people's
+// copies, the user file and the item list live there for every PC. Absent
+// by default: everything stays in Data beside the program.
+inline constexpr SettingKey StoreShared{"Store", "Shared", ""};
 inline constexpr const char* FileSection = "File";
 inline constexpr const char* StartUpSection = "StartUp";
 }  // namespace keys

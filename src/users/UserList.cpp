@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/SharedStore.h"
 #include "platform/Text.h"
 #include "settings/Environment.h"
 #include "settings/Settings.h"
@@ -106,7 +107,7 @@ void LoadUserFile(Context& c) {
         {RealEntries(s.ProfileUserNames), s.UserList.size(), static_cast<std::size_t>(MaxUserCount)});
     s.UserList.resize(profileCount);
     s.UserCount = static_cast<std::int16_t>(profileCount);
-    s.UserFilePath = JoinPath(s.DataFolderPath, UserFileName);
+    s.UserFilePath = JoinPath(PeopleFolder(c), UserFileName);
 
     std::uint32_t attributes = 0;
     if (!c.fs.GetAttributes(s.UserFilePath, attributes)) return;
@@ -144,7 +145,7 @@ std::string UserLineOf(const UserRecord& record) {
 
 bool SaveUserFile(Context& c) {
     GrobalMod& s = c.state;
-    if (s.UserFilePath.empty()) s.UserFilePath = JoinPath(s.DataFolderPath, UserFileName);
+    if (s.UserFilePath.empty()) s.UserFilePath = JoinPath(PeopleFolder(c), UserFileName);
     const std::string& path = s.UserFilePath;
 
     const std::size_t count = std::min<std::size_t>(s.UserCount > 0 ? s.UserCount : 0, s.UserList.size());

@@ -255,6 +255,19 @@ bool Win32FileSystem::WriteFileAtomic(const std::string& path, const std::string
     return file && file->Write(bytes) && file->Commit();
 }
 
+bool Win32FileSystem::CreateNewFile(const std::string& path, const std::string& bytes) {
+    const std::wstring target = FileApiPath(path);
+    FileHandle file(
+        CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return Failed();
+    if (WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get()) && file.Close()) return true;
+    // Made but not written: the next try must find no file.
+    Failed();
+    file.Close();
+    DeleteFileW(target.c_str());
+    return false;
+}
+
 namespace {
 
 // Renames the written file over the target. Another program that has the

@@ -27,6 +27,7 @@ public:
     bool AppendLine(const std::string& path, const std::string& line) override;
     bool AppendBytes(const std::string& path, const std::string& bytes) override;
     bool WriteFileAtomic(const std::string& path, const std::string& bytes) override;
+    bool CreateNewFile(const std::string& path, const std::string& bytes) override;
     std::unique_ptr<AtomicFile> BeginAtomic(const std::string& path, Flush flush) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;
     bool ReadPieces(const std::string& path, const std::function<bool(std::string_view)>& take) override;

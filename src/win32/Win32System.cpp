@@ -20,6 +20,14 @@ bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 }  // namespace
 
+bool Win32System::ComputerName(std::string& name) {
+    wchar_t buffer[MAX_COMPUTERNAME_LENGTH + 2] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(buffer, &size)) return false;
+    name = Narrow(buffer, size <= MAX_COMPUTERNAME_LENGTH ? size : MAX_COMPUTERNAME_LENGTH);
+    return true;
+}
+
 Win32System::~Win32System() {
     if (instanceMutex_) CloseHandle(instanceMutex_);
 }

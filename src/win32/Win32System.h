@@ -16,6 +16,7 @@ public:
     Win32System& operator=(const Win32System&) = delete;
 
     bool UserName(std::string& name) override;
+    bool ComputerName(std::string& name) override;
     bool FitsAnsiCodePage(const std::string& text) override;
     std::string UpperCase(const std::string& text) override;
     bool Version(platform::VersionInfo& info) override;

@@ -321,6 +321,20 @@ TEST_F(FileSystemContract, AtomicWriteReplacesTheWholeContent) {
     EXPECT_FALSE(fs.ReadFile(At("none"), bytes));
 }
 
+// Two PCs that make one check-out entry at once: one makes it, the other
+// finds it made, and its content stays the maker's.
+TEST_F(FileSystemContract, ANewFileIsMadeOnceAndNeverReplaced) {
+    ASSERT_TRUE(fs.CreateNewFile(At("entry.dat"), "PC1\r\n日")) << fs.LastErrorText();
+    EXPECT_EQ(Bytes(At("entry.dat")), "PC1\r\n日");
+    EXPECT_FALSE(fs.CreateNewFile(At("ENTRY.dat"), "PC2"));
+    EXPECT_EQ(fs.LastError(), 80u);
+    EXPECT_EQ(Bytes(At("entry.dat")), "PC1\r\n日");
+    MakeFolder("d");
+    EXPECT_FALSE(fs.CreateNewFile(At("d"), "x"));
+    EXPECT_FALSE(fs.CreateNewFile(At("none\\entry.dat"), "x"));
+    EXPECT_EQ(Listed(At(""), 22), (Names{".", "..", "d", "entry.dat"}));
+}
+
 TEST_F(FileSystemContract, APiecewiseWriteChangesNothingUntilCommitted) {
     MakeFile("m.txt", "old");
     {

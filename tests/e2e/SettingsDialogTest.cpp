@@ -27,7 +27,7 @@ const char* const kDialogTitle = "Tollervy - [設定]";
 enum : int {
     kTab = 401, kOk = 402, kCancel = 403, kApply = 404, kStartPath0 = 510, kCheckStartPath0 = 520,
     kLogOnNo = 702, kLogOnYes = 703, kStatus = 704, kEnd = 705, kDeleteCheck = 707, kReadOnly = 710,
-    kErrorIgnore = 712, kErrorEnd = 713, kErrorAsk = 714, kJapanese = 715,
+    kErrorIgnore = 712, kErrorEnd = 713, kErrorAsk = 714, kJapanese = 715, kShared = 720, kSharedPick = 721,
     kListUser = 752, kUserName = 755, kUserPass = 757, kUserUse = 758,
     kUserAdd = 759, kUserChange = 760, kUserDelete = 761, kUseUser = 762,
     kHelp = 801, kVersion = 805, kLog = 807, kBackup = 808,
@@ -98,6 +98,24 @@ SIZE TextNeeds(HWND control, int widthForWrapping) {
     DeleteObject(font);
     ReleaseDC(control, dc);
     return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+// TCM_ADJUSTRECT on the program's tab strip, with the rectangle in the
+// program's own memory: Wine hands the message's pointer to the other
+// process as it is, so a pointer into this process had the tab strip write
+// into whatever lay at that address in the program (its stack, here).
+bool AdjustRectInProgram(HWND strip, RECT& rect) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(strip, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return false;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof rect, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    bool ok = remote && WriteProcessMemory(process, remote, &rect, sizeof rect, nullptr);
+    if (ok) SendMessageW(strip, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(remote));
+    ok = ok && ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr);
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return ok;
 }
 
 class SettingsDialog : public Scenario {
@@ -417,6 +435,40 @@ TEST_F(SettingsDialog, HandEditedOptionsShowWhatTheProgramDoes) {
         EXPECT_EQ(inst().IniValue(section, key), std::optional<std::string>(text)) << section << "/" << key;
 }
 
+// The shared folder on the options page: the folder picker fills the box, a
+// folder that is not there is refused with its message (the options page
+// stays, nothing written), an existing one is written by Apply without its
+// final backslash.
+TEST_F(SettingsDialog, TheSharedFolderIsPickedRefusedWhenMissingAndWritten) {
+    Process p;
+    HWND dialog = OpenQuiet(p);
+    ASSERT_NE(dialog, nullptr);
+    SelectTab(dialog, 2);
+    EXPECT_EQ(ControlText(dialog, kShared), "");
+    ASSERT_TRUE(PostClick(dialog, kSharedPick));
+    HWND picker = WaitForDialog(p, "フォルダの選択", kWait);
+    ASSERT_NE(picker, nullptr) << "the folder picker did not open";
+    PostAltKey(picker, 's');  // 選択(&S): the Start-up folder it opens at
+    ASSERT_TRUE(WaitWindowGone(picker, kWait));
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(dialog, kShared) == kStartUp; }, kWait))
+        << ControlText(dialog, kShared);
+
+    ASSERT_TRUE(SetControlText(dialog, kShared, "C:\\e2e-nowhere\\Tollervy"));
+    ASSERT_TRUE(PostClick(dialog, kApply));
+    ASSERT_NO_FATAL_FAILURE(Answer(p, "共有フォルダが見つかりません", IDOK, "shared-missing"));
+    EXPECT_EQ(SelectedTab(dialog), 2);
+    EXPECT_EQ(inst().IniValue("Store", "Shared"), std::nullopt);
+
+    ASSERT_TRUE(SetControlText(dialog, kShared, std::string(kStartUp) + "\\"));
+    ASSERT_TRUE(PressButton(dialog, kApply));
+    EXPECT_TRUE(WaitUntil([&] { return inst().IniValue("Store", "Shared") == std::optional<std::string>(kStartUp); },
+                          kWait));
+    LetPaint(dialog);
+    Screenshot(Shot("options-shared"));
+    ASSERT_TRUE(PostClick(dialog, kCancel));
+    EXPECT_TRUE(p.WaitExit(kWait)) << "the program did not end after Cancel";
+}
+
 // A name typed key by key into the users page's box meets no message on the
 // way ("j." and "Aux" are only the start of "j.doe" and "Auxley"); Add then
 // adds it, or says why the name cannot be a user's.
@@ -554,7 +606,7 @@ TEST_F(SettingsDialog, EveryPageFitsAtTheScreensResolution) {
     MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
     RECT page{};
     GetClientRect(strip, &page);
-    SendMessageW(strip, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+    ASSERT_TRUE(AdjustRectInProgram(strip, page));
     MapWindowPoints(strip, nullptr, reinterpret_cast<POINT*>(&page), 2);
     const int checkBox = MulDiv(18, dpi, 96);  // the box and the gap before a check box's text
     const int buttonEdges = MulDiv(3, dpi, 96);

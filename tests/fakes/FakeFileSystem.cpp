@@ -677,6 +677,24 @@ bool FakeFileSystem::WriteFileAtomic(const std::string& path, const std::string&
     return true;
 }
 
+bool FakeFileSystem::CreateNewFile(const std::string& path, const std::string& bytes) {
+    // A process that dies half-way leaves the file made and empty.
+    const auto madeEmpty = [&] {
+        CopyPlan plan;
+        std::uint32_t error = 0;
+        if (Writable(path, plan, error) && plan.existing == nullptr) Put(plan, "", AttrArchive, Tick());
+    };
+    if (!BeginWith(Op::Write, {&path}, true, madeEmpty)) return false;
+    CopyPlan plan;
+    std::uint32_t error = 0;
+    plan.parent = FindParent(path, plan.name, error);
+    if (plan.parent == nullptr) return Fail(error);
+    if (Locate(plan.parent, plan.name) != plan.parent->children.end()) return Fail(ErrFileExists);
+    if (!Writable(path, plan, error)) return Fail(error);
+    Put(plan, bytes, AttrArchive, Tick());
+    return true;
+}
+
 bool FakeFileSystem::ReadFile(const std::string& path, std::string& bytes) {
     if (!Begin(Op::Read, {&path}, false)) return false;
     std::uint32_t error = 0;

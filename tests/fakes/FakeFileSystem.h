@@ -54,7 +54,7 @@ public:
         CreateFolder,   // CreateFolder
         RemoveFolder,   // RemoveFolder
         Read,           // ReadLines, ReadFile, FileLength, FilesEqual
-        Write,          // AppendLine, AppendBytes, WriteFileAtomic
+        Write,          // AppendLine, AppendBytes, WriteFileAtomic, CreateNewFile
     };
     static constexpr std::size_t OpCount = 10;
     static const char* OpName(Op op);
@@ -79,6 +79,8 @@ public:
     bool AppendLine(const std::string& path, const std::string& line) override;
     bool AppendBytes(const std::string& path, const std::string& bytes) override;
     bool WriteFileAtomic(const std::string& path, const std::string& bytes) override;
+    // Counted as a write; fails with 80 on an existing file or folder.
+    bool CreateNewFile(const std::string& path, const std::string& bytes) override;
     bool ReadFile(const std::string& path, std::string& bytes) override;
     // Hands files over in pieces this long, so that readers meet every way a
     // line can be cut.

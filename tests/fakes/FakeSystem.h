@@ -15,6 +15,7 @@ public:
     // --- Answers ----------------------------------------------------------
     std::string loginName = "Taro";
     bool loginFails = false;                 // GetUserNameA fails
+    std::string computerName = "PC1";     // "": GetComputerNameW fails
     platform::VersionInfo version{2, 5, 1};  // Windows XP
     bool versionFails = false;
     std::map<int, std::int16_t> keyStates;   // virtual key -> GetAsyncKeyState
@@ -48,6 +49,10 @@ public:
 
     // --- platform::System -------------------------------------------------
     bool UserName(std::string& name) override;
+    bool ComputerName(std::string& name) override {
+        name = computerName;
+        return !name.empty();
+    }
     // Code page 932, as the fakes simulate it.
     bool FitsAnsiCodePage(const std::string& text) override;
     // ASCII, Latin-1, full-width Latin, Greek, Cyrillic and Roman numeral

@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "Desk.h"
+#include "dialogs/DirPathFrm.h"
 #include "dialogs/FormDelete.h"
 #include "engine/FileOps.h"
 #include "users/FormLogOn.h"
@@ -344,6 +345,43 @@ TEST(SettingsDialogSave, AFailedWriteStopsTheSaveAndOkKeepsTheDialogOpen) {
     EXPECT_EQ(t.d.Run([&] { f.OkIniBtn.Click(); }), 0);
     EXPECT_EQ(t.d.IniValue("Start", "Status"), "0");
     EXPECT_EQ(t.d.IniValue("Start", "Japanese"), "1");
+}
+
+// The shared folder: picked with the folder picker or typed; Apply writes an
+// existing folder without its final backslash, removes the key for an empty
+// box, and refuses a folder that is not there, keeping the options page.
+TEST(SettingsDialogSave, TheSharedFolderIsPickedCheckedAndWrittenOrRemoved) {
+    Dialog t(Ini{{"Last/Message", "0"}, {"Store/Shared", "C:\\Share\\Tollervy"}});
+    t.d.p.fs.AddFolder("C:\\Share\\Tollervy");
+    t.d.p.fs.AddFolder("C:\\Other");
+    LervIni& f = t.Open();
+    EXPECT_EQ(f.TextShared.Text(), "C:\\Share\\Tollervy");
+    t.d.p.host.OnShowOnce("DirPathFrm", [](ui::Form& form) {
+        auto& picker = static_cast<DirPathFrm&>(form);
+        ASSERT_TRUE(picker.Folders.SetPath("C:\\Other"));
+        picker.PathDir_Change();
+        picker.SelectPathBtn.Click();
+    });
+    f.IniTab.Select(3);
+    f.SharedPathBtn.Click();
+    EXPECT_EQ(f.TextShared.Text(), "C:\\Other");
+    struct Case {
+        std::string typed, stored, message;
+    };
+    for (const Case& k : {Case{"C:\\Other\\", "C:\\Other", ""},
+                          Case{"S:\\Gone", "C:\\Other", "共有フォルダが見つかりません\r\n確認してください\r\n\r\nS:\\Gone"},
+                          Case{"", "<missing>", ""}}) {
+        SCOPED_TRACE(k.typed);
+        f.IniTab.Select(1);
+        f.TextShared.SetText(k.typed);
+        if (!k.message.empty()) t.d.p.messages.Expect(platform::AnswerOK);
+        const std::size_t shown = t.d.p.messages.Count();
+        f.SetIniBtn.Click();
+        EXPECT_EQ(t.d.IniValue("Store", "Shared"), k.stored);
+        EXPECT_EQ(t.d.p.messages.Count() == shown ? "" : t.d.p.messages.Last().text, k.message);
+        EXPECT_EQ(f.IniTab.SelectedKey(), k.message.empty() ? "StartUp" : "Ini");
+    }
+    EXPECT_EQ(t.d.Run([&] { f.CancelIniBtn.Click(); }), 0);
 }
 
 // The resident options cannot be changed on the page, but the dialog keeps

@@ -1,0 +1,84 @@
+// One PC at a time per person. Putting a person's copies in place on a PC
+// checks them out to it: an entry <store>\CheckOut\<user>.dat, made in one
+// step that fails when it exists (FileSystem::CreateNewFile), naming the PC,
+// the time and a token drawn at random. The PC keeps the tokens it holds in
+// its own Data\CheckOut.dat (written before the entry is made), so it knows
+// its own entry from one another PC wrote, or one it made before and lost.
+//
+// A PC saves a person's copy in place into their store only while the entry
+// still carries its token. Otherwise the copy was taken over meanwhile (the
+// person used the last saved copy on another PC): it is saved beside, in
+// <store>\Conflict\<user>\<PC> <yyyy-mm-dd hhmmss>\<key>, never over the
+// newer one, and the person is told at their next logon. Saving the copies
+// back checks them in: the PC's own entry is deleted.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "settings/Context.h"
+
+namespace tollervy {
+
+struct CheckOutEntry {
+    std::string pc;          // the computer's name; "" when the entry cannot be read
+    std::string since;       // the local time it was taken, as shown: 2026-12-08 09:26
+    std::uint64_t time = 0;  // the same in file-time units (UTC), for the age
+    std::string token;
+
+    std::string Serialise() const;
+    // False for a file that is not an entry (cut short by a power cut).
+    bool Parse(const std::string& text);
+};
+
+class CheckOuts {
+public:
+    explicit CheckOuts(Context& c);
+
+    static std::string Folder(const Context& c);                             // <store>\CheckOut
+    static std::string EntryPath(const Context& c, const std::string& user);  // <store>\CheckOut\<user>.dat
+    static std::string TokensPath(const Context& c);                         // Data\CheckOut.dat
+    static std::string ConflictRoot(const Context& c);                        // <store>\Conflict
+
+    // Whether this PC holds the user's check-out: their entry is there and
+    // carries the token this PC wrote. Unknown when the entry cannot be read.
+    enum class Hold { Held, NotHeld, Unknown };
+    Hold Holds(const std::string& user);
+    // Whether this PC keeps a token for the user (it checked them out and
+    // has not checked them in).
+    bool Knows(const std::string& user) const { return tokens_.count(user) != 0; }
+
+    // Checks the user's copies out to this PC. An entry of another PC (or
+    // one this PC no longer knows) asks the person whether to use the last
+    // saved copy anyway (Taken) or not to log on (Declined).
+    // Unwritable: the PC's own Data\CheckOut.dat cannot be written.
+    enum class Take { Taken, Declined, Unreachable, Unwritable };
+    Take CheckOut(const std::string& user);
+
+    // Drops this PC's check-out of the user: the entry goes when it still
+    // carries this PC's token; another PC's entry stays. False when it could
+    // not be settled (the server did not answer): the token is kept.
+    bool CheckIn(const std::string& user);
+
+    // Makes <store>\Conflict\<user>\<PC> <yyyy-mm-dd hhmmss> (with "-2" ...
+    // for another in the same second) with a marker that the person has not
+    // been told; "" when it cannot be made.
+    std::string MakeConflictFolder(const std::string& user);
+
+    // Tells the person of the copies kept beside theirs that they have not
+    // been told of, then marks them told.
+    void ShowNewConflicts(const std::string& user);
+
+    // The question asked when another PC holds the check-out.
+    std::string Question(const std::string& user, const CheckOutEntry& held) const;
+
+private:
+    bool ReadEntry(const std::string& user, CheckOutEntry& entry, bool& exists);
+    bool WriteTokens();
+    std::string ThisPc() const;
+
+    Context& c_;
+    std::map<std::string, std::string> tokens_;  // user -> token this PC holds
+};
+
+}  // namespace tollervy
