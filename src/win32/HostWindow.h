@@ -28,6 +28,7 @@ struct Pushed {
     int masked = -1;
     bool itemsPushed = false;
     std::vector<std::string> items;
+    int widestItem = 0;  // the widest pushed row, in pixels
     int tabsPushed = -1;
     bool scrollPushed = false;
     int scrollMin = 0, scrollMax = 0, scrollValue = 0, scrollPage = 0;
@@ -74,7 +75,7 @@ bool CommandTextBox(HostWindow& w, ui::Control& control, HWND child, int code);
 bool PushList(HostWindow& w, ui::Control& control, HWND child, Pushed& pushed);
 // A list box's horizontal scroll range follows its widest row in its font:
 // again after the font changed.
-void FitListWidth(ui::Control& control, HWND child);
+void FitListWidth(ui::Control& control, HWND child, Pushed& pushed);
 bool CommandList(HostWindow& w, ui::Control& control, HWND child, int code);
 
 // Tab strips: tabs, selection and each tab's tool tip.

@@ -335,7 +335,7 @@ void Win32FormHost::PushFont(Window& w, ui::Control& control, HWND child) {
     if (pushed.font) DeleteObject(pushed.font);
     pushed.font = font;
     pushed.fontSpec = spec;
-    host::FitListWidth(control, child);
+    host::FitListWidth(control, child, pushed);
 }
 
 void Win32FormHost::PushToolTip(Window& w, ui::Control& control, HWND child) {

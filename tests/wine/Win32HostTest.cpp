@@ -367,6 +367,21 @@ TEST_F(Win32Host, ListScrollsSidewaysToItsWidestRow) {
     form.FileList.Clear();
     form.FileList.AddItem("C:\\a.ini");
     EXPECT_LT(extent(), client.right);
+
+    // Rows added one by one (each pushed alone), one taken from the middle,
+    // another added: the window lists the model's rows in its order.
+    form.FileList.Clear();
+    for (int i = 0; i < 50; ++i) form.FileList.AddItem("row " + std::to_string(i));
+    form.FileList.RemoveItem(10);
+    form.FileList.AddItem(longPath);
+    std::vector<std::string> rows;
+    for (LRESULT i = 0, n = SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i) {
+        wchar_t text[512] = {};
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        rows.push_back(Narrow(text));
+    }
+    EXPECT_EQ(rows, form.FileList.Items());
+    EXPECT_GE(extent(), TextWidthIn(list, longPath));
     form.Unload();
 }
 
