@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "engine/Manifest.h"
+#include "platform/Text.h"
 #include "settings/Environment.h"
 
 namespace tollervy {
@@ -35,13 +36,7 @@ std::string InPlaceRecord::DiskGeneration(Context& c) {
 void InPlaceRecord::Parse(const std::string& text) {
     owners_.clear();
     generation_ = GenerationOf(text);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const std::string& line : text::Lines(text)) {
         if (line.empty() || line[0] == ';') continue;
         const auto eq = line.find('=');
         if (eq == std::string::npos || eq == 0 || eq + 1 == line.size()) continue;

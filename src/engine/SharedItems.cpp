@@ -35,14 +35,8 @@ std::string Serialise(const ItemList& list) {
 bool Parse(const std::string& text, ItemList& list) {
     list = ItemList{};
     int section = -1;
-    std::size_t at = 0;
     bool first = true;
-    while (at < text.size()) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const std::string& line : text::Lines(text)) {
         for (const char ch : line)
             if (static_cast<unsigned char>(ch) < 0x20) return false;  // no settings line holds one
         if (first) {

@@ -59,4 +59,18 @@ std::string TrimRight(std::string_view s) {
     return std::string(s.substr(0, last + 1));
 }
 
+std::vector<std::string> Lines(std::string_view s) {
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    while (at < s.size()) {
+        std::size_t end = s.find('\n', at);
+        if (end == std::string_view::npos) end = s.size();
+        std::string_view line = s.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.emplace_back(line);
+        at = end + 1;
+    }
+    return lines;
+}
+
 }  // namespace tollervy::text

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tollervy::text {
 
@@ -16,5 +17,8 @@ std::string Mid(std::string_view s, std::size_t start, std::size_t count = std::
 // Blanks (spaces) removed from both ends, or only from the right.
 std::string Trim(std::string_view s);
 std::string TrimRight(std::string_view s);
+// The lines of a text, without their line ends (LF or CR LF); a last line
+// without one counts too.
+std::vector<std::string> Lines(std::string_view s);
 
 }  // namespace tollervy::text

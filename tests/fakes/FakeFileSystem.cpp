@@ -6,6 +6,7 @@
 
 #include "fakes/Cp932.h"
 #include "fakes/ProcessEnded.h"
+#include "platform/Text.h"
 
 namespace tollervy::fakes {
 
@@ -168,17 +169,8 @@ bool Admitted(std::uint32_t attrs, std::uint32_t filter) {
 }
 
 std::vector<std::string> SplitLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        std::size_t j = bytes.find('\n', i);
-        const bool last = j == std::string::npos;
-        if (last) j = bytes.size();
-        std::string line = bytes.substr(i, j - i);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(cp932::ToUtf8(line));
-        i = j + 1;
-    }
+    std::vector<std::string> lines = text::Lines(bytes);
+    for (auto& line : lines) line = cp932::ToUtf8(line);
     return lines;
 }
 
