@@ -124,10 +124,34 @@ bool Backup::SetAside(const std::string& user, const std::string& key, const std
     return true;
 }
 
+bool Backup::PutBack(const std::string& user, const std::string& key, const std::string& path,
+                     const std::string& relative, std::uint64_t size) {
+    const std::string inBackup = JoinPath(folder_, user + "\\" + key + "\\" + relative);
+    std::uint32_t attributes = 0;
+    if (c_.fs.GetAttributes(path, attributes)) return false;  // the copy's file is there
+    if (!c_.fs.MoveFile(inBackup, path)) {
+        // Its folder went with it (a folder the copy does not write).
+        for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+            c_.fs.CreateFolder(path.substr(0, at));
+        if (!c_.fs.MoveFile(inBackup, path)) return false;
+    }
+    --moved_;
+    bytes_ -= size;
+    return true;
+}
+
 bool SetAsideTargets::SetAside(const std::string& path, const std::string& relative, std::uint64_t size) const {
     if (!backup_->SetAside(user_, key_, path, relative, size)) return false;
-    ++moved_;
+    moved_.push_back({path, relative, size});
     return true;
+}
+
+std::size_t SetAsideTargets::PutBack() const {
+    std::size_t back = 0;
+    for (const auto& m : moved_)
+        if (backup_->PutBack(user_, key_, m.path, m.relative, m.size)) ++back;
+    moved_.clear();
+    return back;
 }
 
 std::vector<std::string> Backup::Pruned(const std::vector<Kept>& kept, std::size_t keep, std::uint64_t maxBytes) {

@@ -27,6 +27,10 @@ public:
     // this switch's backup. False when it cannot be moved.
     bool SetAside(const std::string& user, const std::string& key, const std::string& path,
                   const std::string& relative, std::uint64_t size);
+    // Moves it back to `path` when nothing took its place there (its
+    // folder made again when it went). False when it stays in the backup.
+    bool PutBack(const std::string& user, const std::string& key, const std::string& path,
+                 const std::string& relative, std::uint64_t size);
     // This switch's backup folder ("" while nothing was moved).
     const std::string& Folder() const { return folder_; }
     std::size_t Moved() const { return moved_; }
@@ -69,13 +73,20 @@ public:
     }
     bool SetsAside() const override { return backup_ != nullptr && backup_->On(); }
     bool SetAside(const std::string& path, const std::string& relative, std::uint64_t size) const override;
-    std::size_t Moved() const { return moved_; }
+    std::size_t Moved() const { return moved_.size(); }
+    // After a copy that stopped: each file set aside whose path the copy
+    // did not fill goes back. How many went back.
+    std::size_t PutBack() const;
 
 private:
+    struct Move {
+        std::string path, relative;
+        std::uint64_t size;
+    };
     const CopyTargets& inner_;
     Backup* backup_;
     std::string user_, key_;
-    mutable std::size_t moved_ = 0;
+    mutable std::vector<Move> moved_;
 };
 
 }  // namespace tollervy

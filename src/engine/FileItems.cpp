@@ -60,20 +60,19 @@ public:
                 ShowStoreUnwritable(c, plan.targetSide.path);
                 return false;
             }
+            // A file entry's copy is made with "replace nothing": its old
+            // copy goes first, unless it is current. Otherwise what the copy
+            // replaces stays for it.
+            const std::set<std::string> keptFile{e.name}, none;
+            const PathSetTargets fileTargets(fileCurrent ? keptFile : none, &keptFile);
+            const PlanTargets planTargets(plan);
+            // What the copy replaces or drops goes into the backup first.
+            const SetAsideTargets targets(
+                e.kind == EntryKind::File ? static_cast<const CopyTargets&>(fileTargets) : planTargets,
+                hooks ? hooks->backup : nullptr, step.user, e.key);
             const bool ok = [&] {
                 std::string existing = store;
                 if (CheckPathExists(c, existing)) {
-                    // A file entry's copy is made with "replace nothing": its
-                    // old copy goes first, unless it is current. Otherwise
-                    // what the copy replaces stays for it.
-                    const std::set<std::string> keptFile{e.name}, none;
-                    const PathSetTargets fileTargets(fileCurrent ? keptFile : none, &keptFile);
-                    const PlanTargets planTargets(plan);
-                    // What the copy replaces or drops goes into the backup
-                    // first.
-                    const SetAsideTargets targets(
-                        e.kind == EntryKind::File ? static_cast<const CopyTargets&>(fileTargets) : planTargets,
-                        hooks ? hooks->backup : nullptr, step.user, e.key);
                     const bool emptied = ClearPathForCopy(c, existing, "", targets);
                     step.setAside = targets.Moved();
                     if (!emptied) {
@@ -98,6 +97,9 @@ public:
                 }
                 return Because(c, step, RunPlan(c, plan));
             }();
+            // A copy that stopped: what it set aside and did not replace
+            // goes back, so that the stored copy lacks nothing.
+            if (!ok && targets.Moved() != 0) step.setAside -= targets.PutBack();
             RecordPlan(c, plan);
             NoteOutcome(plan, step);
             return ok;

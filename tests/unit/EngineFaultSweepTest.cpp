@@ -4,7 +4,8 @@
 // process dying there), without and with the switch log and the backup.
 // Whatever happens, each of Aoi's files must still exist with its latest
 // content, in place or in Aoi's stored copy; with the backup, each of Aoi's
-// older stored copies too, in the store or in the backup.
+// older stored copies too, in the store or in the backup, and a save that
+// failed leaves her stored copy whole (each file old or new).
 #include <gtest/gtest.h>
 
 #include <iostream>
@@ -106,6 +107,12 @@ Outcome Switch(std::int16_t policy, const std::function<void(FakeFileSystem&)>& 
     }
     if (d.fs.Content(Docs + "desktop.ini") != "hidden") o.lost.push_back(Docs + "desktop.ini");
     if (!kept) return o;
+    // A save that failed and was not killed leaves Aoi's stored copy
+    // lacking none of the files both her copies have (old or new bytes):
+    // what it set aside and did not replace went back.
+    for (const auto& [relative, content] : AoisOlder)
+        if (!o.ended && relative.find("gone") == std::string::npos && !d.fs.IsFile(Data + "\\Aoi\\" + relative))
+            o.lost.push_back("missing from the store: " + relative);
     const auto backups = d.fs.Dump(Backup::Root(d.c));
     for (const auto& [relative, content] : AoisOlder) {
         bool found = d.fs.Content(Data + "\\Aoi\\" + relative) == content;
