@@ -173,7 +173,11 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     // and the next switch saves it.
     hooks.beforeChange = [&](const ItemStep& step) {
         if (step.saving) return true;
-        if (unsaved.count(step.key) != 0) return false;
+        if (unsaved.count(step.key) != 0) {
+            hooks.refusal = engine_text::NotOverwrittenUnsaved;
+            return false;
+        }
+        hooks.refusal = "書き込み権限がありません\r\n" + InPlaceRecord::Path(c_);
         return record.Set(c_, step.key, BeingOverwritten);
     };
     // The owner the next saving pass is to save the new copies as: the next
@@ -194,6 +198,7 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     // PC's own copies (All Users) stay on the PC, without previous versions
     // (a rename cannot reach the server's backup from there).
     std::map<std::string, std::string> saveFolders;
+    std::set<std::string> marked;  // people whose store holds this PC's mark of a save going on
     if (shared) {
         hooks.saveFolder = [&](const std::string& user) {
             hooks.backup = user == AllUsers ? nullptr : &backup;
@@ -201,8 +206,14 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
             if (known != saveFolders.end()) return known->second;
             std::string folder;
             const auto hold = held.find(user);
-            if (!IsPerson(user) || hold == held.end() || hold->second == CheckOuts::Hold::Held ||
-                firstCopies.count(user) != 0) {
+            if (IsPerson(user) && hold != held.end() && hold->second == CheckOuts::Hold::Held) {
+                // Marked before the first file changes: a PC that takes the
+                // copies over while the save is cut short is told.
+                if (checkOuts.MarkSaving(user)) {
+                    marked.insert(user);
+                    folder = MadeFolder(c_, SaveFolderOf(c_, user));
+                }
+            } else if (!IsPerson(user) || hold == held.end() || firstCopies.count(user) != 0) {
                 folder = MadeFolder(c_, SaveFolderOf(c_, user));
             } else if (hold->second == CheckOuts::Hold::NotHeld) {
                 folder = checkOuts.MakeConflictFolder(user);
@@ -217,6 +228,11 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     c_.status = this;
     bool done = false;
     if (SaveUserData(c_, instrBeforUser, &hooks)) {
+        for (const auto& user : marked) {
+            bool whole = true;
+            for (const auto& key : unsaved) whole = whole && OwnerOf(record, key, instrBeforUser) != user;
+            if (whole) checkOuts.SavingDone(user);
+        }
         const std::string target = next == Unregistered ? std::string(AllUsers) : next;
         // Only when every item really holds the common copy may a first
         // start keep what is in place.

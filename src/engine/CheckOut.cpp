@@ -7,6 +7,7 @@
 #include "engine/PathUtil.h"
 #include "engine/SharedStore.h"
 #include "engine/StoreNames.h"
+#include "platform/Text.h"
 #include "settings/Environment.h"
 
 namespace tollervy {
@@ -16,22 +17,6 @@ namespace {
 constexpr const char* Header = "Tollervy check-out 1";
 constexpr const char* UnseenMarker = "Unseen";
 constexpr std::uint32_t ErrFileNotFound = 2, ErrPathNotFound = 3;
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (const char ch : text) {
-        if (ch == '\n') {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line += ch;
-        }
-    }
-    if (!line.empty()) lines.push_back(line);
-    return lines;
-}
 
 std::string Shown(const platform::LocalTime& t, bool seconds) {
     char text[32];
@@ -58,7 +43,7 @@ std::string CheckOutEntry::Serialise() const {
 }
 
 bool CheckOutEntry::Parse(const std::string& text) {
-    const std::vector<std::string> lines = Lines(text);
+    const std::vector<std::string> lines = text::Lines(text);
     *this = CheckOutEntry{};
     if (lines.size() != 6 || lines[0] != Header || lines[5] != "end" || lines[4].empty() || lines[3].empty() ||
         lines[3].find_first_not_of("0123456789") != std::string::npos || lines[3].size() > 19)
@@ -73,7 +58,7 @@ bool CheckOutEntry::Parse(const std::string& text) {
 CheckOuts::CheckOuts(Context& c) : c_(c) {
     std::string text;
     if (!c_.fs.ReadFile(TokensPath(c_), text)) return;
-    for (const auto& line : Lines(text)) {
+    for (const auto& line : text::Lines(text)) {
         const auto tab = line.find('\t');
         if (tab != std::string::npos && tab > 0 && tab + 1 < line.size())
             tokens_[line.substr(0, tab)] = line.substr(tab + 1);
@@ -86,11 +71,23 @@ std::string CheckOuts::EntryPath(const Context& c, const std::string& user) {
 }
 std::string CheckOuts::TokensPath(const Context& c) { return JoinPath(c.state.DataFolderPath, "CheckOut.dat"); }
 std::string CheckOuts::ConflictRoot(const Context& c) { return JoinPath(PeopleFolder(c), "Conflict"); }
+std::string CheckOuts::SavingPath(const Context& c, const std::string& user) {
+    return JoinPath(Folder(c), user + ".saving");
+}
 
 std::string CheckOuts::ThisPc() const {
     std::string name;
     if (!c_.system.ComputerName(name) || name.empty()) name = "PC";
     return name;
+}
+
+CheckOutEntry CheckOuts::Stamped(const std::string& token) const {
+    CheckOutEntry entry;
+    entry.pc = ThisPc();
+    entry.since = Shown(c_.system.LocalNow(), false);
+    entry.time = c_.fs.Now();
+    entry.token = token;
+    return entry;
 }
 
 bool CheckOuts::WriteTokens() {
@@ -126,13 +123,33 @@ CheckOuts::Hold CheckOuts::Holds(const std::string& user) {
     return exists && entry.token == it->second ? Hold::Held : Hold::NotHeld;
 }
 
-std::string CheckOuts::Question(const std::string& user, const CheckOutEntry& held) const {
+std::string CheckOuts::Question(const std::string& user, const CheckOutEntry& held,
+                                const CheckOutEntry& saving) const {
     std::string pc = held.pc.empty() ? std::string(engine_text::CheckedOutUnknownPc) : held.pc;
     if (held.pc == ThisPc()) pc += engine_text::CheckedOutThisPc;
     std::string text = user + engine_text::CheckedOutSuffix + "\r\n\r\n" + engine_text::CheckedOutPc + pc + "\r\n";
     if (held.time != 0)
         text += std::string(engine_text::CheckedOutSince) + held.since + " (" + Age(held.time, c_.fs.Now()) + ")\r\n";
+    if (saving.time != 0)
+        text += "\r\n" + pc + engine_text::SavingStoppedSuffix + saving.since + " (" + Age(saving.time, c_.fs.Now()) +
+                ")\r\n" + engine_text::SavingStoppedMixed + "\r\n";
     return text + "\r\n" + engine_text::CheckedOutQuestion;
+}
+
+bool CheckOuts::MarkSaving(const std::string& user) {
+    const auto it = tokens_.find(user);
+    return it != tokens_.end() && c_.fs.WriteFileAtomic(SavingPath(c_, user), Stamped(it->second).Serialise());
+}
+
+void CheckOuts::SavingDone(const std::string& user) {
+    const auto it = tokens_.find(user);
+    std::string text;
+    CheckOutEntry mark;
+    // Only this PC's own mark: another PC that took the copies over may be
+    // saving them by now.
+    if (it != tokens_.end() && c_.fs.ReadFile(SavingPath(c_, user), text) && mark.Parse(text) &&
+        mark.token == it->second)
+        c_.fs.DeleteFile(SavingPath(c_, user));
 }
 
 CheckOuts::Take CheckOuts::CheckOut(const std::string& user) {
@@ -140,16 +157,12 @@ CheckOuts::Take CheckOuts::CheckOut(const std::string& user) {
     if (hold == Hold::Held) return Take::Taken;
     if (hold == Hold::Unknown) return Take::Unreachable;
 
-    CheckOutEntry mine;
-    mine.pc = ThisPc();
-    mine.since = Shown(c_.system.LocalNow(), false);
-    mine.time = c_.fs.Now();
     std::uint64_t random[2] = {};
     if (!c_.system.RandomBytes(random, sizeof random)) random[0] = c_.fs.Now(), random[1] = c_.system.TickCount();
     char token[40];
     std::snprintf(token, sizeof token, "%016llx%016llx", static_cast<unsigned long long>(random[0]),
                   static_cast<unsigned long long>(random[1]));
-    mine.token = token;
+    const CheckOutEntry mine = Stamped(token);
     // The token is known here before the entry exists: whatever stops in
     // between, an entry carrying it is this PC's.
     tokens_[user] = mine.token;
@@ -162,7 +175,15 @@ CheckOuts::Take CheckOuts::CheckOut(const std::string& user) {
         bool exists = false;
         if (!ReadEntry(user, held, exists)) return Take::Unreachable;
         if (!exists) continue;  // checked in meanwhile: try again
-        if (c_.messages.Show(Question(user, held), ProgramTitle, engine_text::CheckedOutStyle) != platform::AnswerYes) {
+        // The holder's mark of a save that did not end: the copy in the
+        // store may be part old, part new.
+        std::string text;
+        CheckOutEntry saving;
+        if (!c_.fs.ReadFile(SavingPath(c_, user), text) || !saving.Parse(text) || saving.token != held.token ||
+            held.token.empty())
+            saving = CheckOutEntry{};
+        if (c_.messages.Show(Question(user, held, saving), ProgramTitle, engine_text::CheckedOutStyle) !=
+            platform::AnswerYes) {
             tokens_.erase(user);
             WriteTokens();
             return Take::Declined;

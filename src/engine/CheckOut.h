@@ -11,6 +11,12 @@
 // <store>\Conflict\<user>\<PC> <yyyy-mm-dd hhmmss>\<key>, never over the
 // newer one, and the person is told at their next logon. Saving the copies
 // back checks them in: the PC's own entry is deleted.
+//
+// While a PC saves a person's copies into their store, a second entry
+// <store>\CheckOut\<user>.saving carries its token; it goes once every
+// item of theirs is saved. One left behind (the PC died, the server went)
+// says the store holds a copy saved part-way: a PC asked to take the copies
+// over says so in its question.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -39,6 +45,7 @@ public:
     static std::string EntryPath(const Context& c, const std::string& user);  // <store>\CheckOut\<user>.dat
     static std::string TokensPath(const Context& c);                         // Data\CheckOut.dat
     static std::string ConflictRoot(const Context& c);                        // <store>\Conflict
+    static std::string SavingPath(const Context& c, const std::string& user);  // <store>\CheckOut\<user>.saving
 
     // Whether this PC holds the user's check-out: their entry is there and
     // carries the token this PC wrote. Unknown when the entry cannot be read.
@@ -60,6 +67,12 @@ public:
     // not be settled (the server did not answer): the token is kept.
     bool CheckIn(const std::string& user);
 
+    // Marks the user's stored copy as being saved by this PC, before the
+    // first file of it changes. False when the mark cannot be written.
+    bool MarkSaving(const std::string& user);
+    // Every item of the user's was saved: the mark goes.
+    void SavingDone(const std::string& user);
+
     // Makes <store>\Conflict\<user>\<PC> <yyyy-mm-dd hhmmss> (with "-2" ...
     // for another in the same second) with a marker that the person has not
     // been told; "" when it cannot be made.
@@ -70,12 +83,15 @@ public:
     void ShowNewConflicts(const std::string& user);
 
     // The question asked when another PC holds the check-out.
-    std::string Question(const std::string& user, const CheckOutEntry& held) const;
+    // `saving` is the holder's mark of a save that did not end (its time 0
+    // when there is none).
+    std::string Question(const std::string& user, const CheckOutEntry& held, const CheckOutEntry& saving) const;
 
 private:
     bool ReadEntry(const std::string& user, CheckOutEntry& entry, bool& exists);
     bool WriteTokens();
     std::string ThisPc() const;
+    CheckOutEntry Stamped(const std::string& token) const;
 
     Context& c_;
     std::map<std::string, std::string> tokens_;  // user -> token this PC holds

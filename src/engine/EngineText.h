@@ -34,6 +34,9 @@ inline constexpr const char* RunEnds = "異常が発生しました\r\n処理を
 inline constexpr const char* SaveItemFailed = "前ユーザのデータの待避に失敗しました";
 inline constexpr const char* RestoreItemFailed = "ユーザのデータの復活に失敗しました";
 
+// Why an item's copy in place was not overwritten: it could not be saved.
+inline constexpr const char* NotOverwrittenUnsaved = "前ユーザのデータを待避できなかったため、上書きしませんでした";
+
 // Style of the error policy's question: system modal, stop icon, Yes/No.
 inline constexpr unsigned ContinueQuestionStyle = 4116;
 
@@ -42,6 +45,9 @@ inline constexpr unsigned ContinueQuestionStyle = 4116;
 // 16); the folder follows on a line of its own after an empty line.
 inline constexpr const char* StoreUnreachable =
     "共有フォルダに接続できません\r\nファイルの切り替えは行いません";
+// An item that failed during a switch while the shared folder did not
+// answer: the reason given, with the folder on the next line.
+inline constexpr const char* StoreGone = "共有フォルダに接続できません";
 // The person's copies are in use on another PC: the question (style
 // CheckedOutStyle) is the user name, CheckedOutSuffix, the PC and since
 // when, and CheckedOutQuestion.
@@ -54,6 +60,13 @@ inline constexpr const char* CheckedOutQuestion =
     "最後に保存されたデータでログオンしますか?\r\n"
     "使用中のパソコンのデータは、後で別のフォルダに保存されます\r\n"
     "「いいえ」を選ぶとログオンしません";
+// When that PC's saving of the copies into the store stopped part-way (it
+// died, or the server went): PC, SavingStoppedSuffix, the time and age, then
+// SavingStoppedMixed, between the PC's lines and the question.
+inline constexpr const char* SavingStoppedSuffix = "でのデータの待避が途中で止まっています : ";
+inline constexpr const char* SavingStoppedMixed =
+    "最後に保存されたデータは、一部のファイルが古いか、欠けているかもしれません\r\n"
+    "そのパソコンでもう一度ログオンすると、データはすべて保存されます";
 // Units of the age shown after the time: "(3時間前)".
 inline constexpr const char* AgeMinutes = "分前";
 inline constexpr const char* AgeHours = "時間前";

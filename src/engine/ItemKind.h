@@ -33,8 +33,11 @@ inline const ItemKind& KindOf(const Entry& e) {
 
 // Runs the item's destructive part between the hooks.
 template <typename Change>
-bool Wrapped(const ItemHooks* hooks, const ItemStep& step, Change change) {
-    if (hooks && hooks->beforeChange && !hooks->beforeChange(step)) return false;
+bool Wrapped(const ItemHooks* hooks, ItemStep& step, Change change) {
+    if (hooks && hooks->beforeChange && !hooks->beforeChange(step)) {
+        step.reason = step.failedReason = hooks->refusal;
+        return false;
+    }
     const bool ok = change();
     if (hooks && hooks->afterChange) hooks->afterChange(step, ok);
     return ok;

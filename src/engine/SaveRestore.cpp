@@ -118,6 +118,13 @@ bool Settle(Context& c, const ItemHooks* hooks, ItemStep& step, bool ok, std::ui
     if (log) log->Item(step, ok, c.fs.Now() - started);
     if (ok) return true;
     if (step.failedReason.empty() && c.fs.LastError() != 0) step.failedReason = c.fs.LastErrorText();
+    // A server gone is the reason that matters: the path and Windows'
+    // words name only what it took with it.
+    if (UsesSharedStore(c) && !SharedStoreReachable(c)) {
+        const std::string gone = std::string(engine_text::StoreGone) + "\r\n" + c.state.SharedStorePath;
+        step.reason = gone + (step.reason.empty() ? "" : "\r\n" + step.reason);
+        step.failedReason = gone;
+    }
     const std::string question = FailedItemText(failure, step.line, step.reason);
     const bool goOn = ConfirmContinue(c, question);
     if (log) log->Failure(step, question, goOn);

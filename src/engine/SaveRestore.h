@@ -64,6 +64,8 @@ struct ItemHooks {
     // Right before the item's first change on the side that is replaced.
     // False: the item fails and nothing is changed.
     std::function<bool(const ItemStep&)> beforeChange;
+    // Why the last beforeChange said no, for the question and the log.
+    std::string refusal;
     // After the item, changed or not: whether it succeeded.
     std::function<void(const ItemStep&, bool succeeded)> afterChange;
     // Save pass: whose copy item `index` holds in place, i.e. the user whose

@@ -97,10 +97,14 @@ void SwitchLog::Failure(const ItemStep& step, const std::string& question, bool 
     const char* answer = c_.state.LastErrorNext == 2 ? (goesOn ? "はい (続行)" : "いいえ (中止)")
                                                      : (goesOn ? "続行 (設定による)" : "中止 (設定による)");
     Write("エラー " + path + ": " + reason + " / " + question + " / 回答: " + answer);
+    ++failures_;
 }
 
 void SwitchLog::End(bool done) {
-    Write(done ? "切り替え終了: 完了" : "切り替え終了: 中断");
+    // A run that went on past failed items is done, but not whole.
+    std::string text = done ? "切り替え終了: 完了" : "切り替え終了: 中断";
+    if (done && failures_ != 0) text += " (失敗した項目 " + std::to_string(failures_) + ")";
+    Write(text);
 }
 
 }  // namespace tollervy

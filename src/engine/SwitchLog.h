@@ -47,6 +47,7 @@ private:
 
     Context& c_;
     bool unwritable_ = false;
+    int failures_ = 0;  // items that failed in this run
     bool fresh_ = false;  // the log is new or empty: its first line carries the byte order mark
 };
 

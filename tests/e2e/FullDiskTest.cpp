@@ -31,6 +31,7 @@ const std::string kQuestion =
 const std::string kRunEnds = "異常が発生しました\r\n処理を終了します";
 const std::string kSaveFailed = "前ユーザのデータの待避に失敗しました\r\n";
 const std::string kRestoreFailed = "ユーザのデータの復活に失敗しました\r\n";
+const std::string kUnsaved = "\r\n前ユーザのデータを待避できなかったため、上書きしませんでした";
 
 std::string SmallDrive() { return EnvVar("TOLLERVY_SMALL_DRIVE"); }
 
@@ -154,7 +155,7 @@ TEST_F(FullStore, NoStopsAndYesGoesOnWithNothingLost) {
         ASSERT_NO_FATAL_FAILURE(Fill(600000));
         const std::string saveFailed = kQuestion + kSaveFailed + docs() + "\\\r\n" + DiskFullText();
         if (yes)
-            ASSERT_NO_FATAL_FAILURE(RunB({{saveFailed, IDYES}, {kQuestion + kRestoreFailed + docs() + "\\", IDYES}}, {}));
+            ASSERT_NO_FATAL_FAILURE(RunB({{saveFailed, IDYES}, {kQuestion + kRestoreFailed + docs() + "\\" + kUnsaved, IDYES}}, {}));
         else
             ASSERT_NO_FATAL_FAILURE(RunB({{saveFailed, IDNO}}, {kRunEnds}));
         EXPECT_EQ(inst().InPlaceOwners(), HeldBy("A", yes ? "B" : "A"));
@@ -356,7 +357,7 @@ TEST_F(VanishingFolder, GoneBeforeItsRestoreAndYesGoesOn) {
     Process p;
     ASSERT_TRUE(Start(p, "\"B\""));
     ASSERT_NO_FATAL_FAILURE(Answer(p, kQuestion + kSaveFailed + memo() + held, IDYES, "memo-save"));
-    ASSERT_NO_FATAL_FAILURE(VanishAt(p, kQuestion + kRestoreFailed + memo(), "memo-restore"));
+    ASSERT_NO_FATAL_FAILURE(VanishAt(p, kQuestion + kRestoreFailed + memo() + kUnsaved, "memo-restore"));
     ASSERT_NO_FATAL_FAILURE(Answer(p, kQuestion + kRestoreFailed + docs() + "\\", IDYES, "folder"));
     RunResult r = RunToEnd(p, kRun, Shot("ends"));
     ASSERT_TRUE(r.ended);

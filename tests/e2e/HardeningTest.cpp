@@ -24,6 +24,8 @@ const std::string kQuestion =
 const std::string kRunEnds = "異常が発生しました\r\n処理を終了します";
 // Windows' reason for a file another program holds open.
 const std::string kHeld = "\r\n" + SystemText(ERROR_SHARING_VIOLATION);
+// Why a restore leaves a copy in place that could not be saved.
+const std::string kUnsaved = "\r\n前ユーザのデータを待避できなかったため、上書きしませんでした";
 
 using Owners = std::map<std::string, std::string>;
 
@@ -158,7 +160,7 @@ TEST_F(Hardening, AHeldFileAndYesGoesOnAndTheNextSwitchSavesIt) {
         ASSERT_NO_FATAL_FAILURE(
             Answer(p, kQuestion + "前ユーザのデータの待避に失敗しました\r\n" + memo() + kHeld, IDYES, "save-question"));
         ASSERT_NO_FATAL_FAILURE(
-            Answer(p, kQuestion + "ユーザのデータの復活に失敗しました\r\n" + memo(), IDYES, "restore-question"));
+            Answer(p, kQuestion + "ユーザのデータの復活に失敗しました\r\n" + memo() + kUnsaved, IDYES, "restore-question"));
         RunResult r = RunToEnd(p, kRun, Shot("ends"));
         ASSERT_TRUE(r.ended);
         EXPECT_TRUE(r.boxes.empty()) << Joined(r.boxes);

@@ -442,7 +442,10 @@ TEST(SwitchRun, AListedFileHeldOpenIsNeitherLostNorOverwritten) {
         for (const Op op : {Op::Copy, Op::Delete, Op::Move}) d.p.fs.FailPath(Live, false, 32, op);
         if (k.answer != 0) {
             d.p.messages.Expect(question + "\r\n\r\n前ユーザのデータの待避に失敗しました\r\n" + Live, k.answer);
-            if (goesOn) d.p.messages.Expect(question + "\r\n\r\nユーザのデータの復活に失敗しました\r\n" + Live, k.answer);
+            if (goesOn)
+                d.p.messages.Expect(question + "\r\n\r\nユーザのデータの復活に失敗しました\r\n" + Live +
+                                        "\r\n前ユーザのデータを待避できなかったため、上書きしませんでした",
+                                    k.answer);
             else d.p.messages.Expect(runEnds, 1);
         }
         EXPECT_EQ(d.Start(), 0);

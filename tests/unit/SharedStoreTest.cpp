@@ -197,7 +197,8 @@ std::vector<std::string> Problems(const FakeFileSystem& disk, const std::set<std
     }
     // Each file in place is its item's record owner's (the PC's own files
     // before any record). A person who takes over after a save that stopped
-    // half-way gets that item as far as it was saved (counted in `mixed`).
+    // half-way, and is told so, gets that item as far as it was saved
+    // (counted in `mixed`).
     for (int pc : {0, 1}) {
         for (const std::string key : {"F1", "F2"}) {
             const std::string owner = OwnerOf(disk, pc, key);
@@ -244,7 +245,10 @@ TEST_P(SharedStoreSweep, EndsAsToldAndNoFaultLosesOrMixesAnyonesFiles) {
             beside.push_back(WholeCopy(StoredCopy(clean, Shared + "\\Conflict\\Aoi\\" + path)));
     EXPECT_EQ(beside, row.aoiBeside.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.aoiBeside});
     bool shown = row.shown.empty();
-    for (const auto& b : boxes) shown = shown || b.find(row.shown) != std::string::npos;
+    for (const auto& b : boxes) {
+        shown = shown || b.find(row.shown) != std::string::npos;
+        EXPECT_EQ(b.find(engine_text::SavingStoppedSuffix), std::string::npos) << "no save stopped, yet: " << b;
+    }
     EXPECT_TRUE(shown) << row.shown;
 
     int runs = 0, problems = 0, mixed = 0;
@@ -255,11 +259,18 @@ TEST_P(SharedStoreSweep, EndsAsToldAndNoFaultLosesOrMixesAnyonesFiles) {
         for (const auto& s : row.before) LogOn(disk, s, nullptr, &edits);
         disk.ResetCounts();
         inject(disk);
-        for (const auto& s : row.swept) LogOn(disk, s, nullptr, &edits);
+        std::vector<std::string> boxes;
+        for (const auto& s : row.swept) LogOn(disk, s, &boxes, &edits);
         disk.ClearFaults();
-        for (const auto& s : row.swept) LogOn(disk, Step{s.pc, s.user, ""});
+        for (const auto& s : row.swept) LogOn(disk, Step{s.pc, s.user, ""}, &boxes);
         ++runs;
-        for (const auto& p : Problems(disk, edits, &mixed)) ++problems, ADD_FAILURE() << what << ": " << p;
+        int mixedHere = 0;
+        for (const auto& p : Problems(disk, edits, &mixedHere)) ++problems, ADD_FAILURE() << what << ": " << p;
+        // A copy saved part-way is taken over only when the question says so.
+        bool told = false;
+        for (const auto& b : boxes) told = told || b.find(engine_text::SavingStoppedSuffix) != std::string::npos;
+        if (mixedHere != 0 && !told) ++problems, ADD_FAILURE() << what << ": taken over half-saved without a word";
+        mixed += mixedHere;
     };
     for (const auto& [op, count] : calls)
         for (int n = 1; n <= count; ++n)
