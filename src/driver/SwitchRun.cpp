@@ -114,7 +114,21 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     }
     const auto nextHeld = held.find(iostrAfterUser);
     const bool stillHeld = !shared || nextHeld == held.end() || nextHeld->second == CheckOuts::Hold::Held;
-    if (instrBeforUser != Unregistered && iostrAfterUser == instrBeforUser && heldByPrevious && stillHeld) return true;
+    // Each person this PC checked out whose copies no item holds any more is
+    // checked in (also one checked out by a switch that stopped before their
+    // copies came, or whose check-in the server did not answer).
+    const auto checkInAway = [&](std::set<std::string> people, bool nextInPlace) {
+        for (const auto& user : checkOuts.Known()) people.insert(user);
+        for (const auto& user : people) {
+            bool inPlace = user == iostrAfterUser && nextInPlace;
+            for (const auto& key : keys) inPlace = inPlace || record.Owner(key) == user;
+            if (IsPerson(user) && !inPlace) checkOuts.CheckIn(user);
+        }
+    };
+    if (instrBeforUser != Unregistered && iostrAfterUser == instrBeforUser && heldByPrevious && stillHeld) {
+        if (shared) checkInAway({}, true);
+        return true;
+    }
     if (shared && IsPerson(iostrAfterUser)) {
         const CheckOuts::Take take = checkOuts.CheckOut(iostrAfterUser);
         if (take == CheckOuts::Take::Unreachable) ShowStoreUnreachable();
@@ -247,15 +261,11 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     // while its owner works on it, and the next switch would not save it.
     if (!record.Flush(c_)) ShowRecordUnwritable();
     if (shared) {
-        // Saved back: each person whose copies no item holds any more is
-        // checked in; the person now in place is told of copies kept beside.
+        // Saved back: the people whose copies left are checked in; the
+        // person now in place is told of copies kept beside.
         std::set<std::string> people{next};
         for (const auto& [user, hold] : held) people.insert(user);
-        for (const auto& user : people) {
-            bool inPlace = user == next && done;
-            for (const auto& key : keys) inPlace = inPlace || record.Owner(key) == user;
-            if (IsPerson(user) && !inPlace) checkOuts.CheckIn(user);
-        }
+        checkInAway(people, done);
         if (done && IsPerson(next)) checkOuts.ShowNewConflicts(next);
     }
     return true;

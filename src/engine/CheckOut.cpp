@@ -57,7 +57,13 @@ bool CheckOutEntry::Parse(const std::string& text) {
 
 CheckOuts::CheckOuts(Context& c) : c_(c) {
     std::string text;
-    if (!c_.fs.ReadFile(TokensPath(c_), text)) return;
+    if (!c_.fs.ReadFile(TokensPath(c_), text)) {
+        // Not read, though there: written over, it would lose this PC's
+        // check-outs.
+        const std::uint32_t error = c_.fs.LastError();
+        tokensUnread_ = error != ErrFileNotFound && error != ErrPathNotFound;
+        return;
+    }
     for (const auto& line : text::Lines(text)) {
         const auto tab = line.find('\t');
         if (tab != std::string::npos && tab > 0 && tab + 1 < line.size())
@@ -90,7 +96,14 @@ CheckOutEntry CheckOuts::Stamped(const std::string& token) const {
     return entry;
 }
 
+std::vector<std::string> CheckOuts::Known() const {
+    std::vector<std::string> users;
+    for (const auto& [user, token] : tokens_) users.push_back(user);
+    return users;
+}
+
 bool CheckOuts::WriteTokens() {
+    if (tokensUnread_) return false;
     std::string text = "; check-outs this PC holds: user, tab, token\r\n";
     for (const auto& [user, token] : tokens_) text += user + "\t" + token + "\r\n";
     if (c_.fs.WriteFileAtomic(TokensPath(c_), text)) return true;

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "settings/Context.h"
 
@@ -54,6 +55,8 @@ public:
     // Whether this PC keeps a token for the user (it checked them out and
     // has not checked them in).
     bool Knows(const std::string& user) const { return tokens_.count(user) != 0; }
+    // Everyone this PC keeps a token for.
+    std::vector<std::string> Known() const;
 
     // Checks the user's copies out to this PC. An entry of another PC (or
     // one this PC no longer knows) asks the person whether to use the last
@@ -95,6 +98,7 @@ private:
 
     Context& c_;
     std::map<std::string, std::string> tokens_;  // user -> token this PC holds
+    bool tokensUnread_ = false;                  // Data\CheckOut.dat is there but could not be read
 };
 
 }  // namespace tollervy

@@ -216,6 +216,16 @@ std::vector<std::string> Problems(const FakeFileSystem& disk, const std::set<std
             if (mixed && tags.size() > 1) ++*mixed;
         }
     }
+    // A check-out names a PC that holds some copy of the person's.
+    for (const auto& [path, content] : all) {
+        const std::string prefix = Shared + "\\CheckOut\\";
+        if (path.rfind(prefix, 0) != 0 || path.size() < prefix.size() + 5 || path.substr(path.size() - 4) != ".dat") continue;
+        const std::string user = path.substr(prefix.size(), path.size() - prefix.size() - 4);
+        CheckOutEntry entry;
+        const int pc = entry.Parse(content) && entry.pc == PcName[1] ? 1 : 0;
+        if (OwnerOf(disk, pc, "F1") != user && OwnerOf(disk, pc, "F2") != user)
+            problems.push_back(user + " is checked out to " + PcName[pc] + ", which holds none of theirs");
+    }
     return problems;
 }
 
