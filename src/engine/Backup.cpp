@@ -76,7 +76,8 @@ bool RemoveTree(Context& c, const std::string& folder) {
 
 }  // namespace
 
-Backup::Backup(Context& c) : c_(c), on_(option::KeepsBackups(ReadIniValue(c, keys::BackupUse))) {}
+Backup::Backup(Context& c, std::string root)
+    : c_(c), on_(option::KeepsBackups(ReadIniValue(c, keys::BackupUse))), root_(root.empty() ? Root(c) : std::move(root)) {}
 
 std::string Backup::Root(Context& c) {
     return JoinPath(PeopleFolder(c), "Backup");
@@ -84,7 +85,7 @@ std::string Backup::Root(Context& c) {
 
 bool Backup::MakeFolder() {
     if (!folder_.empty()) return true;
-    const std::string root = Root(c_);
+    const std::string& root = root_;
     c_.fs.CreateFolder(root);
     const std::string stamp = Stamp(c_.system.LocalNow());
     for (int n = 1; n < 100; ++n) {
@@ -169,7 +170,7 @@ std::vector<std::string> Backup::Pruned(const std::vector<Kept>& kept, std::size
 
 void Backup::Prune() {
     if (!on_) return;
-    const std::string root = Root(c_);
+    const std::string& root = root_;
     std::vector<platform::FileSystem::Entry> entries;
     if (!c_.fs.ListEntries(WithTrailingBackslash(root), platform::ListFolders, entries)) return;
     struct Found {

@@ -18,8 +18,10 @@ namespace tollervy {
 
 class Backup {
 public:
-    // Reads [Backup] Use; the folder is made at the first move.
-    explicit Backup(Context& c);
+    // Reads [Backup] Use; the folder is made at the first move. `root`:
+    // where the backups go when not in Root (a PC's own copies beside a
+    // shared store keep theirs on the PC).
+    explicit Backup(Context& c, std::string root = std::string());
     static std::string Root(Context& c);  // Data\Backup
 
     bool On() const { return on_; }
@@ -55,6 +57,7 @@ private:
 
     Context& c_;
     bool on_ = false;
+    std::string root_;
     std::string folder_;
     std::set<std::string> made_;  // relative folders made in folder_
     std::size_t moved_ = 0;

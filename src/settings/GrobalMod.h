@@ -34,6 +34,9 @@ struct GrobalMod {
     // The shared store of several PCs ([Store] Shared), "" for none.
     std::string SharedStorePath;
     std::string UserFilePath;
+    // The user file's lines as last read or written here (a shared store:
+    // a file another PC changed since is not written over).
+    std::vector<std::string> UserFileLines;
     std::string CurrentUserName;
     std::string OsVersionTag;
 

@@ -14,6 +14,10 @@ namespace {
 
 constexpr const char* UserFileName = "User.dat";
 constexpr const char* SaveFailedMessage = "ユーザ情報の保存に失敗しました";
+constexpr const char* ChangedElsewhereMessage =
+    "ユーザ情報が別のパソコンで変更されています\r\n"
+    "この変更は保存しませんでした\r\n"
+    "設定画面を開き直してから、もう一度変更してください";
 
 char AsciiUpper(char ch) {
     return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;
@@ -109,10 +113,12 @@ void LoadUserFile(Context& c) {
     s.UserCount = static_cast<std::int16_t>(profileCount);
     s.UserFilePath = JoinPath(PeopleFolder(c), UserFileName);
 
+    s.UserFileLines.clear();
     std::uint32_t attributes = 0;
     if (!c.fs.GetAttributes(s.UserFilePath, attributes)) return;
     std::vector<std::string> lines;
     if (!c.fs.ReadLines(s.UserFilePath, lines)) return;
+    s.UserFileLines = lines;
 
     for (const std::string& line : lines) {
         auto fields = SplitUserLine(line, 3);
@@ -151,6 +157,20 @@ bool SaveUserFile(Context& c) {
     const std::size_t count = std::min<std::size_t>(s.UserCount > 0 ? s.UserCount : 0, s.UserList.size());
     std::uint32_t attributes = 0;
     const bool exists = c.fs.GetAttributes(path, attributes);
+    // Several PCs share the file: one that changed since this PC read it
+    // keeps the other PC's change (the window for a change in between is
+    // the few milliseconds of this check).
+    if (UsesSharedStore(c)) {
+        std::vector<std::string> now;
+        if (exists && !c.fs.ReadLines(path, now)) {
+            ShowMessage(c, SaveFailedMessage, StyleStop);
+            return false;
+        }
+        if (now != s.UserFileLines) {
+            ShowMessage(c, ChangedElsewhereMessage, StyleStop);
+            return false;
+        }
+    }
     bool ok = !exists || !(attributes & platform::AttrReadOnly);  // as Windows keeps it from being replaced
     if (ok && count == 0) {
         ok = !exists || c.fs.DeleteFile(path);
@@ -166,6 +186,10 @@ bool SaveUserFile(Context& c) {
         c.fs.DeleteFile(aside);
     }
     if (!ok) ShowMessage(c, SaveFailedMessage, StyleStop);
+    if (ok) {
+        s.UserFileLines.clear();
+        for (std::size_t i = 0; i < count; ++i) s.UserFileLines.push_back(UserLineOf(s.UserList[i]));
+    }
     return ok;
 }
 

@@ -371,10 +371,19 @@ TEST(SharedStore, ThePcsShareOneListOfItems) {
     LogOn(disk, {0, "Aoi", ""});
     EXPECT_EQ(disk.Content(Shared + "\\Items.dat"),
               "; Tollervy items 1\r\n[File]\r\nF1=C:\\Work\\memo.txt\r\nF2=C:\\Work\\Notes\\\r\n[Registry]\r\n");
+    const std::string pcData = "D:\\Program Files\\Tollervy\\Data\\";
+    disk.AddFile(pcData + "All Users\\F2\\top.txt", "PC2:older top");  // from an earlier join
     LogOn(disk, {1, "Ben", ""});
     EXPECT_EQ(profile.GetString(Ini(1), "File", "F2", "", 256), "C:\\Work\\Notes\\");
     EXPECT_EQ(WholeCopy(LiveCopy(disk, 1)), "Ben:stored");
-    EXPECT_EQ(disk.Content("D:\\Program Files\\Tollervy\\Data\\All Users\\F2\\top.txt"), "PC2:own top");
+    EXPECT_EQ(disk.Content(pcData + "All Users\\F2\\top.txt"), "PC2:own top");
+    // What that save replaced is in the PC's own backup.
+    const std::string replaced = "\\All Users\\F2\\top.txt";
+    int kept = 0;
+    for (const auto& [path, content] : disk.Dump(pcData + "Backup"))
+        kept += path.size() > replaced.size() && path.substr(path.size() - replaced.size()) == replaced &&
+                content == "PC2:older top";
+    EXPECT_EQ(kept, 1);
     EXPECT_EQ(WholeCopy(StoredCopy(disk, Shared + "\\Ben")), "Ben:stored");
 
     auto publish = [&](int pc) {
@@ -405,6 +414,43 @@ TEST(SharedStore, ThePcsShareOneListOfItems) {
     LogOn(disk, {0, "Ben", ""});
     EXPECT_EQ(disk.Content(Shared + "\\Items.dat").substr(0, 20), "; Tollervy items 1\r\n");
     EXPECT_EQ(WholeCopy(LiveCopy(disk, 0)), "Ben:stored");
+}
+
+}  // namespace
+}  // namespace tollervy
+
+#include "users/UserList.h"
+
+namespace tollervy {
+namespace {
+
+// The user file every PC shares: a settings dialog whose file another PC
+// changed since it was read writes nothing and says so; read again, the
+// change goes on top of the other PC's.
+TEST(SharedStore, AUserFileChangedOnAnotherPcIsNeverWrittenOver) {
+    FakeFileSystem disk;
+    Install(disk);
+    const std::string users = Shared + "\\User.dat";
+    disk.AddFile(users, "Aoi,,1\r\n");
+    Pc pc(disk, 0, platform::AnswerYes);
+    pc.context.state.IniFilePath = Ini(0);
+    pc.context.state.SharedStorePath = Shared;
+    auto addBen = [&] {
+        LoadUserFile(pc.context);
+        pc.context.state.UserList.push_back(UserRecord{"Ben", "", true, false});
+        ++pc.context.state.UserCount;
+    };
+    addBen();
+    disk.AddFile(users, "Aoi,,1\r\nChika,,1\r\n");  // PC2 added Chika meanwhile
+    EXPECT_FALSE(SaveUserFile(pc.context));
+    EXPECT_EQ(disk.Content(users), "Aoi,,1\r\nChika,,1\r\n");
+    ASSERT_EQ(pc.messages.boxes.size(), 1u);
+    EXPECT_EQ(pc.messages.boxes[0].text.rfind("ユーザ情報が別のパソコンで変更されています\r\n", 0), 0u);
+    addBen();
+    EXPECT_TRUE(SaveUserFile(pc.context));
+    EXPECT_EQ(disk.Content(users), "Aoi,,1\r\nChika,,1\r\nBen,,1\r\n");
+    ++pc.context.state.UserCount, pc.context.state.UserList.push_back(UserRecord{"Dan", "", true, false});
+    EXPECT_TRUE(SaveUserFile(pc.context));  // its own write is no change from elsewhere
 }
 
 }  // namespace
