@@ -6,6 +6,7 @@
 // that stopped half-way, or a resident run that never reached its exit, does
 // not save one person's files as another's.
 #include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -211,12 +212,13 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     // this PC holds their check-out; otherwise into a folder beside it. The
     // PC's own copies (All Users) stay on the PC, their previous versions in
     // the PC's own Data\Backup (a rename cannot take them to the server).
-    Backup pcBackup(c_, JoinPath(s.DataFolderPath, "Backup"));
+    std::optional<Backup> pcBackup;
+    if (shared) pcBackup.emplace(c_, JoinPath(s.DataFolderPath, "Backup"));
     std::map<std::string, std::string> saveFolders;
     std::set<std::string> marked;  // people whose store holds this PC's mark of a save going on
     if (shared) {
         hooks.saveFolder = [&](const std::string& user) {
-            hooks.backup = user == AllUsers ? &pcBackup : &backup;
+            hooks.backup = user == AllUsers ? &*pcBackup : &backup;
             const auto known = saveFolders.find(user);
             if (known != saveFolders.end()) return known->second;
             std::string folder;
@@ -256,7 +258,7 @@ bool TollervyMain::SetData(const std::string& instrBeforUser, std::string& iostr
     }
     log.End(done);
     if (backup.Moved() != 0) backup.Prune();
-    if (pcBackup.Moved() != 0) pcBackup.Prune();
+    if (pcBackup && pcBackup->Moved() != 0) pcBackup->Prune();
     if (option::ShowsStatusWindow(s.StartStatus)) ShowProgressNow();
     c_.status = previousStatus;
     // A record left behind would keep an item marked as being overwritten
